@@ -1,0 +1,33 @@
+// Starting and watching other programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vandrel::tk {
+
+using ProgramHandle = std::uint64_t;
+
+inline constexpr int kRunDetached = 0;
+inline constexpr int kRunKeepHandle = 4;
+
+// Starts `name` with the arguments in `parameters` (split at blanks, tabs
+// and line feeds; a double-quoted argument keeps its blanks and loses its
+// quotes). A name without "/" is looked up along PATH. With kRunKeepHandle
+// the result is a handle watched by a waiter thread; with kRunDetached the
+// program is started through an intermediate child, leaves no zombie and the
+// result is 1. 0 on failure.
+ProgramHandle RunProgram(const std::string& name, const std::string& parameters,
+                         const std::string& workingDirectory, int flags);
+// Whether the runner still keeps the handle.
+bool IsProgram(ProgramHandle program);
+// True while the process exists.
+bool ProgramRunning(ProgramHandle program);
+// The exit code once known (1 when ended by a signal), -1 before.
+int ProgramExitCode(ProgramHandle program);
+// Sends the kill signal (9).
+void KillProgram(ProgramHandle program);
+// Forgets the handle and its record.
+void ReleaseProgram(ProgramHandle program);
+
+}  // namespace vandrel::tk
