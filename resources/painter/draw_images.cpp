@@ -1,1 +1,78 @@
-int main() { return 1; }
+// Draws Vandrel's fourteen built-in images with cairo and writes them as
+// 8-bit RGBA PNG files into the folder given as the only argument. The
+// program's build embeds those files; run this only to redraw them
+// (cmake --build <dir> --target vandrel_draw_images).
+#include <cairo.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "painter.h"
+
+namespace {
+
+struct SurfaceFree {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextFree {
+  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+
+struct ImageJob {
+  const char* file;
+  int size;
+  void (*draw)(cairo_t* cr);
+};
+
+// In image-id order; the names are those the build embeds.
+constexpr ImageJob kImages[] = {
+    {"00_logo.png", 128, vandrel::painter::DrawLogo},
+    {"01_menu_web.png", 16, vandrel::painter::DrawWebIcon},
+    {"02_dialog_error.png", 64, vandrel::painter::DrawErrorIcon},
+    {"03_dialog_notice.png", 64, vandrel::painter::DrawNoticeIcon},
+    {"04_dialog_question.png", 64, vandrel::painter::DrawQuestionIcon},
+    {"05_dialog_warning.png", 64, vandrel::painter::DrawWarningIcon},
+    {"06_menu_open.png", 16, vandrel::painter::DrawOpenIcon},
+    {"07_menu_about.png", 16, vandrel::painter::DrawAboutIcon},
+    {"08_menu_help.png", 16, vandrel::painter::DrawHelpIcon},
+    {"09_menu_quit.png", 16, vandrel::painter::DrawQuitIcon},
+    {"10_row_computing.png", 16, vandrel::painter::DrawComputingIcon},
+    {"11_row_computed.png", 16, vandrel::painter::DrawComputedIcon},
+    {"12_row_queued.png", 16, vandrel::painter::DrawQueuedIcon},
+    {"13_row_failed.png", 16, vandrel::painter::DrawFailedIcon},
+};
+
+bool WriteImage(const ImageJob& job, const std::string& folder) {
+  std::unique_ptr<cairo_surface_t, SurfaceFree> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, job.size, job.size));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return false;
+  {
+    std::unique_ptr<cairo_t, ContextFree> cr(cairo_create(surface.get()));
+    // A new image surface is already fully transparent.
+    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_GOOD);
+    cairo_set_fill_rule(cr.get(), CAIRO_FILL_RULE_WINDING);
+    job.draw(cr.get());
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return false;
+  }
+  cairo_surface_flush(surface.get());
+  const std::string path = folder + "/" + job.file;
+  return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    return 2;
+  }
+  int failures = 0;
+  for (const ImageJob& job : kImages) {
+    if (!WriteImage(job, argv[1])) {
+      std::fprintf(stderr, "cannot write %s/%s\n", argv[1], job.file);
+      ++failures;
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}

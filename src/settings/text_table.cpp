@@ -1,0 +1,12 @@
+// The text table's two operations over the shared slot hash.
+#include "settings/text_table.h"
+
+namespace vandrel {
+
+const std::string& TextTable::text(const std::string& key) { return texts_.obtain(key); }
+
+void TextTable::setText(const std::string& key, const std::string& value) {
+  texts_.obtain(key) = value;
+}
+
+}  // namespace vandrel

@@ -1,0 +1,28 @@
+// TextTable: every visible text of the program, looked up by key ("tMenuFILE")
+// at the moment of use. It starts empty, is filled only by loading a language
+// file, and is never emptied. Keys are compared with exact case.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "settings/slot_hash.h"
+
+namespace vandrel {
+
+class TextTable {
+ public:
+  // The text held for the key. A missing key is added with the empty text,
+  // which is returned. The reference stays valid for the table's life; its
+  // contents change when the key's text is set again.
+  const std::string& text(const std::string& key);
+  void setText(const std::string& key, const std::string& value);
+
+  bool contains(const std::string& key) const { return texts_.find(key) != nullptr; }
+  std::size_t size() const { return texts_.size(); }
+
+ private:
+  SlotHash<std::string> texts_;
+};
+
+}  // namespace vandrel
