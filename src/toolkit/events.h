@@ -1,0 +1,51 @@
+// The single event queue: toolkit signals and the program's own posts land
+// here, and the main thread takes them one at a time.
+#pragma once
+
+#include <string>
+
+namespace vandrel::tk {
+
+enum EventKind : int {
+  kEventNone = -1,
+  kEventMenu = 1,
+  kEventCloseWindow = 2,
+  kEventGadget = 3,
+  kEventSizeWindow = 6,
+  kEventGadgetDrop = 11,
+  kEventCustom = 0x10000,
+};
+
+// Blocks until an event is queued and returns its kind; meanwhile the main
+// loop runs, and so do the calls other threads queued (see toolkit.h).
+int WaitWindowEvent();
+// Like WaitWindowEvent, but gives up after `milliseconds` and returns kEventNone.
+int WaitWindowEventTimeout(int milliseconds);
+// Waits for an event of `window` (a modal window's own loop). Events of other
+// windows that arrive meanwhile are dropped, except custom events, which stay
+// queued, in order, for the main loop.
+int WaitWindowEventOf(int window);
+// Fields of the event last taken.
+int EventWindow();
+int EventGadget();
+int EventMenu();
+int EventType();
+int EventData();
+// Local paths of the last drop event, joined by line feeds.
+std::string EventDroppedFiles();
+
+// May be called from any thread; wakes a main thread blocked in WaitWindowEvent.
+// Custom events (kEventCustom and up) are always queued, in order.
+void PostEvent(int kind, int window = 0, int object = 0, int type = 0, int data = 0);
+
+// Toolkit-generated events use this: an event equal to the last queued one in
+// kind, window, object and type is dropped.
+void QueueToolkitEvent(int kind, int window, int object, int type = 0, int data = 0,
+                       const std::string& dropped = {});
+
+// Removes every queued event of `window` (used when a window closes).
+void RemoveWindowEvents(int window);
+// Number of events waiting; for tests.
+int CountQueuedEvents();
+
+}  // namespace vandrel::tk

@@ -1,0 +1,73 @@
+// Numbered gadgets in the window opened last: every one occupies exactly the
+// rectangle it is given, whatever its content. Calls from other threads are
+// handed to the main thread (see toolkit.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vandrel::tk {
+
+using ImageRef = void*;  // an image handle from ImageID(), or nullptr
+
+enum TextAlignment : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
+enum ListFlags : int { kListMultiSelect = 1, kListGridLines = 4 };
+enum ColourTarget : int { kFrontColour = 1, kBackColour = 2 };
+inline constexpr int kProgressBarMaximum = 2;  // attribute for SetGadgetAttribute
+
+// Each returns the number (a new one for kAutomatic) or, for a fixed
+// number, a non-zero value; 0 on failure.
+int FrameGadget(int number, int x, int y, int width, int height, const std::string& caption);
+int TextGadget(int number, int x, int y, int width, int height, const std::string& text,
+               int alignment = kAlignLeft);
+int StringGadget(int number, int x, int y, int width, int height, const std::string& text);
+int ButtonGadget(int number, int x, int y, int width, int height, const std::string& caption);
+// Options created one after another form a group; the first is selected.
+int OptionGadget(int number, int x, int y, int width, int height, const std::string& caption);
+int ListIconGadget(int number, int x, int y, int width, int height, const std::string& firstTitle,
+                   int firstWidth, int flags);
+int ProgressBarGadget(int number, int x, int y, int width, int height, int minimum, int maximum);
+int ImageGadget(int number, int x, int y, int width, int height, ImageRef image);
+
+bool IsGadget(int number);
+void FreeGadget(int number);
+void SetGadgetFont(int number, void* font);
+void SetGadgetColor(int number, int target, std::int32_t colour);
+void SetGadgetText(int number, const std::string& text);
+std::string GetGadgetText(int number);
+void DisableGadget(int number, bool disabled);
+bool IsGadgetDisabled(int number);
+// Option: 1 selected / 0. Progress bar: value. List: first selected row or
+// -1; setting it selects only that row and scrolls it to the middle.
+int GetGadgetState(int number);
+void SetGadgetState(int number, int state);
+void SetGadgetAttribute(int number, int attribute, int value);
+int GetGadgetAttribute(int number, int attribute);
+void ResizeGadget(int number, int x, int y, int width, int height);
+void GadgetToolTip(int number, const std::string& text);
+std::string GadgetToolTipText(int number);
+int GadgetX(int number);
+int GadgetY(int number);
+int GadgetWidth(int number);
+int GadgetHeight(int number);
+
+// Lists. Row text holds the columns separated by line feeds.
+void AddGadgetColumn(int number, int position, const std::string& title, int width);
+void SetGadgetColumnTitle(int number, int column, const std::string& title);
+std::string GadgetColumnTitle(int number, int column);
+void SetGadgetColumnWidth(int number, int column, int width);
+int GadgetColumnWidth(int number, int column);
+void AddGadgetItem(int number, int position, const std::string& text, ImageRef image = nullptr);
+int CountGadgetItems(int number);
+std::string GetGadgetItemText(int number, int row, int column);
+void SetGadgetItemText(int number, int row, const std::string& text, int column);
+void SetGadgetItemImage(int number, int row, ImageRef image);
+ImageRef GetGadgetItemImage(int number, int row);
+bool IsGadgetItemSelected(int number, int row);
+void SetGadgetItemSelected(int number, int row, bool selected);
+void RemoveGadgetItem(int number, int row);
+void ClearGadgetItems(int number);
+// Files dragged onto the gadget with the copy action post a drop event.
+void EnableGadgetDrop(int number);
+
+}  // namespace vandrel::tk

@@ -1,0 +1,114 @@
+// The GTK objects behind the numbered windows, gadgets, menus, fonts and
+// images. Internal to the toolkit layer; touched on the main thread only.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/registry.h"
+
+namespace vandrel::tk::detail {
+
+struct WindowRecord {
+  int number = 0;
+  GtkWidget* window = nullptr;
+  GtkWidget* box = nullptr;   // menu bar above the gadget area
+  GtkWidget* area = nullptr;  // gadgets at fixed places
+  GtkAccelGroup* accelerators = nullptr;
+  GtkCssProvider* css = nullptr;
+  GtkCssProvider* colour = nullptr;
+  std::map<int, int> shortcuts;  // key -> menu event number
+  bool disabled = false;
+  int width = 0;
+  int height = 0;
+  int flags = 0;
+  GtkWidget* parent = nullptr;
+  std::string title;
+};
+
+enum class GadgetKind { kFrame, kText, kString, kButton, kOption, kList, kProgressBar, kImage };
+
+struct GadgetRecord {
+  int number = 0;
+  int window = 0;
+  GadgetKind kind = GadgetKind::kFrame;
+  GtkWidget* outer = nullptr;  // the widget placed in the gadget area
+  GtkWidget* inner = nullptr;  // label, entry, button, tree view ...
+  GtkListStore* store = nullptr;
+  std::vector<GtkTreeViewColumn*> columns;
+  GtkCssProvider* colour = nullptr;
+  std::string frontColour, backColour;
+  int x = 0, y = 0, width = 0, height = 0;
+  int minimum = 0, maximum = 100, value = 0;  // progress bar
+  std::string tooltip;
+  bool disabled = false;
+};
+
+struct MenuItemRecord {
+  GtkWidget* item = nullptr;
+  GtkWidget* label = nullptr;
+  GtkWidget* image = nullptr;
+  bool check = false;
+  int state = 0;
+};
+
+struct MenuRecord {
+  int number = 0;
+  int window = 0;
+  GtkWidget* bar = nullptr;
+  std::vector<GtkWidget*> titles;  // top-level items of the bar
+  GtkWidget* current = nullptr;    // the menu being filled
+  std::map<int, MenuItemRecord> items;
+};
+
+struct FontRecord {
+  std::string face;
+  int points = 0;
+  int style = 0;
+  std::string cssClass;
+  PangoFontDescription* description = nullptr;
+};
+
+struct ImageRecord {
+  GdkPixbuf* pixbuf = nullptr;
+};
+
+Registry<WindowRecord>& Windows();
+Registry<GadgetRecord>& Gadgets();
+Registry<MenuRecord>& Menus();
+Registry<FontRecord>& Fonts();
+Registry<ImageRecord>& Images();
+
+// The window gadgets and menus are created in: the one opened last.
+int& CurrentWindow();
+// Set while the program itself changes a gadget, so that no event is posted.
+int& SuppressEvents();
+
+struct SuppressGuard {
+  SuppressGuard() { ++SuppressEvents(); }
+  ~SuppressGuard() { --SuppressEvents(); }
+  SuppressGuard(const SuppressGuard&) = delete;
+  SuppressGuard& operator=(const SuppressGuard&) = delete;
+};
+
+// Applies a record's front and back colours as a widget style.
+void ApplyColourStyle(GtkWidget* widget, GtkCssProvider** provider, const std::string& front,
+                      const std::string& back);
+std::string CssColour(int colour);
+
+void DestroyWindowRecord(WindowRecord& window);
+void DestroyGadgetsOf(int window);
+void DestroyAllWindows();
+void FreeResources();
+
+// Turns dropped URIs into a drop event for the list gadget.
+void DeliverDroppedUris(GadgetRecord& record, gchar** uris);
+
+// The exact-rectangle container for gadgets (see gadget_area.cpp).
+GtkWidget* NewGadgetArea();
+void PlaceInArea(GtkWidget* area, GtkWidget* child, int x, int y, int width, int height);
+
+}  // namespace vandrel::tk::detail

@@ -1,0 +1,159 @@
+// The modal file requesters and the clipboard.
+#include "toolkit/requesters.h"
+
+#include <gtk/gtk.h>
+
+#include <deque>
+#include <vector>
+
+#include "toolkit/gtk_state.h"
+#include "toolkit/main_thread.h"
+#include "toolkit/testing.h"
+
+namespace vandrel::tk {
+namespace {
+
+std::deque<std::string> g_chosen;
+int g_chosenPattern = 0;
+std::deque<testing::RequesterAnswer> g_scripted;
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+// "name|pat;pat|name|pat": one filter per pair; "*.*" matches every file.
+std::vector<GtkFileFilter*> AddFilters(GtkFileChooser* chooser, const std::string& pattern) {
+  std::vector<GtkFileFilter*> filters;
+  if (pattern.empty()) return filters;
+  std::vector<std::string> fields = Split(pattern, '|');
+  for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, fields[i].c_str());
+    for (const std::string& glob : Split(fields[i + 1], ';')) {
+      if (glob.empty()) continue;
+      gtk_file_filter_add_pattern(filter, glob == "*.*" ? "*" : glob.c_str());
+    }
+    gtk_file_chooser_add_filter(chooser, filter);
+    filters.push_back(filter);
+  }
+  return filters;
+}
+
+std::string RunRequester(bool save, const std::string& title, const std::string& startPath,
+                         const std::string& pattern, int patternIndex, int flags) {
+  g_chosen.clear();
+  g_chosenPattern = patternIndex;
+  if (!g_scripted.empty()) {
+    testing::RequesterAnswer answer = std::move(g_scripted.front());
+    g_scripted.pop_front();
+    if (answer.observe) answer.observe(title, startPath, pattern);
+    g_chosen.assign(answer.paths.begin(), answer.paths.end());
+  } else {
+    GtkWindow* parent = nullptr;
+    if (detail::WindowRecord* main = detail::Windows().find(0)) parent = GTK_WINDOW(main->window);
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        title.c_str(), parent, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
+        g_dgettext("gtk30", "_Cancel"), GTK_RESPONSE_CANCEL,
+        save ? g_dgettext("gtk30", "_Save") : g_dgettext("gtk30", "_Open"), GTK_RESPONSE_ACCEPT,
+        nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    gtk_file_chooser_set_select_multiple(chooser, !save && (flags & kRequesterMultiple));
+    gtk_file_chooser_set_local_only(chooser, TRUE);
+    // Replacing a file is the program's decision, not a question.
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+    std::vector<GtkFileFilter*> filters = AddFilters(chooser, pattern);
+    if (patternIndex >= 0 && patternIndex < static_cast<int>(filters.size())) {
+      gtk_file_chooser_set_filter(chooser, filters[patternIndex]);
+    }
+    if (!startPath.empty() && startPath.back() == '/') {
+      gtk_file_chooser_set_current_folder(chooser, startPath.c_str());
+    } else if (!startPath.empty()) {
+      std::string folder = startPath.substr(0, startPath.rfind('/') + 1);
+      if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+      if (save) {
+        gtk_file_chooser_set_current_name(chooser, startPath.substr(startPath.rfind('/') + 1).c_str());
+      } else {
+        gtk_file_chooser_set_filename(chooser, startPath.c_str());
+      }
+    }
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+      GSList* files = gtk_file_chooser_get_filenames(chooser);
+      for (GSList* node = files; node; node = node->next) {
+        g_chosen.emplace_back(static_cast<char*>(node->data));
+      }
+      g_slist_free_full(files, g_free);
+      GtkFileFilter* current = gtk_file_chooser_get_filter(chooser);
+      for (std::size_t i = 0; i < filters.size(); ++i) {
+        if (filters[i] == current) g_chosenPattern = static_cast<int>(i);
+      }
+    }
+    gtk_widget_destroy(dialog);
+    ProcessPendingToolkitEvents();
+  }
+  return NextSelectedFileName();
+}
+
+}  // namespace
+
+std::string OpenFileRequester(const std::string& title, const std::string& startPath,
+                              const std::string& pattern, int patternIndex, int flags) {
+  return detail::OnMainThread(
+      [&] { return RunRequester(false, title, startPath, pattern, patternIndex, flags); });
+}
+
+std::string NextSelectedFileName() {
+  return detail::OnMainThread([&]() -> std::string {
+    if (g_chosen.empty()) return "";
+    std::string path = std::move(g_chosen.front());
+    g_chosen.pop_front();
+    return path;
+  });
+}
+
+std::string SaveFileRequester(const std::string& title, const std::string& startPath,
+                              const std::string& pattern, int patternIndex) {
+  return detail::OnMainThread(
+      [&] { return RunRequester(true, title, startPath, pattern, patternIndex, 0); });
+}
+
+int SelectedFilePattern() {
+  return detail::OnMainThread([] { return g_chosenPattern; });
+}
+
+int SetClipboardText(const std::string& text) {
+  return detail::OnMainThread([&] {
+    GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    if (!clipboard) return 0;
+    gtk_clipboard_set_text(clipboard, text.data(), static_cast<gint>(text.size()));
+    // Lets the desktop's clipboard store keep the text after the program ends.
+    gtk_clipboard_set_can_store(clipboard, nullptr, 0);
+    return 1;
+  });
+}
+
+std::string GetClipboardText() {
+  return detail::OnMainThread([]() -> std::string {
+    GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    if (!clipboard) return "";
+    gchar* text = gtk_clipboard_wait_for_text(clipboard);
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+  });
+}
+
+namespace testing {
+
+void ScriptRequester(RequesterAnswer answer) { g_scripted.push_back(std::move(answer)); }
+
+}  // namespace testing
+
+}  // namespace vandrel::tk

@@ -1,0 +1,140 @@
+// Simulated user input for in-process tests. Each hook goes through the same
+// GTK signal the real input would, so the toolkit's own handlers run.
+#include "toolkit/testing.h"
+
+#include <gtk/gtk.h>
+
+#include "toolkit/events.h"
+#include "toolkit/gtk_state.h"
+
+namespace vandrel::tk::testing {
+namespace {
+
+gboolean RunAction(gpointer data) {
+  auto* action = static_cast<std::function<void()>*>(data);
+  (*action)();
+  return G_SOURCE_REMOVE;
+}
+
+void DeleteAction(gpointer data) { delete static_cast<std::function<void()>*>(data); }
+
+}  // namespace
+
+void AtNextWait(std::function<void()> action, int milliseconds) {
+  g_timeout_add_full(G_PRIORITY_DEFAULT, milliseconds, RunAction,
+                     new std::function<void()>(std::move(action)), DeleteAction);
+}
+
+void ClickGadget(int gadget) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record || !gtk_widget_is_sensitive(record->inner)) return;
+  if (GTK_IS_BUTTON(record->inner)) gtk_button_clicked(GTK_BUTTON(record->inner));
+}
+
+void PressKey(int window, int key) {
+  detail::WindowRecord* record = detail::Windows().find(window);
+  if (!record) return;
+  GdkWindow* gdkWindow = gtk_widget_get_window(record->window);
+  if (!gdkWindow) return;
+  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+  event->key.window = GDK_WINDOW(g_object_ref(gdkWindow));
+  event->key.send_event = TRUE;
+  event->key.time = GDK_CURRENT_TIME;
+  event->key.keyval = static_cast<guint>(key);
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                        event->key.keyval, &keys, &count) &&
+      count > 0) {
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+  }
+  g_free(keys);
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+void RequestClose(int window) {
+  detail::WindowRecord* record = detail::Windows().find(window);
+  if (!record) return;
+  GdkWindow* gdkWindow = gtk_widget_get_window(record->window);
+  if (!gdkWindow) return;
+  GdkEvent* event = gdk_event_new(GDK_DELETE);
+  event->any.window = GDK_WINDOW(g_object_ref(gdkWindow));
+  event->any.send_event = TRUE;
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+void DropUris(int gadget, const std::vector<std::string>& uris) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record) return;
+  std::vector<gchar*> list;
+  for (const std::string& uri : uris) list.push_back(const_cast<gchar*>(uri.c_str()));
+  list.push_back(nullptr);
+  detail::DeliverDroppedUris(*record, list.data());
+}
+
+void ResizeWindow(int window, int width, int height) {
+  detail::WindowRecord* record = detail::Windows().find(window);
+  if (!record) return;
+  gtk_window_resize(GTK_WINDOW(record->window), width, height);
+  for (int i = 0; i < 200 && (record->width != width || record->height != height); ++i) {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    g_usleep(2000);
+  }
+}
+
+void ClickListRow(int gadget, int row) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record || record->kind != detail::GadgetKind::kList) return;
+  if (!gtk_widget_is_sensitive(record->inner)) return;
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record->inner));
+  GtkTreeIter iter;
+  if (row >= 0 && gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record->store), &iter, nullptr, row)) {
+    gtk_tree_selection_unselect_all(selection);
+    gtk_tree_selection_select_iter(selection, &iter);
+  }
+  // A click posts its own event whether or not it hit a row.
+  QueueToolkitEvent(kEventGadget, record->window, gadget, 1);
+}
+
+void GadgetAllocation(int gadget, int* x, int* y, int* width, int* height) {
+  *x = *y = *width = *height = 0;
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  detail::WindowRecord* window = record ? detail::Windows().find(record->window) : nullptr;
+  if (!record || !window) return;
+  GtkAllocation child, area;
+  gtk_widget_get_allocation(record->outer, &child);
+  gtk_widget_get_allocation(window->area, &area);
+  *x = child.x - area.x;
+  *y = child.y - area.y;
+  *width = child.width;
+  *height = child.height;
+}
+
+bool GadgetHasFocus(int gadget) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  return record && gtk_widget_has_focus(record->inner);
+}
+
+void FocusGadget(int gadget) {
+  if (detail::GadgetRecord* record = detail::Gadgets().find(gadget)) {
+    gtk_widget_grab_focus(record->inner);
+  }
+}
+
+bool SpinUntil(const std::function<bool()>& done, int milliseconds) {
+  gint64 end = g_get_monotonic_time() + gint64(milliseconds) * 1000;
+  while (!done()) {
+    if (g_get_monotonic_time() > end) return false;
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    if (!done()) g_usleep(1000);
+  }
+  return true;
+}
+
+int LastOpenedWindow() { return detail::CurrentWindow(); }
+
+}  // namespace vandrel::tk::testing

@@ -1,0 +1,47 @@
+// Hooks for tests that drive the toolkit in-process: scripted requester
+// answers and simulated user input. The program itself never calls these.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vandrel::tk::testing {
+
+// The next file requester returns `paths` at once instead of showing itself
+// (an empty list is a cancel); `observe` sees the title, start path and pattern.
+struct RequesterAnswer {
+  std::vector<std::string> paths;
+  std::function<void(const std::string& title, const std::string& startPath,
+                     const std::string& pattern)>
+      observe;
+};
+void ScriptRequester(RequesterAnswer answer);
+
+// Runs `action` once on the main thread the next time it waits for events,
+// after `milliseconds`; also inside nested loops (dialogs, requesters).
+void AtNextWait(std::function<void()> action, int milliseconds = 0);
+
+// User input as the toolkit's own signals see it.
+void ClickGadget(int gadget);
+void PressKey(int window, int key);
+// The close box: posts the close event unless the window is disabled.
+void RequestClose(int window);
+// A drop of URIs onto a gadget that accepts drops.
+void DropUris(int gadget, const std::vector<std::string>& uris);
+// Resizes a window and lets the toolkit process the change.
+void ResizeWindow(int window, int width, int height);
+// A click on a list row (selecting only it) or on the empty area below the rows.
+void ClickListRow(int gadget, int row);
+// Where GTK really placed a gadget's widget, relative to its window's gadget area.
+void GadgetAllocation(int gadget, int* x, int* y, int* width, int* height);
+// Whether the gadget's widget has the keyboard focus; and giving it the focus.
+bool GadgetHasFocus(int gadget);
+void FocusGadget(int gadget);
+// Runs the toolkit's pending work until `done` is true or `milliseconds` pass,
+// without taking events from the queue. True when `done` became true.
+bool SpinUntil(const std::function<bool()>& done, int milliseconds = 5000);
+// The number of the window opened last; for finding a dialog's window.
+int LastOpenedWindow();
+
+}  // namespace vandrel::tk::testing

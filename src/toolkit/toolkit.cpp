@@ -1,0 +1,138 @@
+// Set-up and end of the GTK half of the toolkit layer, and the hand-over of
+// calls from other threads to the main thread.
+#include "toolkit/toolkit.h"
+
+#include <X11/Xlib.h>
+#include <gtk/gtk.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "toolkit/gtk_state.h"
+#include "toolkit/main_thread.h"
+
+namespace vandrel::tk {
+namespace {
+
+std::thread::id g_mainThread;
+std::atomic<bool> g_initialised{false};
+
+// Calls queued by other threads. The caller's record lives on its stack
+// until `done` is set or the toolkit ends.
+struct QueuedCall {
+  const std::function<void()>* call;
+  bool done = false;
+};
+
+struct WorkerCalls {
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::deque<QueuedCall*> queue;
+  bool ended = false;
+  int held = 0;  // main thread only
+};
+
+WorkerCalls& Calls() {
+  static WorkerCalls calls;
+  return calls;
+}
+
+}  // namespace
+
+bool IsMainThread() {
+  return !g_initialised.load(std::memory_order_acquire) ||
+         std::this_thread::get_id() == g_mainThread;
+}
+
+namespace detail {
+
+bool RunOnMainThread(const std::function<void()>& call) {
+  WorkerCalls& calls = Calls();
+  QueuedCall record{&call};
+  std::unique_lock lock(calls.mutex);
+  if (calls.ended) return false;
+  calls.queue.push_back(&record);
+  // Thread-safe, and wakes a main thread blocked in the main-loop iteration.
+  g_main_context_wakeup(nullptr);
+  calls.finished.wait(lock, [&] { return record.done || calls.ended; });
+  return record.done;
+}
+
+void RunQueuedWorkerCalls() {
+  WorkerCalls& calls = Calls();
+  if (calls.held > 0) return;
+  for (;;) {
+    QueuedCall* record;
+    {
+      std::lock_guard lock(calls.mutex);
+      if (calls.queue.empty() || calls.ended) return;
+      record = calls.queue.front();
+      calls.queue.pop_front();
+    }
+    (*record->call)();
+    {
+      std::lock_guard lock(calls.mutex);
+      record->done = true;
+    }
+    calls.finished.notify_all();
+  }
+}
+
+void EndWorkerCalls() {
+  WorkerCalls& calls = Calls();
+  {
+    std::lock_guard lock(calls.mutex);
+    calls.ended = true;
+    calls.queue.clear();
+  }
+  calls.finished.notify_all();
+}
+
+bool ToolkitEnded() {
+  std::lock_guard lock(Calls().mutex);
+  return Calls().ended;
+}
+
+}  // namespace detail
+
+WorkerCallsHeld::WorkerCallsHeld() { ++Calls().held; }
+WorkerCallsHeld::~WorkerCallsHeld() { --Calls().held; }
+
+bool InitialiseToolkit(int* argc, char*** argv) {
+  // X11 even under a Wayland compositor: window placement and the clipboard
+  // store behave as the program expects only there.
+  setenv("GDK_BACKEND", "x11", 1);
+  XInitThreads();
+  g_mainThread = std::this_thread::get_id();
+  g_initialised.store(true, std::memory_order_release);
+  if (!gtk_init_check(argc, argv)) return false;
+  g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
+  return true;
+}
+
+void ProcessPendingToolkitEvents() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+void EndOfProgram(int exitCode) {
+  // Other threads may still be waiting on a call (a job cancelled at exit):
+  // release them first so that none touches what is freed below.
+  detail::EndWorkerCalls();
+  detail::DestroyAllWindows();
+  if (GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {
+    gtk_clipboard_store(clipboard);
+  }
+  detail::FreeResources();
+  std::fflush(nullptr);
+  // A worker may still be computing a digest; static destructors must not
+  // run under it, so the process ends here without them.
+  _exit(exitCode);
+}
+
+}  // namespace vandrel::tk
