@@ -135,6 +135,29 @@ bool SpinUntil(const std::function<bool()>& done, int milliseconds) {
   return true;
 }
 
+std::vector<int> WindowGadgets(int window) {
+  std::vector<int> gadgets;
+  for (int number : detail::Gadgets().numbers()) {
+    detail::GadgetRecord* record = detail::Gadgets().find(number);
+    if (record && record->window == window) gadgets.push_back(number);
+  }
+  return gadgets;  // automatic numbers grow, so number order is creation order
+}
+
+std::vector<std::string> WindowTexts(int window) {
+  std::vector<std::string> texts;
+  for (int number : WindowGadgets(window)) {
+    detail::GadgetRecord* record = detail::Gadgets().find(number);
+    if (record->kind == detail::GadgetKind::kText) {
+      texts.emplace_back(gtk_label_get_text(GTK_LABEL(record->inner)));
+    } else if (record->kind == detail::GadgetKind::kButton) {
+      const char* label = gtk_button_get_label(GTK_BUTTON(record->inner));
+      texts.emplace_back(label ? label : "");
+    }
+  }
+  return texts;
+}
+
 int LastOpenedWindow() { return detail::CurrentWindow(); }
 
 }  // namespace vandrel::tk::testing

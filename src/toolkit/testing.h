@@ -41,6 +41,10 @@ void FocusGadget(int gadget);
 // Runs the toolkit's pending work until `done` is true or `milliseconds` pass,
 // without taking events from the queue. True when `done` became true.
 bool SpinUntil(const std::function<bool()>& done, int milliseconds = 5000);
+// The texts of the window's text gadgets and buttons, in creation order.
+std::vector<std::string> WindowTexts(int window);
+// The numbers of the window's gadgets, in creation order.
+std::vector<int> WindowGadgets(int window);
 // The number of the window opened last; for finding a dialog's window.
 int LastOpenedWindow();
 

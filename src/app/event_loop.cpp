@@ -1,0 +1,118 @@
+// The command table of the main window and the About window.
+#include "app/event_loop.h"
+
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "dialogs/about.h"
+#include "dialogs/help.h"
+#include "dialogs/web_link.h"
+#include "dialogs/message_dialog.h"
+#include "job/file_intake.h"
+#include "job/job_runner.h"
+#include "job/job_state.h"
+#include "job/results_list.h"
+#include "toolkit/events.h"
+#include "toolkit/menus.h"
+#include "toolkit/window.h"
+
+namespace vandrel {
+namespace {
+
+bool AskToQuit() {
+  return ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqSURETOEXIT")) == 1;
+}
+
+void SwitchLanguage(int item) {
+  ProgramState& program = Program();
+  const int previous = program.languages.checkedItem();
+  if (!program.languages.switchTo(item, program.texts, program.settings.Language)) return;
+  if (previous) tk::SetMenuItemState(kMainMenu, previous, 0);
+  tk::SetMenuItemState(kMainMenu, item, 1);
+  RelabelMainWindow(Job().JobRunning != 0);
+  RefreshDialogTexts();
+}
+
+void OnMenu(int item) {
+  switch (item) {
+    case kMenuOpen: AddChosenFiles(); break;
+    case kMenuQuit: if (AskToQuit()) Program().quitRequest = true; break;
+    case kMenuOpenHelp: OpenHelp(); break;
+    case kMenuAbout: ShowAbout(); break;
+    case kMenuOpenWeb: OpenWeb(); break;
+    default:
+      if (item >= kMenuFirstLanguage) SwitchLanguage(item);
+      break;
+  }
+}
+
+void OnGadget(int gadget) {
+  switch (gadget) {
+    case kGadgetBrowse: AddChosenFiles(); break;
+    case kGadgetResults: OnListEvent(); break;
+    case kGadgetClipboard: CopyToClipboard(); break;
+    case kGadgetSave: SaveResults(); break;
+    case kGadgetDelete: DeleteSelected(); break;
+    case kGadgetDeleteAll: DeleteAll(); break;
+    case kGadgetCrc32:
+    case kGadgetMd5:
+    case kGadgetSha1:
+    case kGadgetSha2:
+    case kGadgetSha3: SelectAlgorithm(gadget); break;
+    case kGadgetCalculate:
+      if (Job().JobRunning) RequestCancel(); else StartJob();
+      break;
+    default: break;  // the source field's text is read when the requester opens
+  }
+}
+
+void OnClose() {
+  if (Job().JobRunning) {
+    QuitDuringJob();
+  } else if (AskToQuit()) {
+    Program().quitRequest = true;
+  }
+}
+
+void DispatchMainWindow(int kind) {
+  switch (kind) {
+    case tk::kEventMenu: OnMenu(tk::EventMenu()); break;
+    case tk::kEventGadget: OnGadget(tk::EventGadget()); break;
+    case tk::kEventCloseWindow: OnClose(); break;
+    case tk::kEventSizeWindow: RelayoutMainWindow(); break;
+    case tk::kEventGadgetDrop:
+      if (tk::EventGadget() == kGadgetResults) AddDroppedPaths(tk::EventDroppedFiles());
+      break;
+    case kEventJobFinished: OnJobFinished(); break;
+    default: break;
+  }
+}
+
+// A size change while a dialog had the main window disabled posted no size
+// event; catch up so the gadgets and the stored size are never stale.
+void CatchUpMissedResize() {
+  const Settings& settings = Program().settings;
+  if (tk::WindowWidth(kMainWindow) != settings.WindowWidth ||
+      tk::WindowHeight(kMainWindow) != settings.WindowHeight) {
+    RelayoutMainWindow();
+  }
+}
+
+}  // namespace
+
+void DispatchEvent(int kind) {
+  const int window = tk::EventWindow();
+  if (window == kMainWindow) {
+    DispatchMainWindow(kind);
+    if (kind != tk::kEventSizeWindow) CatchUpMissedResize();
+  } else if (window == kAboutWindow) {
+    HandleAboutEvent(kind, tk::EventGadget());
+  }
+}
+
+void RunEventLoop() {
+  Program().quitRequest = false;
+  while (!Program().quitRequest) DispatchEvent(tk::WaitWindowEvent());
+}
+
+}  // namespace vandrel

@@ -1,0 +1,82 @@
+// The numbers that tie the program together: windows, gadgets, menu items,
+// fonts and images. Every other file names them through these constants.
+#pragma once
+
+namespace vandrel {
+
+inline constexpr int kMainWindow = 0;
+inline constexpr int kAboutWindow = 1;
+inline constexpr int kMainMenu = 0;
+
+enum Gadget : int {
+  kGadgetSourceFrame = 0,
+  kGadgetSource = 1,
+  kGadgetBrowse = 2,
+  kGadgetResults = 3,
+  kGadgetClipboard = 4,
+  kGadgetSave = 5,
+  kGadgetDelete = 6,
+  kGadgetDeleteAll = 7,
+  kGadgetSettingsFrame = 8,
+  kGadgetAlgorithmLabel = 11,
+  kGadgetBitsLabel = 12,
+  kGadgetCrc32 = 13,
+  kGadgetMd5 = 14,
+  kGadgetSha1 = 15,
+  kGadgetSha2 = 16,
+  kGadgetSha3 = 17,
+  kGadgetBits224 = 18,
+  kGadgetBits256 = 19,
+  kGadgetBits384 = 20,
+  kGadgetBits512 = 21,
+  kGadgetProgress = 22,
+  kGadgetCalculate = 23,
+  kGadgetAboutLogo = 24,
+  kGadgetAboutName = 25,
+  kGadgetAboutText = 26,
+  kGadgetAboutOk = 27,
+};
+
+enum MenuItemId : int {
+  kMenuOpen = 0,
+  kMenuQuit = 1,
+  kMenuOpenHelp = 2,
+  kMenuAbout = 3,
+  kMenuOpenWeb = 4,
+  kMenuFirstLanguage = 5,
+};
+
+enum FontId : int {
+  kFontMain = 0,       // "Arial" 11
+  kFontCalculate = 1,  // "Arial" 14 bold
+  kFontList = 2,       // "Arial" 10
+  kFontDialog = 3,     // "Arial" 12 bold
+  kFontAboutTitle = 4, // "Tahoma" 25
+};
+
+enum ImageId : int {
+  kImageLogo = 0,
+  kImageMenuWeb = 1,
+  kImageDialogError = 2,
+  kImageDialogNotice = 3,
+  kImageDialogQuestion = 4,
+  kImageDialogWarning = 5,
+  kImageMenuOpen = 6,
+  kImageMenuAbout = 7,
+  kImageMenuHelp = 8,
+  kImageMenuQuit = 9,
+  kImageRowComputing = 10,
+  kImageRowComputed = 11,
+  kImageRowQueued = 12,
+  kImageRowFailed = 13,
+};
+
+// The custom event the checksum worker posts when it ends.
+inline constexpr int kEventJobFinished = 0x10000;
+
+inline constexpr char kWindowTitle[] = "Vandrel v1.0.0.0 (arm32) - Brassholt";
+inline constexpr char kVersionLine[] = "v1.0.0.0 (arm32)";
+inline constexpr int kMinimumWidth = 840;
+inline constexpr int kMinimumHeight = 600;
+
+}  // namespace vandrel

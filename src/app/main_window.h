@@ -1,0 +1,22 @@
+// The main window: menu bar, gadgets, option groups, layout on resize and
+// relabelling after a language switch. Main thread only.
+#pragma once
+
+namespace vandrel {
+
+// Opens window 0 hidden and centred at the stored size and fills it. False
+// when the window cannot be opened.
+bool BuildMainWindow();
+// Moves and resizes the gadgets for the window's current size and stores
+// the size in the settings.
+void RelayoutMainWindow();
+// Sets every caption, title, tooltip and menu text again from the text table;
+// the Calculate button says Cancel while a job runs.
+void RelabelMainWindow(bool jobRunning);
+// The algorithm and size options as settings values (shutdown read-back).
+int SelectedFingerprint();
+int SelectedBits();
+// Enables or disables the size options for the selected algorithm.
+void ApplySizeOptionRule();
+
+}  // namespace vandrel

@@ -1,0 +1,113 @@
+// Start-up and shutdown. Everything here runs on the main thread.
+#include "app/startup.h"
+
+#include <clocale>
+
+#include "app/event_loop.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "dialogs/help.h"
+#include "dialogs/message_dialog.h"
+#include "embedded_images.h"
+#include "job/digest_engine.h"
+#include "job/file_intake.h"
+#include "settings/preferences.h"
+#include "toolkit/files.h"
+#include "toolkit/paths.h"
+#include "toolkit/resources.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/window.h"
+
+namespace vandrel {
+
+void LoadBuiltInFonts() {
+  tk::LoadFont(kFontList, "Arial", 10);
+  tk::LoadFont(kFontMain, "Arial", 11);
+  tk::LoadFont(kFontCalculate, "Arial", 14, tk::kFontBold);
+  tk::LoadFont(kFontDialog, "Arial", 12, tk::kFontBold);
+  tk::LoadFont(kFontAboutTitle, "Tahoma", 25);
+}
+
+void DecodeBuiltInImages() {
+  for (int id = 0; id < kEmbeddedImageCount; ++id) {
+    tk::CatchImage(id, kEmbeddedImages[id].data, kEmbeddedImages[id].size);
+  }
+}
+
+namespace {
+
+[[noreturn]] void SaveAndEnd() {
+  ProgramState& program = Program();
+  program.settings.Fingerprint = SelectedFingerprint();
+  program.settings.Bits = SelectedBits();
+  Preferences(program.settings).save(program.preferencesDirectory);
+  StopHelpProgram();
+  tk::EndOfProgram(0);
+}
+
+}  // namespace
+
+void MakeDirectoryPath(const std::string& path) {
+  const std::string full = WithTrailingSlash(path);
+  std::string built;
+  std::size_t start = 0;
+  for (std::size_t slash = full.find('/'); slash != std::string::npos;
+       slash = full.find('/', start)) {
+    built += full.substr(start, slash - start);
+    if (tk::FileSize(built) == tk::kFileMissing) tk::MakeDirectory(built);
+    built += '/';
+    start = slash + 1;
+  }
+}
+
+void LoadSettingsAndLanguage() {
+  ProgramState& program = Program();
+  program.programDirectory = tk::PathPart(tk::ProgramPath());
+  program.configurationDirectory = tk::HomeDirectory() + ".Brassholt/Vandrel/";
+  Preferences preferences(program.settings);
+  program.preferencesDirectory = program.programDirectory;
+  if (!preferences.load(program.programDirectory)) {
+    if (tk::FileSize(program.configurationDirectory) == tk::kFileMissing) {
+      MakeDirectoryPath(program.configurationDirectory);
+    }
+    preferences.load(program.configurationDirectory);
+    program.preferencesDirectory = program.configurationDirectory;
+    if (program.settings.Language.empty()) {
+      const std::string lang = tk::EnvironmentVariable("LANG");
+      program.settings.Language = lang.substr(0, lang.find('.'));
+      if (program.settings.Language.empty()) program.settings.Language = "en_GB";
+    }
+  }
+  program.languages.discover(program.programDirectory);
+  if (!program.languages.contains(program.settings.Language)) program.settings.Language = "en_GB";
+  program.languages.load(program.programDirectory + kCatalogueName, program.settings.Language,
+                         program.texts);
+  RefreshDialogTexts();
+}
+
+void RunVandrel(int argc, char** argv) {
+  tk::SetCommandLine(argc, argv);
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+  // Without a display there is no window to open: end as if it failed to open.
+  if (!tk::InitialiseToolkit(&argc, &argv)) tk::EndOfProgram(0);
+  ProgramState& program = Program();
+  program.settings = Settings{};
+  program.windowBackground = 0xFFFFFF;
+  ResetDialogConfigs();
+  RegisterStandardDigests();
+  LoadBuiltInFonts();
+  DecodeBuiltInImages();
+  if (tk::CountProgramParameters() > 0) program.commandLineSource = tk::ProgramParameter(0);
+  LoadSettingsAndLanguage();
+  if (!BuildMainWindow()) tk::EndOfProgram(0);
+  if (!program.commandLineSource.empty()) AddSource(program.commandLineSource);
+  program.windowBackground = tk::WindowThemeBackground(kMainWindow);
+  SetDialogBackground(program.windowBackground);
+  tk::HideWindow(kMainWindow, false);
+  RunEventLoop();
+  SaveAndEnd();
+}
+
+}  // namespace vandrel

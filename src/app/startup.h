@@ -1,0 +1,24 @@
+// Program entry: start-up in its fixed order, the event loop, and shutdown.
+#pragma once
+
+#include <string>
+
+namespace vandrel {
+
+// Runs the whole program and ends the process with status 0.
+[[noreturn]] void RunVandrel(int argc, char** argv);
+
+// Makes a directory path component by component (mode 0700), ignoring
+// failures; the preferences are later written there only if it worked.
+void MakeDirectoryPath(const std::string& path);
+
+// Start-up steps 4 and 5: the five fonts (in the order 2, 0, 1, 3, 4) and
+// the fourteen built-in images.
+void LoadBuiltInFonts();
+void DecodeBuiltInImages();
+
+// Start-up steps 6 to 13: directories, preferences with the LANG fallback,
+// language discovery and load, dialog texts. Split out for tests.
+void LoadSettingsAndLanguage();
+
+}  // namespace vandrel

@@ -1,0 +1,64 @@
+// The program's own modal message dialog: an icon, a wrapping text, a band
+// along the bottom and one or two buttons. Every notice and yes/no question
+// of the program goes through ShowMessageDialog.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vandrel {
+
+struct MessageDialogConfig {
+  std::int32_t x = 0;  // unused: the dialog is centred over the main window
+  std::int32_t y = 0;
+  std::int32_t width = 440;
+  std::int32_t height = 120;  // minimum height
+  std::string title;
+  std::int32_t backgroundColour = -1;  // 0x00BBGGRR, -1 for the theme's
+  std::int8_t textAlignment = 0;
+  std::int32_t textColour = -1;
+  std::int32_t font = -1;
+  std::int32_t icon = -1;
+  std::string buttons;  // "first" or "second|first"
+  std::int32_t bandKind = 0;
+  std::int32_t bandColour = -1;
+  std::int8_t secondButtonPlacement = 1;
+};
+
+struct MessageDialogConfigs {
+  MessageDialogConfig notice;
+  MessageDialogConfig warningQuestion;
+  MessageDialogConfig errorNotice;
+  MessageDialogConfig cancelQuestion;
+};
+
+// The four configurations the program keeps.
+MessageDialogConfigs& DialogConfigs();
+// Start-up defaults: sizes, icons, font, band; texts from the table as it is.
+void ResetDialogConfigs();
+// Titles and button texts from the text table, and the icons again; after
+// every language load.
+void RefreshDialogTexts();
+// The main window's theme background into every configuration's background
+// and band colour.
+void SetDialogBackground(std::int32_t colour);
+
+// Shows `message` (backslash-n, in either case, breaks a line) and waits for
+// the answer: 1 for the first button or Return, 0 for the second button,
+// Escape or the close box. Main thread only; the main window is disabled
+// while the dialog is open.
+int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message);
+
+// Where the dialog's parts go, computed from a configuration; exposed for tests.
+struct MessageDialogLayout {
+  int width = 0, height = 0;
+  int textX = 0, textWidth = 0, textHeight = 0;
+  int bandX = 0, bandY = 0, bandWidth = 0, bandHeight = 0;  // bandHeight 0: no band
+  int firstButtonX = 0, secondButtonX = -1, buttonY = 0;    // secondButtonX -1: none
+  std::string firstButtonText, secondButtonText, text;
+};
+MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
+                                        const std::string& message, int iconWidth,
+                                        int iconHeight);
+
+}  // namespace vandrel
