@@ -1,5 +1,6 @@
 // File and directory operations of the toolkit layer, over POSIX. Failures
-// are reported by results only (-1, 0, false), never by exceptions.
+// are reported by results only (-1, 0, false), never by exceptions. Every
+// function may be called from any thread.
 #pragma once
 
 #include <cstdint>

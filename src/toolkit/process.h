@@ -1,8 +1,10 @@
-// Starting and watching other programs.
+// Starting and watching other programs. Every function may be called from
+// any thread.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vandrel::tk {
 
@@ -19,11 +21,20 @@ inline constexpr int kRunKeepHandle = 4;
 // result is 1. 0 on failure.
 ProgramHandle RunProgram(const std::string& name, const std::string& parameters,
                          const std::string& workingDirectory, int flags);
+// The file RunProgram would start for `name`: the name itself when it holds
+// a "/" and names an executable file; otherwise, unless it starts with "/"
+// or "./", the first "dir/name" along PATH that is a non-empty executable
+// file. Empty when there is none.
+std::string FindProgram(const std::string& name);
+// The parameter text split into arguments as RunProgram does it.
+std::vector<std::string> SplitParameters(const std::string& parameters);
+
 // Whether the runner still keeps the handle.
 bool IsProgram(ProgramHandle program);
 // True while the process exists.
 bool ProgramRunning(ProgramHandle program);
-// The exit code once known (1 when ended by a signal), -1 before.
+// The exit code once known (1 when ended by a signal), -1 before; 0 for a
+// handle the runner does not keep.
 int ProgramExitCode(ProgramHandle program);
 // Sends the kill signal (9).
 void KillProgram(ProgramHandle program);

@@ -129,6 +129,9 @@ bool InitialiseToolkit(int* argc, char*** argv) {
   XInitThreads();
   g_mainThread = std::this_thread::get_id();
   g_initialised.store(true, std::memory_order_release);
+  // The program has set its locale already, with numbers in the "C" form;
+  // GTK would otherwise set every category from the environment again.
+  gtk_disable_setlocale();
   if (!gtk_init_check(argc, argv)) return false;
   g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
   // The source field is typed into, not replaced: focusing it keeps its text unselected.
