@@ -54,7 +54,10 @@ void OpenHelp() {
       help.process = 0;
     }
   }
-  const std::string parameters = "\"" + HelpFilePath() + "\"";
+  // The path as one argument, whatever blanks it holds.
+  std::string parameters(1, '"');
+  parameters += HelpFilePath();
+  parameters += '"';
   const tk::ProgramHandle started =
       tk::RunProgram(kHelpProgram, parameters, Program().programDirectory, tk::kRunKeepHandle);
   // Deliberately silent: a missing help program is not worth a message.

@@ -149,8 +149,10 @@ void EndOfProgram(int exitCode) {
   // release them first so that none touches what is freed below.
   detail::EndWorkerCalls();
   detail::DestroyAllWindows();
-  if (GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {
-    gtk_clipboard_store(clipboard);
+  if (gdk_display_get_default()) {
+    if (GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {
+      gtk_clipboard_store(clipboard);
+    }
   }
   detail::FreeResources();
   std::fflush(nullptr);
