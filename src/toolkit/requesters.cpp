@@ -28,18 +28,12 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   }
 }
 
-// "name|pat;pat|name|pat": one filter per pair; "*.*" matches every file.
 std::vector<GtkFileFilter*> AddFilters(GtkFileChooser* chooser, const std::string& pattern) {
   std::vector<GtkFileFilter*> filters;
-  if (pattern.empty()) return filters;
-  std::vector<std::string> fields = Split(pattern, '|');
-  for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+  for (const RequesterFilter& parsed : ParseRequesterPattern(pattern)) {
     GtkFileFilter* filter = gtk_file_filter_new();
-    gtk_file_filter_set_name(filter, fields[i].c_str());
-    for (const std::string& glob : Split(fields[i + 1], ';')) {
-      if (glob.empty()) continue;
-      gtk_file_filter_add_pattern(filter, glob == "*.*" ? "*" : glob.c_str());
-    }
+    gtk_file_filter_set_name(filter, parsed.name.c_str());
+    for (const std::string& glob : parsed.patterns) gtk_file_filter_add_pattern(filter, glob.c_str());
     gtk_file_chooser_add_filter(chooser, filter);
     filters.push_back(filter);
   }
@@ -102,6 +96,20 @@ std::string RunRequester(bool save, const std::string& title, const std::string&
 }
 
 }  // namespace
+
+std::vector<RequesterFilter> ParseRequesterPattern(const std::string& pattern) {
+  std::vector<RequesterFilter> filters;
+  if (pattern.empty()) return filters;
+  std::vector<std::string> fields = Split(pattern, '|');
+  for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+    RequesterFilter filter{fields[i], {}};
+    for (const std::string& glob : Split(fields[i + 1], ';')) {
+      if (!glob.empty()) filter.patterns.push_back(glob == "*.*" ? "*" : glob);
+    }
+    filters.push_back(std::move(filter));
+  }
+  return filters;
+}
 
 std::string OpenFileRequester(const std::string& title, const std::string& startPath,
                               const std::string& pattern, int patternIndex, int flags) {

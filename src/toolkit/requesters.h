@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vandrel::tk {
 
@@ -17,6 +18,15 @@ std::string NextSelectedFileName();
 std::string SaveFileRequester(const std::string& title, const std::string& startPath,
                               const std::string& pattern, int patternIndex);
 int SelectedFilePattern();
+
+// One file-type filter of a requester: its name and its shell patterns.
+struct RequesterFilter {
+  std::string name;
+  std::vector<std::string> patterns;
+};
+// Splits "name|pat;pat|name|pat" into filters; "*.*" becomes "*", which also
+// matches names without a dot. An unpaired trailing name is left out.
+std::vector<RequesterFilter> ParseRequesterPattern(const std::string& pattern);
 
 // Puts text on the desktop's clipboard (not the primary selection). 1, or 0
 // when there is no clipboard. The text outlives the program where the

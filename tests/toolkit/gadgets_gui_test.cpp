@@ -5,6 +5,7 @@
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
+#include "toolkit/requesters.h"
 #include "toolkit/resources.h"
 #include "toolkit/testing.h"
 #include "toolkit/toolkit.h"
@@ -188,6 +189,25 @@ TEST(WindowTest, ScreenCentredWindowHasItsSizeAndMinimum) {
   EXPECT_NEAR(x, (1280 - 600) / 2, 2);
   EXPECT_NEAR(y, (1024 - 400) / 2, 2);
   CloseWindow(42);
+}
+
+}  // namespace
+}  // namespace vandrel::tk
+
+namespace vandrel::tk {
+namespace {
+
+TEST(RequesterPatternTest, PairsBecomeFiltersAndStarDotStarMatchesEveryName) {
+  std::vector<RequesterFilter> filters =
+      ParseRequesterPattern("Text files (*.txt;*.csv)|*.txt;*.csv|All files (*.*)|*.*");
+  ASSERT_EQ(filters.size(), 2u);
+  EXPECT_EQ(filters[0].name, "Text files (*.txt;*.csv)");
+  EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.txt", "*.csv"}));
+  EXPECT_EQ(filters[1].name, "All files (*.*)");
+  EXPECT_EQ(filters[1].patterns, (std::vector<std::string>{"*"}));
+  EXPECT_TRUE(ParseRequesterPattern("").empty());
+  EXPECT_EQ(ParseRequesterPattern("Lonely name").size(), 0u);
+  EXPECT_EQ(ParseRequesterPattern("A|*.a|Dangling").size(), 1u);
 }
 
 }  // namespace
