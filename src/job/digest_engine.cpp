@@ -19,6 +19,7 @@
 
 #include "job/digest_crc32.h"
 #include "job/digest_openssl.h"
+#include "toolkit/file_descriptor.h"
 
 namespace vandrel {
 namespace {
@@ -43,19 +44,6 @@ const DigestOperations* FindDigest(std::int32_t algorithm) {
   return nullptr;
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-  ~FileDescriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
 
 struct BufferRelease {
   void operator()(std::uint8_t* buffer) const { std::free(buffer); }
@@ -151,7 +139,7 @@ std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm
 
   // Non-blocking only for the open itself: opening a named pipe would
   // otherwise wait for a writer before fstat could refuse it.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return {};
   struct stat status {};
   if (::fstat(file.get(), &status) != 0 || !IsReadableKind(status.st_mode)) return {};

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "settings/utf8.h"
+#include "toolkit/file_descriptor.h"
 
 namespace vandrel {
 namespace {
@@ -21,20 +22,6 @@ namespace {
 constexpr std::int64_t kMaxFileBytes = 16 * 1024 * 1024;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -63,7 +50,7 @@ void AppendOneLine(std::string& out, std::string_view text) {
 // Reads a regular file whole. Pipes, devices and directories are refused
 // without being read: opening them could block or never end.
 bool ReadRegularFile(const std::string& path, std::string& bytes) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  tk::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return false;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -135,7 +122,7 @@ bool KeyValueFile::openMemory(std::string_view bytes) {
 
 bool KeyValueFile::create(const std::string& path) {
   close();
-  Descriptor fd(CreateTruncated(path));
+  tk::FileDescriptor fd(CreateTruncated(path));
   if (!fd.valid()) return false;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -148,7 +135,7 @@ bool KeyValueFile::create(const std::string& path) {
 void KeyValueFile::close() {
   if (open_ && changed_ && !fromMemory_) {
     const std::string text = serialise();
-    Descriptor fd(CreateTruncated(path_));
+    tk::FileDescriptor fd(CreateTruncated(path_));
     // A failed or short write is not reported: the caller has no remedy, and
     // the file then holds what could be written.
     std::size_t done = 0;

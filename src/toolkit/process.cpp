@@ -10,6 +10,7 @@
 // reach a process id that has been recycled.
 #include "toolkit/process.h"
 
+#include "toolkit/immortal.h"
 #include "toolkit/paths.h"
 
 #include <fcntl.h>
@@ -48,15 +49,9 @@ struct ProcessList {
 
 // Never destroyed: a watcher thread may still ask about its program while
 // static destructors run at program exit.
-union ImmortalProcessList {
-  ImmortalProcessList() : list() {}
-  ~ImmortalProcessList() {}
-  ProcessList list;
-};
-
 ProcessList& Programs() {
-  static ImmortalProcessList holder;
-  return holder.list;
+  static Immortal<ProcessList> holder;
+  return holder.value;
 }
 
 std::shared_ptr<ProgramRecord> FindRecord(ProgramHandle handle) {

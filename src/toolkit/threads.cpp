@@ -22,6 +22,8 @@
 #include <memory>
 #include <mutex>
 
+#include "toolkit/immortal.h"
+
 namespace vandrel::tk {
 namespace {
 
@@ -56,15 +58,9 @@ class ThreadList {
 
 // Never destroyed: detached threads may still end, and remove their
 // records, while static destructors run at program exit.
-union ImmortalThreadList {
-  ImmortalThreadList() : list() {}
-  ~ImmortalThreadList() {}
-  ThreadList list;
-};
-
 ThreadList& Threads() {
-  static ImmortalThreadList holder;
-  return holder.list;
+  static Immortal<ThreadList> holder;
+  return holder.value;
 }
 
 // Runs on the paused thread, inside a PausableSection. Only atomics and

@@ -16,6 +16,8 @@
 int main(int argc, char** argv) {
   using namespace vandrel;
   ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests (CTest does so to discover them) needs no display.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   if (!tk::InitialiseToolkit(&argc, &argv)) {
     std::fprintf(stderr, "These tests need an X display (run them under Xvfb).\n");
     return 1;
