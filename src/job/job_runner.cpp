@@ -95,10 +95,7 @@ std::string JobSummaryText(bool cancelled, int processed, int rows, int failed) 
 
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
-  for (int row = 0; row < rows; ++row) {
-    tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
-    tk::SetGadgetItemText(kGadgetResults, row, "", 1);
-  }
+  tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
   for (int item : kJobMenuItems) tk::DisableMenuItem(kMainMenu, item, true);

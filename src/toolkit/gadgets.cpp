@@ -346,6 +346,7 @@ void DisableGadget(int number, bool disabled) {
   WithGadget(number, [&](GadgetRecord& record) {
     record.disabled = disabled;
     gtk_widget_set_sensitive(record.outer, !disabled);
+    if (!disabled) detail::ApplyPendingCursor(record);
   });
 }
 

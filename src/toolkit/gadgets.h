@@ -65,6 +65,8 @@ void SetGadgetItemImage(int number, int row, ImageRef image);
 ImageRef GetGadgetItemImage(int number, int row);
 bool IsGadgetItemSelected(int number, int row);
 void SetGadgetItemSelected(int number, int row, bool selected);
+// Gives every row `image` and the text of `column`, in one pass.
+void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image);
 void RemoveGadgetItem(int number, int row);
 void ClearGadgetItems(int number);
 // Files dragged onto the gadget with the copy action post a drop event.

@@ -45,6 +45,12 @@ struct GadgetRecord {
   int minimum = 0, maximum = 100, value = 0;  // progress bar
   std::string tooltip;
   bool disabled = false;
+  // Lists: the row the program selected last, valid while the user has not
+  // changed the selection since, and where the cursor goes once the list
+  // takes input again (see ApplyListState).
+  int programRow = -1;
+  bool selectionKnown = false;
+  int pendingCursor = -1;
 };
 
 struct MenuItemRecord {
@@ -103,6 +109,9 @@ void DestroyWindowRecord(WindowRecord& window);
 void DestroyGadgetsOf(int window);
 void DestroyAllWindows();
 void FreeResources();
+
+// Moves a list's deferred cursor to its row once the list is enabled.
+void ApplyPendingCursor(GadgetRecord& record);
 
 // Turns dropped URIs into a drop event for the list gadget.
 void DeliverDroppedUris(GadgetRecord& record, gchar** uris);

@@ -24,7 +24,19 @@ void Post(int number, int type) {
   }
 }
 
-void OnSelectionChanged(GtkTreeSelection*, gpointer data) { Post(GPOINTER_TO_INT(data), 0); }
+void OnSelectionChanged(GtkTreeSelection*, gpointer data) {
+  if (detail::SuppressEvents() > 0) return;
+  if (GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data))) {
+    record->selectionKnown = false;
+  }
+  Post(GPOINTER_TO_INT(data), 0);
+}
+
+// The selection is no longer the one the program set last.
+void ForgetProgramSelection(GadgetRecord& record) {
+  record.selectionKnown = false;
+  record.pendingCursor = -1;
+}
 
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
   int type = event->type == GDK_2BUTTON_PRESS ? 2 : event->button == 3 ? 3 : 1;
@@ -159,19 +171,49 @@ int ListState(GadgetRecord& record) {
   return first;
 }
 
+// Selects only `row` and scrolls it to the middle. The checksum worker calls
+// this once per file, so it must not cost a walk over every row: GTK's
+// unselect-all and set-cursor both visit the whole list in multiple-selection
+// mode. While the selection is still the one set here, only that row is
+// unselected; and the cursor, which matters only while the list takes
+// input, follows when the list is enabled again.
 void ApplyListState(GadgetRecord& record, int row) {
   GtkTreeView* view = GTK_TREE_VIEW(record.inner);
   GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
   GtkTreeIter iter;
-  if (!NthRow(record, row, &iter)) {
+  GtkTreeIter previous;
+  if (record.selectionKnown && record.programRow >= 0) {
+    if (NthRow(record, record.programRow, &previous)) {
+      gtk_tree_selection_unselect_iter(selection, &previous);
+    }
+  } else {
     gtk_tree_selection_unselect_all(selection);
-    return;
   }
+  record.selectionKnown = true;
+  record.programRow = -1;
+  record.pendingCursor = -1;
+  if (!NthRow(record, row, &iter)) return;
   GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(record.store), &iter);
-  gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-  gtk_tree_selection_unselect_all(selection);
   gtk_tree_selection_select_path(selection, path);
   gtk_tree_view_scroll_to_cell(view, path, nullptr, TRUE, 0.5f, 0.0f);
+  record.programRow = row;
+  if (gtk_widget_is_sensitive(record.inner)) {
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  } else {
+    record.pendingCursor = row;
+  }
+  gtk_tree_path_free(path);
+}
+
+void ApplyPendingCursor(GadgetRecord& record) {
+  if (record.kind != GadgetKind::kList || record.pendingCursor < 0) return;
+  const int row = record.pendingCursor;
+  record.pendingCursor = -1;
+  GtkTreeIter iter;
+  if (!record.selectionKnown || record.programRow != row || !NthRow(record, row, &iter)) return;
+  SuppressGuard quiet;
+  GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(record.store), &iter);
+  gtk_tree_view_set_cursor(GTK_TREE_VIEW(record.inner), path, nullptr, FALSE);
   gtk_tree_path_free(path);
 }
 
@@ -219,6 +261,7 @@ int GadgetColumnWidth(int number, int column) {
 void AddGadgetItem(int number, int position, const std::string& text, ImageRef image) {
   WithList(number, [&](GadgetRecord& record) {
     int count = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(record.store), nullptr);
+    if (position >= 0 && position < count) ForgetProgramSelection(record);
     GtkTreeIter iter;
     gtk_list_store_insert(record.store, &iter, position < 0 || position > count ? count : position);
     gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
@@ -292,6 +335,7 @@ void SetGadgetItemSelected(int number, int row, bool selected) {
     detail::SuppressGuard quiet;
     GtkTreeIter iter;
     if (!NthRow(record, row, &iter)) return;
+    ForgetProgramSelection(record);
     GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner));
     if (selected) {
       gtk_tree_selection_select_iter(selection, &iter);
@@ -306,6 +350,7 @@ void RemoveGadgetItem(int number, int row) {
     detail::SuppressGuard quiet;
     GtkTreeIter iter;
     if (!NthRow(record, row, &iter)) return;
+    ForgetProgramSelection(record);
     // GtkTreeView selects the row after a deleted cursor row; the selection
     // must stay exactly the other selected rows, or "remove the first
     // selected row until none is selected" would empty the whole list.
@@ -335,7 +380,32 @@ void RemoveGadgetItem(int number, int row) {
 void ClearGadgetItems(int number) {
   WithList(number, [&](GadgetRecord& record) {
     detail::SuppressGuard quiet;
+    ForgetProgramSelection(record);
     gtk_list_store_clear(record.store);
+  });
+}
+
+void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image) {
+  WithList(number, [&](GadgetRecord& record) {
+    if (column < 0 || column >= kMaxColumns) return;
+    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
+    GtkTreeIter iter;
+    // Rows that already hold the values are left alone: every change makes
+    // the view redraw, and a list of many thousand rows is reset at once.
+    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
+         more = gtk_tree_model_iter_next(model, &iter)) {
+      GdkPixbuf* current = nullptr;
+      gchar* currentText = nullptr;
+      gtk_tree_model_get(model, &iter, kImageColumn, &current, column + 1, &currentText, -1);
+      if (current != image) {
+        gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
+      }
+      if (text != (currentText ? currentText : "")) {
+        gtk_list_store_set(record.store, &iter, column + 1, text.c_str(), -1);
+      }
+      if (current) g_object_unref(current);
+      g_free(currentText);
+    }
   });
 }
 
