@@ -1,0 +1,197 @@
+# Shared driver for the end-to-end tests: runs the real program on the X
+# display the test was given (scripts/test provides Xvfb), drives it with
+# xdotool, and cleans up after itself. Sourced by the test scripts, which
+# pass the program and the close_window helper as $1 and $2.
+#
+# There is no window manager, so a window's geometry is its client area and
+# gadget coordinates are offset only by the 25 px menu bar.
+
+set -euo pipefail
+
+VANDREL=$(readlink -f "$1")
+CLOSE_WINDOW=$(readlink -f "$2")
+TEST_NAME=$(basename "$0" .sh)
+MAIN_TITLE='Vandrel v1.0.0.0 (arm32) - Brassholt'
+MENU_BAR=25
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/vandrel-e2e.XXXXXX")
+export HOME="$WORK/home"
+mkdir -p "$HOME"
+export LANG=en_GB.UTF-8
+unset LC_ALL LANGUAGE
+export NO_AT_BRIDGE=1
+PREFS="$HOME/.Brassholt/Vandrel/Vandrel.prefs"
+APP_PID=""
+MAIN=""
+# Other programs a test starts (a drag source); ended with the program.
+HELPER_PIDS=()
+
+e2e_cleanup() {
+  local status=$? pid
+  for pid in "$APP_PID" "${HELPER_PIDS[@]}"; do
+    if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+      kill -KILL "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    fi
+  done
+  rm -rf "$WORK"
+  exit "$status"
+}
+trap e2e_cleanup EXIT
+
+if [[ -z "${DISPLAY:-}" ]]; then
+  echo "$TEST_NAME: no DISPLAY; run under xvfb-run (scripts/test does)" >&2
+  exit 1
+fi
+
+# Keeps a picture of the screen and the program's output beside the test's
+# build folder, then fails.
+fail() {
+  echo "FAIL ($TEST_NAME): $*" >&2
+  import -window root "$PWD/$TEST_NAME-failure.png" 2>/dev/null || true
+  if [[ -s "$WORK/program.log" ]]; then
+    echo "--- program output ---" >&2
+    cat "$WORK/program.log" >&2
+  fi
+  exit 1
+}
+
+# xdotool under load sometimes cannot reach the server: retry only that.
+xdo() {
+  local attempt err out status
+  for attempt in $(seq 1 20); do
+    status=0
+    out=$(timeout 20 xdotool "$@" 2>"$WORK/xdo.err") || status=$?
+    err=$(cat "$WORK/xdo.err")
+    if [[ $status -ne 0 && "$err" == *"Can't open display"* ]]; then
+      sleep 0.2
+      continue
+    fi
+    [[ -n "$out" ]] && printf '%s\n' "$out"
+    [[ -n "$err" ]] && printf '%s\n' "$err" >&2
+    return "$status"
+  done
+  echo "xdotool: display unreachable after 20 attempts" >&2
+  return 1
+}
+
+# Polls `command...` every 50 ms until it succeeds; fails the test after
+# `seconds` with `what` as the reason.
+wait_until() {
+  local seconds=$1 what=$2
+  shift 2
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
+    sleep 0.05
+  done
+}
+
+# The visible window of the running program with exactly this title.
+window_of_program() {
+  local title=$1
+  local pattern
+  pattern="^$(printf '%s' "$title" | sed 's/[][().*^$?+|{}\\]/\\&/g')\$"
+  xdo search --all --pid "$APP_PID" --onlyvisible --name "$pattern" 2>/dev/null | head -n 1
+}
+
+dialog_open() { [[ -n "$(window_of_program Message)" ]]; }
+dialog_closed() { [[ -z "$(window_of_program Message)" ]]; }
+program_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
+
+# Starts the program with the given arguments and waits for its main window.
+start_program() {
+  "$VANDREL" "$@" >"$WORK/program.log" 2>&1 &
+  APP_PID=$!
+  wait_until 15 "the main window" main_window_shown
+  MAIN=$(window_of_program "$MAIN_TITLE")
+  # Mapped is not yet drawn: give GTK a moment before the first click.
+  sleep 0.2
+}
+main_window_shown() { [[ -n "$(window_of_program "$MAIN_TITLE")" ]]; }
+
+# Clicks the centre of a gadget given by its gadget-area place and size.
+click_gadget() {
+  local x=$1 y=$2 w=$3 h=$4
+  xdo mousemove --window "$MAIN" $((x + w / 2)) $((y + MENU_BAR + h / 2)) click 1 \
+    || fail "click at gadget ($x,$y)"
+  sleep 0.1
+}
+
+# Gadget places for the 840 x 600 window.
+click_list_blank() { click_gadget 10 300 820 20; }
+click_clipboard() { click_gadget 10 405 120 27; }
+click_option() {
+  case $1 in
+    CRC32) click_gadget 130 468 70 22 ;; MD5) click_gadget 220 468 70 22 ;;
+    SHA1) click_gadget 310 468 70 22 ;; SHA2) click_gadget 400 468 70 22 ;;
+    SHA3) click_gadget 490 468 70 22 ;;
+    224) click_gadget 130 498 70 22 ;; 256) click_gadget 220 498 70 22 ;;
+    384) click_gadget 310 498 70 22 ;; 512) click_gadget 400 498 70 22 ;;
+    *) fail "no option $1" ;;
+  esac
+}
+click_calculate() { click_gadget 705 540 130 35; }
+
+# Waits for the message dialog, checks its size (which tells the kinds
+# apart: 440 x 160 for the job summary, 440 x 120 for notices and questions)
+# and answers it with a key (Return = first button, Escape = No).
+answer_dialog() {
+  local key=$1 expected_size=$2 seconds=${3:-30}
+  wait_until "$seconds" "the message dialog" dialog_open
+  local dialog size
+  dialog=$(window_of_program Message)
+  size=$(xdo getwindowgeometry "$dialog" | sed -n 's/.*Geometry: //p')
+  [[ "$size" == "$expected_size" ]] || fail "dialog is $size, expected $expected_size"
+  xdo windowfocus --sync "$dialog" || fail "could not focus the dialog"
+  xdo key "$key" || fail "could not press $key"
+  wait_until 10 "the dialog to close" dialog_closed
+}
+
+# Sends the close box's message to the main window.
+press_close_box() {
+  local attempt
+  for attempt in $(seq 1 20); do
+    if "$CLOSE_WINDOW" "$MAIN" 2>"$WORK/close.err"; then return 0; fi
+    grep -q "Can't open display" "$WORK/close.err" || break
+    sleep 0.2
+  done
+  fail "close_window: $(cat "$WORK/close.err")"
+}
+
+# Waits for the program to end and checks that it ended with status 0.
+expect_exit_zero() {
+  wait_until "${1:-10}" "the program to end" program_gone
+  local status=0
+  wait "$APP_PID" || status=$?
+  APP_PID=""
+  [[ $status -eq 0 ]] || fail "the program ended with status $status"
+}
+
+# The clipboard as the running program offers it, byte for byte.
+read_clipboard_to() {
+  timeout 10 xclip -o -selection clipboard >"$1" || fail "xclip could not read the clipboard"
+}
+
+# Compares two files byte for byte; shows both on a mismatch.
+expect_same_file() {
+  local got=$1 want=$2 what=$3
+  if ! cmp -s "$got" "$want"; then
+    echo "--- expected $what ---" >&2
+    od -c "$want" | head -n 40 >&2
+    echo "--- got ---" >&2
+    od -c "$got" | head -n 40 >&2
+    fail "$what differs"
+  fi
+}
+
+# The preferences file the program writes, as bytes.
+write_expected_prefs() {
+  local out=$1 fingerprint=$2 bits=$3 width=$4 height=$5
+  {
+    printf '\xef\xbb\xbf\n'
+    printf '; Vandrel Preferences\n[Language]\nLanguage = en_GB\n[General]\n'
+    printf 'Fingerprint = %s\nBits = %s\n[Window]\n' "$fingerprint" "$bits"
+    printf 'WindowWidth = %s\nWindowHeight = %s\n' "$width" "$height"
+  } >"$out"
+}
