@@ -61,9 +61,11 @@ void MakeDirectoryPath(const std::string& path) {
   }
 }
 
-void LoadSettingsAndLanguage() {
+void LoadSettingsAndLanguage() { LoadSettingsAndLanguage(tk::PathPart(tk::ProgramPath())); }
+
+void LoadSettingsAndLanguage(const std::string& programDirectory) {
   ProgramState& program = Program();
-  program.programDirectory = tk::PathPart(tk::ProgramPath());
+  program.programDirectory = programDirectory;
   program.configurationDirectory = tk::HomeDirectory() + ".Brassholt/Vandrel/";
   Preferences preferences(program.settings);
   program.preferencesDirectory = program.programDirectory;

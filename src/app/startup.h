@@ -18,7 +18,10 @@ void LoadBuiltInFonts();
 void DecodeBuiltInImages();
 
 // Start-up steps 6 to 13: directories, preferences with the LANG fallback,
-// language discovery and load, dialog texts. Split out for tests.
+// language discovery and load, dialog texts. The first form takes the
+// program directory from the executable's path; the second is given it
+// (ending in "/"), so that tests can start from a folder of their own.
 void LoadSettingsAndLanguage();
+void LoadSettingsAndLanguage(const std::string& programDirectory);
 
 }  // namespace vandrel

@@ -57,6 +57,13 @@ void ApplyColourStyle(GtkWidget* widget, GtkCssProvider** provider, const std::s
 
 void DestroyWindowRecord(WindowRecord& record) {
   DestroyGadgetsOf(record.number);
+  // The window's menu bar dies with it: forget its record, so that a later
+  // menu call, or a new menu under the same number, does not touch its
+  // destroyed widgets.
+  for (int menu : Menus().numbers()) {
+    MenuRecord* owned = Menus().find(menu);
+    if (owned && owned->window == record.number) Menus().remove(menu);
+  }
   if (record.css) {
     gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
                                                  GTK_STYLE_PROVIDER(record.css));

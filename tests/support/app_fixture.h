@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,9 @@
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
+#include "toolkit/resources.h"
 #include "toolkit/testing.h"
+#include "toolkit/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -29,6 +33,28 @@ namespace vandrel::testing {
 
 // The folder holding the built Vandrel.lang (given by the build).
 inline std::string BuiltProgramDirectory() { return VANDREL_PROGRAM_DIR "/"; }
+
+// The value of `key` in the built language file of `code`, read line by line
+// without the program's own reader, with "\n" turned into a line feed as
+// the window shows it; empty when the key is missing.
+inline std::string LanguageFileText(const std::string& code, const std::string& key) {
+  std::ifstream in(BuiltProgramDirectory() + "Vandrel.lang/" + code + ".language");
+  auto trim = [](std::string text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+  };
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos || trim(line.substr(0, equals)) != key) continue;
+    std::string value = trim(line.substr(equals + 1));
+    for (std::size_t at = value.find("\\n"); at != std::string::npos; at = value.find("\\n", at)) {
+      value.replace(at, 2, "\n");
+    }
+    return value;
+  }
+  return "";
+}
 
 class AppFixture : public ::testing::Test {
  protected:
@@ -94,6 +120,17 @@ class AppFixture : public ::testing::Test {
     }
   };
 
+  // Builds the main window again from the settings as they are now, as a
+  // start-up with those settings would.
+  static void RebuildMainWindow() {
+    tk::CloseWindow(kMainWindow);
+    while (tk::WaitWindowEventTimeout(5) != tk::kEventNone) {
+    }
+    ASSERT_TRUE(BuildMainWindow());
+    tk::HideWindow(kMainWindow, false);
+    Settle();
+  }
+
   // Dispatches events as the event loop does until `done` or the time-out.
   static bool RunUntil(const std::function<bool()>& done, int milliseconds = 10000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -128,6 +165,44 @@ class AppFixture : public ::testing::Test {
     }
   }
 
+  // Lets a running worker go on, one round of its toolkit calls at a time,
+  // without taking any event, until `done` or the time-out. Between rounds
+  // the worker is either blocked in its next toolkit call or digesting.
+  static bool StepWorkerUntil(const std::function<bool()>& done, int milliseconds = 10000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      tk::testing::RunWorkerCalls();
+      if (!done()) tk::Delay(1);
+    }
+    return true;
+  }
+
+  // Clicks a gadget and dispatches what it posts while the worker's toolkit
+  // calls wait, so a running job cannot move past the row it is on before
+  // the click has been handled.
+  static void ClickHoldingWorker(int gadget) {
+    tk::WorkerCallsHeld held;
+    Click(gadget);
+  }
+
+  // Answers the next message dialogs in turn, the n-th with keys[n], and
+  // keeps what each showed in (*shown)[n].
+  static void AnswerDialogsInTurn(std::vector<int> keys,
+                                  std::vector<std::vector<std::string>>* shown = nullptr) {
+    auto script = std::make_shared<DialogScript>();
+    script->keys = std::move(keys);
+    script->shown = shown;
+    script->window = tk::WindowID(kMainWindow);
+    if (shown) shown->clear();
+    tk::testing::AtNextWait([script] { AnswerInTurn(script); }, 10);
+  }
+
+  // Whether the results row shows the state image `image` (10 to 13).
+  static bool RowShows(int row, int image) {
+    return tk::GetGadgetItemImage(kGadgetResults, row) == tk::ImageID(image);
+  }
+
   static int Rows() { return tk::CountGadgetItems(kGadgetResults); }
   static std::string Cell(int row, int column) {
     return tk::GetGadgetItemText(kGadgetResults, row, column);
@@ -135,6 +210,26 @@ class AppFixture : public ::testing::Test {
   static bool Enabled(int gadget) { return !tk::IsGadgetDisabled(gadget); }
 
  private:
+  struct DialogScript {
+    std::vector<int> keys;
+    std::vector<std::vector<std::string>>* shown = nullptr;
+    std::size_t next = 0;
+    int lastAnswered = -1;  // dialog windows get ever larger numbers
+    tk::WindowHandle window = nullptr;  // the test's main window: stop with it
+  };
+
+  static void AnswerInTurn(const std::shared_ptr<DialogScript>& script) {
+    if (script->next >= script->keys.size() || tk::WindowID(kMainWindow) != script->window) return;
+    int dialog = tk::testing::LastOpenedWindow();
+    if (tk::IsWindowDisabled(kMainWindow) && dialog != kMainWindow && dialog > script->lastAnswered &&
+        tk::IsWindow(dialog)) {
+      if (script->shown) script->shown->push_back(tk::testing::WindowTexts(dialog));
+      script->lastAnswered = dialog;
+      tk::testing::PressKey(dialog, script->keys[script->next++]);
+    }
+    tk::testing::AtNextWait([script] { AnswerInTurn(script); }, 10);
+  }
+
   static void AnswerWhenOpen(int key, std::vector<std::string>* shown) {
     int dialog = tk::testing::LastOpenedWindow();
     if (!tk::IsWindowDisabled(kMainWindow) || dialog == kMainWindow || !tk::IsWindow(dialog)) {

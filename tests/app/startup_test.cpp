@@ -1,0 +1,183 @@
+// Start-up without a window: where the preferences are read from, when the
+// configuration directory is made, how the language is chosen (preferences,
+// then LANG, then "en_GB"), and making a directory path component by
+// component.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/app_fixture.h"
+#include "toolkit/test_support.h"
+
+namespace vandrel {
+namespace {
+
+using testing::LanguageFileText;
+using testing::ScopedVariable;
+using testing::TestDirectory;
+
+// A preferences file as the program writes it.
+std::string PrefsText(const std::string& language, int fingerprint, int bits, int width,
+                      int height) {
+  return "\xEF\xBB\xBF\n; Vandrel Preferences\n[Language]\nLanguage = " + language +
+         "\n[General]\nFingerprint = " + std::to_string(fingerprint) +
+         "\nBits = " + std::to_string(bits) + "\n[Window]\nWindowWidth = " +
+         std::to_string(width) + "\nWindowHeight = " + std::to_string(height) + "\n";
+}
+
+int Mode(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return -1;
+  return static_cast<int>(status.st_mode & 07777);
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory_symlink(
+        testing::BuiltProgramDirectory() + "Vandrel.lang", program_ / "Vandrel.lang");
+    Program().settings = Settings{};
+    Program().preferencesDirectory.clear();
+  }
+
+  std::string programDirectory() const { return program_.path() + "/"; }
+  std::string configDirectory() const { return home_.path() + "/.Brassholt/Vandrel/"; }
+
+  void WritePrefs(const std::string& directory, const std::string& text) {
+    std::filesystem::create_directories(directory);
+    std::ofstream(directory + "Vandrel.prefs", std::ios::binary) << text;
+  }
+
+  TestDirectory program_;
+  TestDirectory home_;
+  ScopedVariable homeVariable_{"HOME", home_.path().c_str()};
+};
+
+TEST_F(StartupTest, PrefsBesideTheProgramAreReadAndTheConfigDirectoryIsLeftAlone) {
+  WritePrefs(programDirectory(), PrefsText("de_DE", 3, 2, 1000, 700));
+  // Would win if the configuration directory were read as well.
+  ScopedVariable lang("LANG", "hu_HU.UTF-8");
+
+  LoadSettingsAndLanguage(programDirectory());
+
+  const Settings& settings = Program().settings;
+  EXPECT_EQ(settings.Language, "de_DE");
+  EXPECT_EQ(settings.Fingerprint, 3);
+  EXPECT_EQ(settings.Bits, 2);
+  EXPECT_EQ(settings.WindowWidth, 1000);
+  EXPECT_EQ(settings.WindowHeight, 700);
+  EXPECT_EQ(Program().programDirectory, programDirectory());
+  EXPECT_EQ(Program().preferencesDirectory, programDirectory());
+  EXPECT_EQ(Program().configurationDirectory, configDirectory());
+  EXPECT_FALSE(std::filesystem::exists(home_ / ".Brassholt"));
+  // The chosen language is loaded, and the dialogs speak it.
+  EXPECT_EQ(T("tMenuFILE"), LanguageFileText("de_DE", "tMenuFILE"));
+  EXPECT_EQ(DialogConfigs().warningQuestion.buttons,
+            LanguageFileText("de_DE", "tGenNO") + "|" + LanguageFileText("de_DE", "tGenYES"));
+}
+
+TEST_F(StartupTest, FirstStartTakesLangAndMakesThePrivateConfigDirectory) {
+  ScopedVariable lang("LANG", "hu_HU.UTF-8");
+
+  LoadSettingsAndLanguage(programDirectory());
+
+  EXPECT_EQ(Program().settings.Language, "hu_HU");
+  EXPECT_EQ(T("tMenuFILE"), LanguageFileText("hu_HU", "tMenuFILE"));
+  EXPECT_EQ(Program().preferencesDirectory, configDirectory());
+  EXPECT_EQ(Mode(home_ / ".Brassholt"), 0700);
+  EXPECT_EQ(Mode(home_ / ".Brassholt/Vandrel"), 0700);
+  EXPECT_EQ(Program().settings.Fingerprint, 0);
+  EXPECT_EQ(Program().settings.WindowWidth, 840);
+}
+
+TEST_F(StartupTest, LanguageFallsBackToEnglishWhenLangGivesNoShippedLanguage) {
+  const struct {
+    const char* lang;  // nullptr: unset
+    const char* expected;
+  } cases[] = {
+      {nullptr, "en_GB"},        {"", "en_GB"},         {"xx_YY.UTF-8", "en_GB"},
+      {"C", "en_GB"},            {".UTF-8", "en_GB"},   {"de_DE", "de_DE"},
+      {"de_DE.UTF-8", "de_DE"},  {"de_DE@euro", "en_GB"},
+  };
+  for (const auto& c : cases) {
+    ScopedVariable lang("LANG", c.lang);
+    Program().settings = Settings{};
+    LoadSettingsAndLanguage(programDirectory());
+    EXPECT_EQ(Program().settings.Language, c.expected) << "LANG=" << (c.lang ? c.lang : "(unset)");
+  }
+}
+
+TEST_F(StartupTest, EmptyLanguageInTheConfigDirectoryPrefsRunsTheLangFallback) {
+  WritePrefs(configDirectory(), PrefsText("", 4, 1, 900, 650));
+  ScopedVariable lang("LANG", "de_DE.UTF-8");
+
+  LoadSettingsAndLanguage(programDirectory());
+
+  EXPECT_EQ(Program().settings.Language, "de_DE");
+  EXPECT_EQ(Program().settings.Fingerprint, 4);
+  EXPECT_EQ(Program().settings.Bits, 1);
+  EXPECT_EQ(Program().settings.WindowWidth, 900);
+  EXPECT_EQ(Program().preferencesDirectory, configDirectory());
+}
+
+TEST_F(StartupTest, LanguageInTheConfigDirectoryPrefsWinsOverLang) {
+  WritePrefs(configDirectory(), PrefsText("hu_HU", 0, 0, 840, 600));
+  ScopedVariable lang("LANG", "de_DE.UTF-8");
+  LoadSettingsAndLanguage(programDirectory());
+  EXPECT_EQ(Program().settings.Language, "hu_HU");
+}
+
+TEST_F(StartupTest, EmptyLanguageInPrefsBesideTheProgramSkipsLangAndGivesEnglish) {
+  WritePrefs(programDirectory(), PrefsText("", 2, 0, 840, 600));
+  ScopedVariable lang("LANG", "de_DE.UTF-8");
+
+  LoadSettingsAndLanguage(programDirectory());
+
+  EXPECT_EQ(Program().settings.Language, "en_GB");
+  EXPECT_EQ(Program().settings.Fingerprint, 2);
+  EXPECT_FALSE(std::filesystem::exists(home_ / ".Brassholt"));
+}
+
+TEST_F(StartupTest, UnknownLanguageInPrefsBecomesEnglish) {
+  WritePrefs(programDirectory(), PrefsText("sv_SE", 1, 1, 840, 600));
+  LoadSettingsAndLanguage(programDirectory());
+  EXPECT_EQ(Program().settings.Language, "en_GB");
+  EXPECT_EQ(T("tMenuFILE"), LanguageFileText("en_GB", "tMenuFILE"));
+}
+
+class MakeDirectoryPathTest : public ::testing::Test {
+ protected:
+  TestDirectory root_;
+};
+
+TEST_F(MakeDirectoryPathTest, MakesEveryMissingComponentPrivate) {
+  MakeDirectoryPath(root_ / "a/b/c");
+  EXPECT_EQ(Mode(root_ / "a"), 0700);
+  EXPECT_EQ(Mode(root_ / "a/b"), 0700);
+  EXPECT_EQ(Mode(root_ / "a/b/c"), 0700);
+
+  MakeDirectoryPath(root_ / "a/b/d/e/");
+  EXPECT_EQ(Mode(root_ / "a/b/d"), 0700);
+  EXPECT_EQ(Mode(root_ / "a/b/d/e"), 0700);
+}
+
+TEST_F(MakeDirectoryPathTest, LeavesExistingComponentsAsTheyAre) {
+  std::filesystem::create_directory(root_ / "open");
+  chmod((root_ / "open").c_str(), 0755);
+  MakeDirectoryPath(root_ / "open/inner");
+  EXPECT_EQ(Mode(root_ / "open"), 0755);
+  EXPECT_EQ(Mode(root_ / "open/inner"), 0700);
+}
+
+TEST_F(MakeDirectoryPathTest, LeavesAFileInTheWayAlone) {
+  std::ofstream(root_ / "file") << "data";
+  MakeDirectoryPath(root_ / "file/inner");
+  EXPECT_TRUE(std::filesystem::is_regular_file(root_ / "file"));
+  EXPECT_FALSE(std::filesystem::exists(root_ / "file/inner"));
+}
+
+}  // namespace
+}  // namespace vandrel
