@@ -61,9 +61,18 @@ int Wait(int milliseconds, const int* onlyWindow) {
   guint timer = 0;
   if (milliseconds >= 0) timer = g_timeout_add(milliseconds, StopWaiting, &timedOut);
   for (;;) {
-    detail::RunQueuedWorkerCalls();
+    const bool ranWorkerCalls = detail::RunQueuedWorkerCalls();
     if (TakeEvent(onlyWindow)) break;
     if (timedOut) return kEventNone;
+    if (ranWorkerCalls) {
+      // A worker in the middle of a row makes its next call at once: keep
+      // the toolkit drawing without blocking, and wait a moment for it.
+      // That iteration may have taken the wake-up of an event posted
+      // meanwhile, so look at the queue again before blocking.
+      g_main_context_iteration(nullptr, FALSE);
+      detail::AwaitWorkerCall();
+      continue;
+    }
     // Blocks until some activity; PostEvent and queued worker calls wake it.
     g_main_context_iteration(nullptr, TRUE);
   }

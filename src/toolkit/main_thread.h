@@ -15,8 +15,11 @@ namespace vandrel::tk::detail {
 bool RunOnMainThread(const std::function<void()>& call);
 
 // Runs the calls other threads have queued; main thread only. Does nothing
-// while a WorkerCallsHeld guard is alive.
-void RunQueuedWorkerCalls();
+// while a WorkerCallsHeld guard is alive. True when it ran any.
+bool RunQueuedWorkerCalls();
+// Waits briefly, without sleeping, for another thread to queue a call; main
+// thread only. True when one is queued.
+bool AwaitWorkerCall();
 // Makes every waiting and later caller return without running its call.
 void EndWorkerCalls();
 bool ToolkitEnded();
