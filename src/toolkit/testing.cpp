@@ -4,8 +4,11 @@
 
 #include <gtk/gtk.h>
 
+#include <memory>
+
 #include "toolkit/events.h"
 #include "toolkit/gtk_state.h"
+#include "toolkit/main_thread.h"
 
 namespace vandrel::tk::testing {
 namespace {
@@ -159,5 +162,33 @@ std::vector<std::string> WindowTexts(int window) {
 }
 
 int LastOpenedWindow() { return detail::CurrentWindow(); }
+
+void RunWorkerCalls() { detail::RunQueuedWorkerCalls(); }
+
+namespace {
+
+using RowObserver = std::function<void(int)>;
+
+void OnRowChanged(GtkTreeModel*, GtkTreePath* path, GtkTreeIter*, gpointer data) {
+  const gint* indices = gtk_tree_path_get_indices(path);
+  if (indices) (*static_cast<RowObserver*>(data))(indices[0]);
+}
+
+void DeleteRowObserver(gpointer data, GClosure*) {
+  std::unique_ptr<RowObserver> owned(static_cast<RowObserver*>(data));
+}
+
+}  // namespace
+
+void ObserveListRows(int gadget, std::function<void(int row)> observer) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record || !record->store) return;
+  g_signal_handlers_disconnect_matched(record->store, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+                                       reinterpret_cast<gpointer>(OnRowChanged), nullptr);
+  if (!observer) return;
+  g_signal_connect_data(record->store, "row-changed", G_CALLBACK(OnRowChanged),
+                        std::make_unique<RowObserver>(std::move(observer)).release(),
+                        DeleteRowObserver, GConnectFlags{});
+}
 
 }  // namespace vandrel::tk::testing

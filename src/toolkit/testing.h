@@ -47,5 +47,14 @@ std::vector<std::string> WindowTexts(int window);
 std::vector<int> WindowGadgets(int window);
 // The number of the window opened last; for finding a dialog's window.
 int LastOpenedWindow();
+// Runs the toolkit calls that other threads have queued, as an event wait
+// does, but takes no event and waits for nothing: a worker goes on while
+// the events already queued stay where they are.
+void RunWorkerCalls();
+// Calls `observer` with a row's index each time a row of list `gadget`
+// changes (text or image), on the main thread, inside the call that made the
+// change, a worker's queued call included. Replaces the list's previous
+// observer; an empty one removes it. Ends with the gadget.
+void ObserveListRows(int gadget, std::function<void(int row)> observer);
 
 }  // namespace vandrel::tk::testing
