@@ -6,7 +6,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 ask_to_close() {
-  press_close_box
+  request_close
   answer_dialog "$1" 440x120
 }
 

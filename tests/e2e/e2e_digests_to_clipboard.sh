@@ -53,7 +53,7 @@ expected_export md5sum "$WORK/want-md5"
 run_job_and_copy "$WORK/got-md5" MD5
 expect_same_file "$WORK/got-md5" "$WORK/want-md5" "MD5 clipboard export"
 
-press_close_box
+request_close
 answer_dialog Return 440x120
 expect_exit_zero
 # MD5 is algorithm 1; the size options kept 256 (1) while disabled.

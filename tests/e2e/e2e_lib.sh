@@ -159,6 +159,23 @@ press_close_box() {
   fail "close_window: $(cat "$WORK/close.err")"
 }
 
+# Presses the close box until the question opens. The main window takes no
+# input while it is disabled, and it is enabled again only after a dialog has
+# gone, so a press that follows a dialog's end very closely is ignored, as a
+# user's would be.
+request_close() {
+  local attempt
+  for attempt in $(seq 1 5); do
+    press_close_box
+    local waited
+    for waited in $(seq 1 30); do
+      dialog_open && return 0
+      sleep 0.1
+    done
+  done
+  fail "the close box raised no question"
+}
+
 # Waits for the program to end and checks that it ended with status 0.
 expect_exit_zero() {
   wait_until "${1:-10}" "the program to end" program_gone
