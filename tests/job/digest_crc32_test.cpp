@@ -2,6 +2,7 @@
 // leading zeros of the printed text, and chaining of partial updates, checked
 // against zlib's crc32 on the same bytes.
 #include "job/digest_crc32.h"
+#include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -20,15 +21,7 @@ class DigestCrc32Test : public ::testing::Test {
     ASSERT_TRUE(registered);
   }
 
-  void SetUp() override {
-    char pattern[] = "/tmp/vandrel-crc32-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
   std::string DigestOf(const std::string& data) {
     const std::string path = directory_ + "/data";
@@ -61,7 +54,8 @@ class DigestCrc32Test : public ::testing::Test {
     return value;
   }
 
-  std::string directory_;
+  testing::ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 TEST_F(DigestCrc32Test, GivesThePublishedCheckValueForOneToNine) {

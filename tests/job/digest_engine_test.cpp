@@ -3,6 +3,7 @@
 // several threads at once. References come from one-shot calls of zlib and
 // libcrypto on the same bytes, never from the engine's own read loop.
 #include "job/digest_engine.h"
+#include "support/scratch_directory.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -146,15 +147,7 @@ class DigestEngineTest : public ::testing::Test {
     ASSERT_TRUE(registered);
   }
 
-  void SetUp() override {
-    char pattern[] = "/tmp/vandrel-digest-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
   std::string WriteFile(const std::string& name, const std::string& data) {
     const std::string path = directory_ + "/" + name;
@@ -162,7 +155,8 @@ class DigestEngineTest : public ::testing::Test {
     return path;
   }
 
-  std::string directory_;
+  testing::ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 TEST_F(DigestEngineTest, AgreesWithOneShotDigestsAcrossChunkBoundaries) {

@@ -3,6 +3,7 @@
 // examples for SHA-3. Every vector goes through FileDigest on a real file,
 // so the byte order and digit count of the printed text are checked too.
 #include "job/digest_openssl.h"
+#include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -32,15 +33,7 @@ class DigestOpensslTest : public ::testing::Test {
     ASSERT_TRUE(registered);
   }
 
-  void SetUp() override {
-    char pattern[] = "/tmp/vandrel-openssl-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
   std::string DigestOf(const std::string& data, std::int32_t algorithm, std::int32_t bits = 0) {
     const std::string path = directory_ + "/data";
@@ -55,7 +48,8 @@ class DigestOpensslTest : public ::testing::Test {
     }
   }
 
-  std::string directory_;
+  testing::ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 const std::string kEmpty;

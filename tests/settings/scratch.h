@@ -17,30 +17,12 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch_directory.h"
+
 namespace vandrel::testing {
 
 namespace fs = std::filesystem;
 
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "vandrel-settings-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  // With a trailing "/", as the program holds directories.
-  std::string dir() const { return path_.string() + "/"; }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -7,30 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "support/scratch_directory.h"
+
 namespace vandrel::testing {
 
-// A fresh directory under /tmp, removed with everything in it when the
-// object goes away.
-class TestDirectory {
- public:
-  TestDirectory() {
-    std::string pattern = "/tmp/vandrel-test-XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TestDirectory() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TestDirectory(const TestDirectory&) = delete;
-  TestDirectory& operator=(const TestDirectory&) = delete;
-
-  // The directory without a trailing "/".
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+// The toolkit tests' name for the shared scratch directory.
+using TestDirectory = ScratchDirectory;
 
 // Sets or unsets one environment variable and restores it when destroyed.
 class ScopedVariable {
