@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "toolkit/events.h"
+#include "toolkit/gadget_access.h"
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/window.h"
@@ -15,6 +16,13 @@ namespace detail {
 Registry<GadgetRecord>& Gadgets() {
   static Registry<GadgetRecord> registry;
   return registry;
+}
+
+void PostGadgetEvent(int number, int type) {
+  if (SuppressEvents() > 0) return;
+  if (GadgetRecord* record = Gadgets().find(number)) {
+    QueueToolkitEvent(kEventGadget, record->window, number, type);
+  }
 }
 
 void DestroyGadgetsOf(int window) {
@@ -43,11 +51,10 @@ using detail::GadgetRecord;
 // The radio button that the next option joins; any other gadget ends the group.
 GtkWidget* g_optionGroup = nullptr;
 
-void Post(int number, int type = 0) {
-  if (detail::SuppressEvents() > 0) return;
-  GadgetRecord* record = detail::Gadgets().find(number);
-  if (record) QueueToolkitEvent(kEventGadget, record->window, number, type);
-}
+using detail::FromGadget;
+using detail::WithGadget;
+
+void Post(int number, int type = 0) { detail::PostGadgetEvent(number, type); }
 
 void OnClicked(GtkButton*, gpointer data) { Post(GPOINTER_TO_INT(data)); }
 
@@ -130,23 +137,6 @@ void UpdateProgress(GadgetRecord& record) {
   double fraction = span > 0 ? double(record.value - record.minimum) / span : 0.0;
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(record.inner),
                                 fraction < 0 ? 0 : fraction > 1 ? 1 : fraction);
-}
-
-template <typename Body>
-void WithGadget(int number, Body&& body) {
-  detail::OnMainThreadVoid([&] {
-    if (GadgetRecord* record = detail::Gadgets().find(number)) body(*record);
-  });
-}
-
-template <typename Result, typename Body>
-Result FromGadget(int number, Result fallback, Body&& body) {
-  return detail::OnMainThread(
-      [&]() -> Result {
-        GadgetRecord* record = detail::Gadgets().find(number);
-        return record ? body(*record) : fallback;
-      },
-      fallback);
 }
 
 }  // namespace

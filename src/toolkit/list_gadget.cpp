@@ -6,6 +6,7 @@
 
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
+#include "toolkit/gadget_access.h"
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
 
@@ -17,12 +18,7 @@ using detail::GadgetRecord;
 constexpr int kImageColumn = 0;
 constexpr int kMaxColumns = 8;  // text columns 0..7 live in store columns 1..8
 
-void Post(int number, int type) {
-  if (detail::SuppressEvents() > 0) return;
-  if (GadgetRecord* record = detail::Gadgets().find(number)) {
-    QueueToolkitEvent(kEventGadget, record->window, number, type);
-  }
-}
+void Post(int number, int type) { detail::PostGadgetEvent(number, type); }
 
 void OnSelectionChanged(GtkTreeSelection*, gpointer data) {
   if (detail::SuppressEvents() > 0) return;
@@ -108,20 +104,12 @@ bool NthRow(GadgetRecord& record, int row, GtkTreeIter* iter) {
 
 template <typename Body>
 void WithList(int number, Body&& body) {
-  detail::OnMainThreadVoid([&] {
-    GadgetRecord* record = detail::Gadgets().find(number);
-    if (record && record->kind == detail::GadgetKind::kList) body(*record);
-  });
+  detail::WithGadget(number, body, detail::GadgetKind::kList);
 }
 
 template <typename Result, typename Body>
 Result FromList(int number, Result fallback, Body&& body) {
-  return detail::OnMainThread(
-      [&]() -> Result {
-        GadgetRecord* record = detail::Gadgets().find(number);
-        return record && record->kind == detail::GadgetKind::kList ? body(*record) : fallback;
-      },
-      fallback);
+  return detail::FromGadget(number, fallback, body, detail::GadgetKind::kList);
 }
 
 }  // namespace
