@@ -1,0 +1,97 @@
+// The digest algorithms the program offers, in one table: the window's
+// options, the stored setting, the engine's algorithm numbers, the sizes and
+// the names used on the command line and in checksum lists all come from it.
+// Nothing here computes a digest; that is the digest engine's job.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vandrel {
+
+// Engine numbers of the algorithm families, as RegisterDigest takes them.
+inline constexpr std::int32_t kDigestMd5 = 1;
+inline constexpr std::int32_t kDigestCrc32 = 2;
+inline constexpr std::int32_t kDigestSha1 = 3;
+inline constexpr std::int32_t kDigestSha2 = 4;
+inline constexpr std::int32_t kDigestSha3 = 5;
+
+// An algorithm family. The value is the stored setting (`Fingerprint`) and
+// the position of its option in the window.
+enum class Algorithm : std::int32_t { Crc32 = 0, Md5 = 1, Sha1 = 2, Sha2 = 3, Sha3 = 4 };
+
+// The selectable sizes of the families that have several, in option order;
+// the position is the stored setting (`Bits`).
+inline constexpr std::array<std::int32_t, 4> kDigestSizes = {224, 256, 384, 512};
+
+struct AlgorithmInfo {
+  Algorithm algorithm;
+  std::string_view label;    // option text and list tag: "CRC32", "SHA2"
+  std::int32_t engine;       // kDigest* number
+  std::int32_t fixedBits;    // the one size, or 0 when kDigestSizes apply
+};
+
+inline constexpr std::array<AlgorithmInfo, 5> kAlgorithms = {{
+    {Algorithm::Crc32, "CRC32", kDigestCrc32, 32},
+    {Algorithm::Md5, "MD5", kDigestMd5, 128},
+    {Algorithm::Sha1, "SHA1", kDigestSha1, 160},
+    {Algorithm::Sha2, "SHA2", kDigestSha2, 0},
+    {Algorithm::Sha3, "SHA3", kDigestSha3, 0},
+}};
+
+constexpr const AlgorithmInfo& Info(Algorithm algorithm) {
+  return kAlgorithms[static_cast<std::size_t>(algorithm)];
+}
+
+// Whether the size options apply to `algorithm`.
+constexpr bool HasSizes(Algorithm algorithm) { return Info(algorithm).fixedBits == 0; }
+
+// The family for a stored setting, or nothing for a value no family has.
+constexpr std::optional<Algorithm> AlgorithmFromSetting(std::int32_t setting) {
+  if (setting < 0 || setting >= static_cast<std::int32_t>(kAlgorithms.size())) return std::nullopt;
+  return static_cast<Algorithm>(setting);
+}
+
+// Size in bits for a size setting 0..3, or 0 for any other value.
+constexpr std::int32_t BitsForSizeSetting(std::int32_t setting) {
+  return setting >= 0 && setting < static_cast<std::int32_t>(kDigestSizes.size()) ? kDigestSizes[setting]
+                                                                                : 0;
+}
+
+// One concrete digest: a family and, for SHA2/SHA3, its size.
+struct DigestKind {
+  Algorithm algorithm = Algorithm::Sha2;
+  std::int32_t bits = 256;
+
+  constexpr std::int32_t outputBits() const {
+    return HasSizes(algorithm) ? bits : Info(algorithm).fixedBits;
+  }
+  constexpr std::size_t hexLength() const { return static_cast<std::size_t>(outputBits()) / 4; }
+  friend constexpr bool operator==(const DigestKind&, const DigestKind&) = default;
+};
+
+// Every concrete digest with its command-line name ("sha3-256") and the tag
+// that BSD-style checksum lines carry ("SHA3-256").
+struct DigestKindName {
+  DigestKind kind;
+  std::string_view name;
+  std::string_view tag;
+};
+
+inline constexpr std::array<DigestKindName, 11> kDigestKindNames = {{
+    {{Algorithm::Crc32, 32}, "crc32", "CRC32"},
+    {{Algorithm::Md5, 128}, "md5", "MD5"},
+    {{Algorithm::Sha1, 160}, "sha1", "SHA1"},
+    {{Algorithm::Sha2, 224}, "sha224", "SHA224"},
+    {{Algorithm::Sha2, 256}, "sha256", "SHA256"},
+    {{Algorithm::Sha2, 384}, "sha384", "SHA384"},
+    {{Algorithm::Sha2, 512}, "sha512", "SHA512"},
+    {{Algorithm::Sha3, 224}, "sha3-224", "SHA3-224"},
+    {{Algorithm::Sha3, 256}, "sha3-256", "SHA3-256"},
+    {{Algorithm::Sha3, 384}, "sha3-384", "SHA3-384"},
+    {{Algorithm::Sha3, 512}, "sha3-512", "SHA3-512"},
+}};
+
+}  // namespace vandrel
