@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "job/digest_engine.h"
+#include "digest/digest_engine.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The main window's building, layout and relabelling.
 #include "app/main_window.h"
 
-#include "app/ids.h"
-#include "app/program.h"
+#include "core/ids.h"
+#include "settings/program.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"

@@ -3,8 +3,8 @@
 // delivers its events.
 #include "dialogs/about.h"
 
-#include "app/ids.h"
-#include "app/program.h"
+#include "core/ids.h"
+#include "settings/program.h"
 #include "dialogs/web_link.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"

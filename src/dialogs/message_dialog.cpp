@@ -3,8 +3,8 @@
 // down before it returns.
 #include "dialogs/message_dialog.h"
 
-#include "app/ids.h"
-#include "app/program.h"
+#include "core/ids.h"
+#include "settings/program.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

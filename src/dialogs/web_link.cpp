@@ -2,7 +2,7 @@
 // here waits for the opener or looks at what it does.
 #include "dialogs/web_link.h"
 
-#include "toolkit/process.h"
+#include "system/process.h"
 
 namespace vandrel {
 

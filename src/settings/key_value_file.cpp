@@ -12,7 +12,7 @@
 #include <new>
 
 #include "settings/utf8.h"
-#include "toolkit/file_descriptor.h"
+#include "system/file_descriptor.h"
 
 namespace vandrel {
 namespace {

@@ -9,7 +9,7 @@
 #include "settings/key_value_file.h"
 #include "settings/language_pack.h"
 #include "settings/text_table.h"
-#include "toolkit/files.h"
+#include "system/files.h"
 
 namespace vandrel {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "support/app_fixture.h"
-#include "dialogs/help.h"
-#include "job/file_intake.h"
-#include "toolkit/test_support.h"
+#include "app/help.h"
+#include "app/file_intake.h"
+#include "support/test_support.h"
 
 namespace vandrel {
 namespace {

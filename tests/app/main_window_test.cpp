@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "support/app_fixture.h"
-#include "job/file_intake.h"
-#include "toolkit/test_support.h"
+#include "app/file_intake.h"
+#include "support/test_support.h"
 
 namespace vandrel {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "support/app_fixture.h"
-#include "toolkit/test_support.h"
+#include "support/test_support.h"
 
 namespace vandrel {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ids.h"
-#include "app/program.h"
+#include "core/ids.h"
+#include "settings/program.h"
 #include "dialogs/dialog_test_support.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "app/ids.h"
-#include "app/program.h"
+#include "core/ids.h"
+#include "settings/program.h"
 #include "dialogs/message_dialog.h"
 #include "embedded_images.h"
 #include "toolkit/resources.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ids.h"
+#include "core/ids.h"
 #include "dialogs/dialog_test_support.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"

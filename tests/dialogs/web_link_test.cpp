@@ -6,8 +6,8 @@
 #include <chrono>
 #include <string>
 
-#include "dialogs/fake_program.h"
-#include "toolkit/test_support.h"
+#include "support/fake_program.h"
+#include "support/test_support.h"
 
 namespace vandrel {
 namespace {

@@ -9,7 +9,7 @@
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/testing.h"
-#include "toolkit/threads.h"
+#include "system/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 

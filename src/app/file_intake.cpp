@@ -1,0 +1,82 @@
+// The source field, the file requester and folder listings feed the list.
+#include "app/file_intake.h"
+
+#include "core/ids.h"
+#include "settings/program.h"
+#include "system/files.h"
+#include "toolkit/gadgets.h"
+#include "toolkit/requesters.h"
+#include "toolkit/resources.h"
+#include "toolkit/window.h"
+
+namespace vandrel {
+namespace {
+
+void AppendQueuedRow(const std::string& path) {
+  tk::AddGadgetItem(kGadgetResults, -1, path + "\n", tk::ImageID(kImageRowQueued));
+}
+
+void EnableAfterAdding() {
+  tk::DisableGadget(kGadgetDeleteAll, false);
+  tk::DisableGadget(kGadgetCalculate, false);
+}
+
+}  // namespace
+
+std::string FolderPart(const std::string& path) {
+  std::size_t start = !path.empty() && path.front() == '"' ? 1 : 0;
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash < start) return "";
+  return path.substr(start, slash + 1 - start);
+}
+
+std::string WithTrailingSlash(const std::string& path) {
+  return path.empty() || path.back() == '/' ? path : path + "/";
+}
+
+void AddChosenFiles() {
+  std::string first = tk::OpenFileRequester(T("tReqOPENFILE"),
+                                            FolderPart(tk::GetGadgetText(kGadgetSource)),
+                                            T("tReqOPENPATTERN"), 0, tk::kRequesterMultiple);
+  if (first.empty()) return;
+  tk::SetGadgetText(kGadgetSource, FolderPart(first));
+  for (std::string path = first; !path.empty(); path = tk::NextSelectedFileName()) {
+    AppendQueuedRow(path);
+  }
+  EnableAfterAdding();
+}
+
+void AddSource(const std::string& path) {
+  std::int64_t size = tk::FileSize(path);
+  if (size == tk::kFileIsDirectory) {
+    int listing = tk::ExamineDirectory(tk::kAutomatic, path, "*.*");
+    if (!listing) return;
+    const std::string folder = WithTrailingSlash(path);
+    while (tk::NextDirectoryEntry(listing)) {
+      if (tk::DirectoryEntryType(listing) == tk::kEntryDirectory) continue;
+      if (tk::DirectoryEntryIsSpecial(listing)) continue;
+      AppendQueuedRow(folder + tk::DirectoryEntryName(listing));
+    }
+    tk::FinishDirectory(listing);
+    if (tk::CountGadgetItems(kGadgetResults) > 0) {
+      tk::SetGadgetText(kGadgetSource, folder);
+      EnableAfterAdding();
+    }
+  } else if (size >= 0) {
+    tk::SetGadgetText(kGadgetSource, FolderPart(path));
+    AppendQueuedRow(path);
+    EnableAfterAdding();
+  }
+}
+
+void AddDroppedPaths(const std::string& paths) {
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = paths.find('\n', start);
+    AddSource(paths.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return;
+    start = end + 1;
+  }
+}
+
+}  // namespace vandrel

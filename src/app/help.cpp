@@ -1,0 +1,114 @@
+// The help program: started on F1, watched every 100 ms, stopped at exit.
+//
+// Design: the help state (handle, watching flag, watch number) is written by
+// the main thread in OpenHelp and StopHelpProgram and by the watcher thread
+// when it sees the program gone. The handle is only read or written under
+// one mutex, which the watcher holds from its running test to its update:
+// the main thread never releases a handle in the middle of a check, and the
+// watcher never tests a handle that has been released. (The handle is not an
+// atomic: 64-bit atomics need a library call on some ARM targets.)
+#include "app/help.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "settings/program.h"
+#include "system/threads.h"
+
+namespace vandrel {
+namespace {
+
+constexpr char kHelpProgram[] = "Leafscope.exe";
+constexpr int kWatchIntervalMilliseconds = 100;
+
+struct HelpState {
+  std::mutex mutex;
+  std::atomic<std::int32_t> watching{0};
+  tk::ProgramHandle process = 0;  // guarded by mutex
+  // Numbers each watch, so that a watcher still asleep from an earlier watch
+  // ends instead of watching alongside a newer one.
+  std::atomic<std::int32_t> watch{0};
+};
+
+HelpState& Help() {
+  static HelpState state;
+  return state;
+}
+
+}  // namespace
+
+std::string HelpFilePath() {
+  return Program().programDirectory + "Vandrel_" + T("tLangFileLANGID") + ".help";
+}
+
+void OpenHelp() {
+  HelpState& help = Help();
+  {
+    std::lock_guard lock(help.mutex);
+    const tk::ProgramHandle current = help.process;
+    if (current != 0 && tk::IsProgram(current)) {
+      if (help.watching.load() == 1 || tk::ProgramRunning(current)) return;
+      // Ended with no watcher to notice it (its thread could not be made).
+      tk::ReleaseProgram(current);
+      help.process = 0;
+    }
+  }
+  // The path as one argument, whatever blanks it holds.
+  std::string parameters(1, '"');
+  parameters += HelpFilePath();
+  parameters += '"';
+  const tk::ProgramHandle started =
+      tk::RunProgram(kHelpProgram, parameters, Program().programDirectory, tk::kRunKeepHandle);
+  // Deliberately silent: a missing help program is not worth a message.
+  if (started == 0) return;
+
+  std::lock_guard lock(help.mutex);
+  help.process = started;
+  help.watching = 1;
+  const std::int32_t watch = ++help.watch;
+  // Without a watcher the handle stays set; the next OpenHelp notices the end.
+  if (tk::CreateThread(WatchHelpProgram, watch) == 0) help.watching = 0;
+}
+
+// Runs on the watcher thread.
+int WatchHelpProgram(int watch) {
+  HelpState& help = Help();
+  for (;;) {
+    {
+      std::lock_guard lock(help.mutex);
+      if (help.watching.load() != 1 || help.watch.load() != watch) return 0;
+      const tk::ProgramHandle process = help.process;
+      if (!tk::ProgramRunning(process)) {
+        // The runner would keep the ended program's record for ever.
+        tk::ReleaseProgram(process);
+        help.process = 0;
+        help.watching = 0;
+        return 0;
+      }
+    }
+    tk::Delay(kWatchIntervalMilliseconds);
+  }
+}
+
+void StopHelpProgram() {
+  HelpState& help = Help();
+  // Holding the mutex means the watcher is asleep, waiting, or ended.
+  std::lock_guard lock(help.mutex);
+  const tk::ProgramHandle process = help.process;
+  if (process == 0 || !tk::ProgramRunning(process)) return;
+  help.watching = 0;
+  tk::KillProgram(process);
+  tk::ReleaseProgram(process);
+  help.process = 0;
+}
+
+tk::ProgramHandle HelpProcess() {
+  HelpState& help = Help();
+  std::lock_guard lock(help.mutex);
+  return help.process;
+}
+
+bool HelpWatching() { return Help().watching.load() == 1; }
+
+}  // namespace vandrel

@@ -1,0 +1,168 @@
+// Starting, running, cancelling and finishing a checksum job.
+#include "app/job_runner.h"
+
+#include "core/ids.h"
+#include "settings/program.h"
+#include "dialogs/message_dialog.h"
+#include "digest/digest_engine.h"
+#include "app/job_state.h"
+#include "toolkit/events.h"
+#include "toolkit/gadgets.h"
+#include "toolkit/menus.h"
+#include "toolkit/resources.h"
+#include "system/threads.h"
+
+namespace vandrel {
+namespace {
+
+constexpr int kJobMenuItems[] = {kMenuOpen, kMenuQuit, kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
+constexpr int kSizeOptions[] = {kGadgetBits224, kGadgetBits256, kGadgetBits384, kGadgetBits512};
+
+void SetSizeOptionsEnabled(bool enabled) {
+  for (int option : kSizeOptions) tk::DisableGadget(option, !enabled);
+}
+
+// The window as it is between jobs. Help stays as it was: it is never
+// enabled from the menu.
+void RestoreIdleWindow() {
+  JobState& job = Job();
+  job.CancelRequested = 0;
+  job.JobRunning = 0;
+  for (int item : {kMenuOpen, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
+    tk::DisableMenuItem(kMainMenu, item, false);
+  }
+  tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));
+  tk::SetGadgetState(kGadgetProgress, 0);
+  for (int gadget = kGadgetSource; gadget <= kGadgetSave; ++gadget) tk::DisableGadget(gadget, false);
+  tk::DisableGadget(kGadgetDelete, tk::GetGadgetState(kGadgetResults) < 0);
+  tk::DisableGadget(kGadgetDeleteAll, false);
+  for (int option = kGadgetCrc32; option <= kGadgetSha3; ++option) tk::DisableGadget(option, false);
+  SetSizeOptionsEnabled(Program().settings.Fingerprint > 2);
+}
+
+// Runs on the worker thread.
+int SelectedDigestBits() {
+  for (int i = 0; i < 4; ++i) {
+    if (tk::GetGadgetState(kSizeOptions[i])) return DigestBitsForOption(i);
+  }
+  return 0;
+}
+
+// Runs on the worker thread.
+std::string DigestOf(const std::string& path, int algorithm, int bits) {
+  // The digest itself is the long, lock-free part of a row: the only place
+  // where a pause may stop the worker.
+  tk::PausableSection pausable;
+  switch (algorithm) {
+    case 0: return FileDigest(path, kDigestCrc32);
+    case 1: return FileDigest(path, kDigestMd5);
+    case 2: return FileDigest(path, kDigestSha1);
+    case 3: return FileDigest(path, kDigestSha2, bits);
+    default: return FileDigest(path, kDigestSha3, bits);
+  }
+}
+
+// Asks `question` with the worker paused, so that no row changes under it.
+int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
+  tk::ThreadHandle worker = Job().WorkerThread;
+  tk::PauseThread(worker);
+  int answer = ShowMessageDialog(config, question);
+  if (answer == 1) {
+    Job().CancelRequested = 1;
+    Job().JobCancelled = 1;
+  }
+  tk::ResumeThread(worker);
+  return answer;
+}
+
+}  // namespace
+
+JobState& Job() {
+  static JobState state;
+  return state;
+}
+
+int DigestBitsForOption(int index) {
+  static constexpr int kBits[] = {224, 256, 384, 512};
+  return index >= 0 && index < 4 ? kBits[index] : 0;
+}
+
+std::string JobSummaryText(bool cancelled, int processed, int rows, int failed) {
+  return T(cancelled ? "tReqCANCELLED" : "tReqFINISHED") + "\\n\\n" + T("tInfoFILESPROCESSED") +
+         "\t" + std::to_string(processed) + "\\" + std::to_string(rows) + "\\n" +
+         T("tInfoERRORCALCULATE") + "\t" + std::to_string(failed) + " " + T("tInfoFILES");
+}
+
+void StartJob() {
+  const int rows = tk::CountGadgetItems(kGadgetResults);
+  tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
+  tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
+  tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
+  for (int item : kJobMenuItems) tk::DisableMenuItem(kMainMenu, item, true);
+  for (int gadget = kGadgetSource; gadget <= kGadgetDeleteAll; ++gadget) {
+    tk::DisableGadget(gadget, true);
+  }
+  for (int option = kGadgetCrc32; option <= kGadgetBits512; ++option) {
+    tk::DisableGadget(option, true);
+  }
+  JobState& job = Job();
+  job.JobRunning = 1;
+  job.JobCancelled = 0;
+  job.CancelRequested = 0;
+  job.WorkerThread = tk::CreateThread(JobWorker, Program().settings.Fingerprint);
+  // Without a worker nothing would ever end the job: go back to idle at once.
+  if (!job.WorkerThread) RestoreIdleWindow();
+}
+
+int JobWorker(int algorithm) {
+  JobState& job = Job();
+  job.FilesFailed = 0;
+  job.FilesProcessed = 0;
+  const int bits = SelectedDigestBits();
+  for (int row = 0; row < tk::CountGadgetItems(kGadgetResults); ++row) {
+    if (job.CancelRequested) continue;
+    ++job.FilesProcessed;
+    tk::SetGadgetState(kGadgetProgress, row);
+    tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputing));
+    tk::SetGadgetState(kGadgetResults, row);
+    const std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
+    if (algorithm < 0 || algorithm > 4) continue;
+    const std::string digest = DigestOf(path, algorithm, bits);
+    if (!digest.empty()) {
+      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
+      tk::SetGadgetItemText(kGadgetResults, row, digest, 1);
+    } else {
+      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowFailed));
+      ++job.FilesFailed;
+    }
+  }
+  tk::PostEvent(kEventJobFinished);
+  return 0;
+}
+
+void RequestCancel() {
+  AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL"));
+}
+
+void QuitDuringJob() {
+  if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) return;
+  tk::Delay(100);
+  Program().quitRequest = true;
+}
+
+void OnJobFinished() {
+  RestoreIdleWindow();
+  JobState& job = Job();
+  ShowMessageDialog(DialogConfigs().notice,
+                    JobSummaryText(job.JobCancelled != 0, job.FilesProcessed,
+                                   tk::CountGadgetItems(kGadgetResults), job.FilesFailed));
+  job.JobCancelled = 0;
+}
+
+void SelectAlgorithm(int option) {
+  if (option < kGadgetCrc32 || option > kGadgetSha3) return;
+  Program().settings.Fingerprint = option - kGadgetCrc32;
+  SetSizeOptionsEnabled(option >= kGadgetSha2);
+}
+
+}  // namespace vandrel

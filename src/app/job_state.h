@@ -1,0 +1,25 @@
+// The state shared by the main thread and the checksum worker. Each word is
+// written by one side only (see the comments) and read by the other, so
+// atomics without a lock are enough; the completion event orders the
+// worker's last counter writes before the main thread reads them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "system/threads.h"
+
+namespace vandrel {
+
+struct JobState {
+  std::atomic<std::int32_t> CancelRequested{0};  // main thread
+  std::atomic<std::int32_t> FilesProcessed{0};   // worker
+  std::atomic<std::int32_t> FilesFailed{0};      // worker
+  std::atomic<std::int32_t> JobRunning{0};       // main thread
+  std::atomic<std::int32_t> JobCancelled{0};     // main thread
+  std::atomic<tk::ThreadHandle> WorkerThread{0};  // main thread
+};
+
+JobState& Job();
+
+}  // namespace vandrel

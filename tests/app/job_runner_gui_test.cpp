@@ -1,0 +1,280 @@
+// The checksum job in-process: every algorithm and size against reference
+// digests, failed rows, cancel and quit questions, a completion that arrives
+// behind a cancel click, and a second run over the same rows.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "app/job_gui_support.h"
+#include "app/job_runner.h"
+
+namespace vandrel {
+namespace {
+
+using testing::EnglishSummary;
+using testing::ReferenceDigest;
+
+class JobRunnerTest : public testing::JobGuiTest {
+ protected:
+  // Ten small files added one by one, so row i holds files[i].
+  std::vector<std::string> AddTenFiles(const std::string& name) {
+    std::string dir = testing::ScratchFolder(name);
+    std::vector<std::string> files;
+    for (int i = 0; i < 10; ++i) {
+      files.push_back(dir + "file" + std::to_string(i));
+      testing::WriteBytes(files.back(), "contents of file " + std::to_string(i) + "\n");
+    }
+    AddEach(files);
+    return files;
+  }
+
+  // Starts a job and holds the worker inside the digest of row `row`, as a
+  // large file would: the pause is asked for the moment the row turns blue
+  // and takes hold when the digest starts. ReleaseWorker lets it go on.
+  static void StartAndStopAtRow(int row) {
+    tk::testing::ObserveListRows(kGadgetResults, [row, paused = false](int changed) mutable {
+      if (!paused && changed == row && RowShows(row, kImageRowComputing)) {
+        paused = true;
+        tk::PauseThread(Job().WorkerThread);
+      }
+    });
+    Click(kGadgetCalculate);
+    ASSERT_EQ(Job().JobRunning, 1);
+    ASSERT_TRUE(StepWorkerUntil([row] { return RowShows(row, kImageRowComputing); }));
+    tk::testing::ObserveListRows(kGadgetResults, nullptr);
+  }
+
+  static void ReleaseWorker() { tk::ResumeThread(Job().WorkerThread); }
+
+  static void ExpectIdleWindow() {
+    EXPECT_EQ(Job().JobRunning, 0);
+    EXPECT_EQ(Job().CancelRequested, 0);
+    EXPECT_EQ(Job().JobCancelled, 0);
+    EXPECT_EQ(tk::GetGadgetText(kGadgetCalculate), "Calculate");
+    EXPECT_EQ(tk::GetGadgetState(kGadgetProgress), 0);
+    for (int gadget : {kGadgetSource, kGadgetBrowse, kGadgetResults, kGadgetClipboard, kGadgetSave,
+                       kGadgetDeleteAll, kGadgetCrc32, kGadgetSha3, kGadgetCalculate}) {
+      EXPECT_TRUE(Enabled(gadget)) << "gadget " << gadget;
+    }
+    EXPECT_FALSE(tk::IsMenuItemDisabled(kMainMenu, kMenuOpen));
+    EXPECT_FALSE(tk::IsMenuItemDisabled(kMainMenu, kMenuQuit));
+  }
+};
+
+TEST_F(JobRunnerTest, ComputesEveryAlgorithmAndSizeExactlyAsTheReferenceLibrariesDo) {
+  std::string dir = testing::ScratchFolder("algorithms");
+  std::string big;
+  // Past the 1 MiB read size, so one file takes two reads.
+  for (unsigned i = 0, x = 12345; i < (1u << 20) + 4097; ++i) {
+    x = x * 1103515245u + 12345u;
+    big += static_cast<char>(x >> 23);
+  }
+  std::map<std::string, std::string> contents = {
+      {dir + "empty", ""},
+      {dir + "x", "x"},
+      {dir + "big.bin", big},
+      {dir + "a,b.txt", "comma in the name"},
+      {dir + "two  blanks here", "blanks in the name\n"},
+  };
+  for (const auto& [path, bytes] : contents) testing::WriteBytes(path, bytes);
+  AddSource(dir);
+  ASSERT_EQ(Rows(), 5);
+
+  struct Choice {
+    int algorithm, size;
+    const EVP_MD* md;
+    std::size_t digits;
+  };
+  const Choice choices[] = {
+      {kGadgetCrc32, 0, nullptr, 8},
+      {kGadgetMd5, 0, EVP_md5(), 32},
+      {kGadgetSha1, 0, EVP_sha1(), 40},
+      {kGadgetSha2, kGadgetBits224, EVP_sha224(), 56},
+      {kGadgetSha2, kGadgetBits256, EVP_sha256(), 64},
+      {kGadgetSha2, kGadgetBits384, EVP_sha384(), 96},
+      {kGadgetSha2, kGadgetBits512, EVP_sha512(), 128},
+      {kGadgetSha3, kGadgetBits224, EVP_sha3_224(), 56},
+      {kGadgetSha3, kGadgetBits256, EVP_sha3_256(), 64},
+      {kGadgetSha3, kGadgetBits384, EVP_sha3_384(), 96},
+      {kGadgetSha3, kGadgetBits512, EVP_sha3_512(), 128},
+  };
+  for (const Choice& choice : choices) {
+    SCOPED_TRACE("algorithm " + std::to_string(choice.algorithm) + " size " +
+                 std::to_string(choice.size));
+    Click(choice.algorithm);
+    if (choice.size) Click(choice.size);
+    ASSERT_EQ(Program().settings.Fingerprint, choice.algorithm - kGadgetCrc32);
+    EXPECT_EQ(RunJob(), EnglishSummary(false, 5, 5, 0));
+    for (int row = 0; row < Rows(); ++row) {
+      const std::string digest = Cell(row, 1);
+      EXPECT_TRUE(RowShows(row, kImageRowComputed)) << Cell(row, 0);
+      EXPECT_EQ(digest.size(), choice.digits);
+      EXPECT_EQ(digest, ReferenceDigest(contents.at(Cell(row, 0)), choice.md)) << Cell(row, 0);
+    }
+    // The size options are usable after the job only for SHA2 and SHA3.
+    const bool sized = choice.size != 0;
+    for (int option = kGadgetBits224; option <= kGadgetBits512; ++option) {
+      EXPECT_EQ(Enabled(option), sized) << "size option " << option;
+    }
+  }
+}
+
+// Root reads any file, so while alive this drops the effective ids to
+// nobody's; the saved ids stay root's and bring them back.
+class WithoutRootPowers {
+ public:
+  WithoutRootPowers() : dropped_(geteuid() == 0) {
+    if (!dropped_) return;
+    EXPECT_EQ(setresgid(-1, 65534, -1), 0);
+    EXPECT_EQ(setresuid(-1, 65534, -1), 0);
+  }
+  ~WithoutRootPowers() {
+    if (!dropped_) return;
+    EXPECT_EQ(setresuid(-1, 0, -1), 0);
+    EXPECT_EQ(setresgid(-1, 0, -1), 0);
+  }
+  WithoutRootPowers(const WithoutRootPowers&) = delete;
+  WithoutRootPowers& operator=(const WithoutRootPowers&) = delete;
+
+ private:
+  bool dropped_;
+};
+
+TEST_F(JobRunnerTest, UnreadableAndVanishedFilesTurnRedAndCountAsFailed) {
+  std::string dir = testing::ScratchFolder("unreadable");
+  testing::WriteBytes(dir + "good", "abc");
+  testing::WriteBytes(dir + "locked", "secret");
+  testing::WriteBytes(dir + "gone", "soon deleted");
+  std::filesystem::permissions(dir + "locked", std::filesystem::perms::none);
+  AddEach({dir + "good", dir + "locked", dir + "gone", dir + "good"});
+  std::filesystem::remove(dir + "gone");
+  Click(kGadgetMd5);
+
+  std::string summary;
+  {
+    WithoutRootPowers unprivileged;
+    summary = RunJob();
+  }
+  EXPECT_EQ(summary, EnglishSummary(false, 4, 4, 2));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72", "", "",
+                                                 "900150983cd24fb0d6963f7d28e17f72"}));
+  EXPECT_TRUE(RowShows(0, kImageRowComputed));
+  EXPECT_TRUE(RowShows(1, kImageRowFailed));
+  EXPECT_TRUE(RowShows(2, kImageRowFailed));
+  EXPECT_TRUE(RowShows(3, kImageRowComputed));
+}
+
+TEST_F(JobRunnerTest, CancelAnsweredNoLetsTheJobRunToTheEnd) {
+  std::vector<std::string> files = AddTenFiles("cancel-no");
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyEscape, tk::kKeyReturn}, &shown);
+  StartAndStopAtRow(2);
+  Click(kGadgetCalculate);
+  EXPECT_EQ(Job().JobCancelled, 0);
+  ReleaseWorker();
+  ASSERT_TRUE(RunUntil([] { return Job().JobRunning == 0; }));
+
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0],
+            (std::vector<std::string>{"Do you want to stop the calculation?", "", "No", "Yes"}));
+  EXPECT_EQ(shown[1][0], EnglishSummary(false, 10, 10, 0));
+  for (int row = 0; row < 10; ++row) {
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), nullptr));
+  }
+  ExpectIdleWindow();
+}
+
+TEST_F(JobRunnerTest, CancelConfirmedOnTheThirdOfTenRowsFinishesItAndSkipsTheRest) {
+  std::vector<std::string> files = AddTenFiles("cancel-yes");
+  Click(kGadgetSha1);
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyReturn, tk::kKeyReturn}, &shown);
+  StartAndStopAtRow(2);
+  Click(kGadgetCalculate);
+  EXPECT_EQ(Job().CancelRequested, 1);
+  ReleaseWorker();
+  ASSERT_TRUE(RunUntil([] { return Job().JobRunning == 0; }));
+
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1][0], EnglishSummary(true, 3, 10, 0));
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_TRUE(RowShows(row, kImageRowComputed));
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), EVP_sha1()));
+  }
+  for (int row = 3; row < 10; ++row) {
+    EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
+    EXPECT_EQ(Cell(row, 1), "") << row;
+  }
+  ExpectIdleWindow();
+  // The worker leaves its last row selected, so Delete is usable again.
+  EXPECT_EQ(tk::GetGadgetState(kGadgetResults), 2);
+  EXPECT_TRUE(Enabled(kGadgetDelete));
+}
+
+// The click is queued before the worker's completion event, so the cancel
+// question's own loop runs while the completion waits behind it.
+TEST_F(JobRunnerTest, CancelClickedAsTheLastRowFinishesStillEndsWithASummary) {
+  std::vector<std::string> files = AddTenFiles("cancel-last");
+  StartAndStopAtRow(9);
+  tk::testing::ClickGadget(kGadgetCalculate);
+  ReleaseWorker();
+  ASSERT_TRUE(StepWorkerUntil([] { return !tk::IsThread(Job().WorkerThread); }));
+  ASSERT_EQ(tk::CountQueuedEvents(), 2);
+
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyReturn, tk::kKeyReturn}, &shown);
+  ASSERT_TRUE(RunUntil([&] { return Job().JobRunning == 0 && shown.size() == 2; }));
+  EXPECT_EQ(shown[0][0], "Do you want to stop the calculation?");
+  EXPECT_EQ(shown[1][0], EnglishSummary(true, 10, 10, 0));
+  for (int row = 0; row < 10; ++row) {
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), nullptr));
+  }
+  ExpectIdleWindow();
+}
+
+TEST_F(JobRunnerTest, CalculatingAgainClearsEveryRowBeforeRecomputingIt) {
+  std::vector<std::string> files = AddTenFiles("twice");
+  EXPECT_EQ(RunJob(), EnglishSummary(false, 10, 10, 0));
+  testing::WriteBytes(files[4], "changed between the jobs");
+
+  ClickHoldingWorker(kGadgetCalculate);
+  for (int row = 0; row < 10; ++row) {
+    EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
+    EXPECT_EQ(Cell(row, 1), "") << row;
+  }
+  EXPECT_EQ(tk::GetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum), 10);
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
+  ASSERT_TRUE(RunUntil([&] { return Job().JobRunning == 0 && !shown.empty(); }));
+  EXPECT_EQ(shown[0][0], EnglishSummary(false, 10, 10, 0));
+  for (int row = 0; row < 10; ++row) {
+    EXPECT_TRUE(RowShows(row, kImageRowComputed)) << row;
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), nullptr)) << row;
+  }
+}
+
+TEST_F(JobRunnerTest, ClosingTheWindowDuringAJobAsksAndStopsItOnlyOnYes) {
+  AddTenFiles("quit");
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyEscape, tk::kKeyReturn}, &shown);
+  StartAndStopAtRow(1);
+  tk::testing::RequestClose(kMainWindow);
+  DispatchPending();
+  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_EQ(Job().CancelRequested, 0);
+  tk::testing::RequestClose(kMainWindow);
+  DispatchPending();
+  ReleaseWorker();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1][0], "A calculation is still running.\nStop it and quit?");
+  EXPECT_TRUE(Program().quitRequest);
+  EXPECT_EQ(Job().CancelRequested, 1);
+  // The worker finishes the row it is on and touches no other.
+  ASSERT_TRUE(StepWorkerUntil([] { return !tk::IsThread(Job().WorkerThread); }));
+  EXPECT_TRUE(RowShows(1, kImageRowComputed));
+  for (int row = 2; row < 10; ++row) EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
+}
+
+}  // namespace
+}  // namespace vandrel
