@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "digest/digest_crc32.h"
@@ -66,25 +67,47 @@ using ContextHandle = std::unique_ptr<DigestContext, ContextRelease>;
 bool IsReadableKind(mode_t mode) { return S_ISREG(mode) || S_ISBLK(mode) || S_ISDIR(mode); }
 
 // Reads to end of file. A short read is not taken as the end: only a read of
-// 0 bytes is. False on a read error, so that a file cut short by a failing
-// disk is never reported with the digest of its first part.
-bool DigestDescriptor(int descriptor, const DigestOperations& operations, DigestContext* context,
-                      DigestReadFunction read_function) {
-  ReadBuffer buffer(
-      static_cast<std::uint8_t*>(std::aligned_alloc(kBufferAlignment, kDigestChunkBytes)));
-  if (!buffer) return false;
+// 0 bytes is. A read error fails the digest, so that a file cut short by a
+// failing disk is never reported with the digest of its first part.
+void ReadToEnd(int descriptor, const DigestOperations& operations, DigestContext* context,
+               const DigestOptions& options, std::uint64_t total, DigestResult& result) {
+  const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
+  ReadBuffer buffer(static_cast<std::uint8_t*>(
+      std::aligned_alloc(kBufferAlignment, (chunk + kBufferAlignment - 1) / kBufferAlignment *
+                                               kBufferAlignment)));
+  if (!buffer) {
+    result.failure = DigestFailure::OutOfMemory;
+    return;
+  }
+  const DigestReadFunction read_function = options.read ? options.read : ::read;
   for (;;) {
-    const ssize_t got = read_function(descriptor, buffer.get(), kDigestChunkBytes);
+    const ssize_t got = read_function(descriptor, buffer.get(), chunk);
     if (got > 0) {
       operations.DigestUpdate(context, buffer.get(), static_cast<std::size_t>(got));
+      result.bytesRead += static_cast<std::uint64_t>(got);
+      if (options.progress && !options.progress(result.bytesRead, total)) {
+        result.failure = DigestFailure::Abandoned;
+        return;
+      }
     } else if (got == 0) {
-      return true;
+      return;
     } else if (errno != EINTR) {
-      return false;
+      result.failure = DigestFailure::ReadError;
+      result.error = errno;
+      return;
     }
     // EINTR: the worker thread was paused by a signal before any byte came;
     // asking again loses nothing.
   }
+}
+
+// strerror's text in lower case, as a reason reads inside a sentence.
+std::string ErrorText(int error) {
+  std::string text = std::strerror(error);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] > 'Z')) {
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  }
+  return text;
 }
 
 std::string HexText(const DigestContext& context) {
@@ -128,34 +151,96 @@ bool RegisterStandardDigests() {
   return all_registered;
 }
 
+DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
+                        const DigestOptions& options) {
+  DigestResult result;
+  const DigestOperations* operations = FindDigest(algorithm);
+  if (operations == nullptr) {
+    result.failure = DigestFailure::UnknownAlgorithm;
+    return result;
+  }
+  // Non-blocking only for the open itself: opening a named pipe would
+  // otherwise wait for a writer before fstat could refuse it.
+  tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat status {};
+  if (path.empty() || file.get() < 0 || ::fstat(file.get(), &status) != 0) {
+    result.failure = DigestFailure::CannotOpen;
+    result.error = path.empty() ? ENOENT : errno;
+    return result;
+  }
+  if (!IsReadableKind(status.st_mode)) {
+    result.failure = DigestFailure::NotAFile;
+    return result;
+  }
+  if (S_ISDIR(status.st_mode)) {
+    DigestOptions nothing_to_read = options;
+    nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
+    return DigestOpenDescriptor(file.get(), algorithm, bits, nothing_to_read);
+  }
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    result.failure = DigestFailure::CannotOpen;
+    result.error = errno;
+    return result;
+  }
+  // Only a hint for read-ahead; reading works the same without it.
+  (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  DigestOptions sized = options;
+  if (!sized.progress) return DigestOpenDescriptor(file.get(), algorithm, bits, sized);
+  const auto total = static_cast<std::uint64_t>(status.st_size);
+  sized.progress = [&options, total](std::uint64_t done, std::uint64_t) {
+    return options.progress(done, total);
+  };
+  return DigestOpenDescriptor(file.get(), algorithm, bits, sized);
+}
+
+DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
+                                  const DigestOptions& options) {
+  DigestResult result;
+  const DigestOperations* operations = FindDigest(algorithm);
+  if (operations == nullptr) {
+    result.failure = DigestFailure::UnknownAlgorithm;
+    return result;
+  }
+  ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
+  if (!context) {
+    result.failure = DigestFailure::UnknownAlgorithm;
+    return result;
+  }
+  ReadToEnd(descriptor, *operations, context.get(), options, 0, result);
+  if (result.failure != DigestFailure::None) return result;
+  operations->DigestFinal(context.get());
+  result.hex = HexText(*context);
+  // The library failed inside the finish operation.
+  if (result.hex.empty()) result.failure = DigestFailure::UnknownAlgorithm;
+  return result;
+}
+
+std::string DescribeDigestFailure(const DigestResult& result) {
+  switch (result.failure) {
+    case DigestFailure::None: return {};
+    case DigestFailure::UnknownAlgorithm: return "algorithm or size not available";
+    case DigestFailure::CannotOpen: return "cannot open: " + ErrorText(result.error);
+    case DigestFailure::NotAFile: return "not a regular file";
+    case DigestFailure::ReadError:
+      return "read error after " + std::to_string(result.bytesRead) +
+             " bytes: " + ErrorText(result.error);
+    case DigestFailure::Abandoned: return "abandoned";
+    case DigestFailure::OutOfMemory: return "out of memory";
+  }
+  return {};
+}
+
 std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits) {
-  return FileDigestWithReader(path, algorithm, bits, ::read);
+  return DigestFile(path, algorithm, bits).hex;
 }
 
 std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                                  DigestReadFunction read_function) {
-  const DigestOperations* operations = FindDigest(algorithm);
-  if (operations == nullptr || path.empty() || read_function == nullptr) return {};
-
-  // Non-blocking only for the open itself: opening a named pipe would
-  // otherwise wait for a writer before fstat could refuse it.
-  tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return {};
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || !IsReadableKind(status.st_mode)) return {};
-
-  ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
-  if (!context) return {};
-
-  if (!S_ISDIR(status.st_mode)) {
-    const int flags = ::fcntl(file.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {};
-    // Only a hint for read-ahead; reading works the same without it.
-    (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    if (!DigestDescriptor(file.get(), *operations, context.get(), read_function)) return {};
-  }
-  operations->DigestFinal(context.get());
-  return HexText(*context);
+  if (read_function == nullptr) return {};
+  DigestOptions options;
+  options.read = read_function;
+  return DigestFile(path, algorithm, bits, options).hex;
 }
 
 }  // namespace vandrel

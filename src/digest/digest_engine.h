@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/algorithm.h"
@@ -53,17 +54,59 @@ bool RegisterDigest(std::int32_t algorithm, const DigestOperations& operations);
 // of them was refused (already registered, or missing from the library).
 bool RegisterStandardDigests();
 
-// The digest of the file at `path` as lowercase hex, or the empty text when
-// no digest could be made: unknown algorithm, unsupported size, a file that
-// cannot be opened or fails to read, or a named pipe, socket or character
-// device. A directory gives the digest of empty input. `bits` picks the
-// SHA2/SHA3 size (0 means 256) and is ignored by the others.
-// May run on any thread.
-std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits = 0);
+// Why a digest could not be made.
+enum class DigestFailure {
+  None,
+  UnknownAlgorithm,  // not registered, or the size is not accepted
+  CannotOpen,        // `error` holds errno
+  NotAFile,          // a named pipe, socket or character device
+  ReadError,         // `error` holds errno; `bytesRead` says where
+  Abandoned,         // the progress callback asked to stop
+  OutOfMemory,
+};
 
-// FileDigest with the read(2) call replaced, so that tests can inject
-// interrupted, short and failing reads. May run on any thread.
+struct DigestResult {
+  std::string hex;  // lowercase hex; empty unless `failure` is None
+  DigestFailure failure = DigestFailure::None;
+  int error = 0;
+  std::uint64_t bytesRead = 0;
+};
+
+// Called on the digesting thread after each read with the bytes read so far
+// and the size the file had when it was opened (0 when unknown, as for a
+// pipe). Returning false abandons the digest between two reads.
+using DigestProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// read(2), or a stand-in that tests use to inject interrupted, short and
+// failing reads.
 using DigestReadFunction = ssize_t (*)(int descriptor, void* buffer, std::size_t count);
+
+struct DigestOptions {
+  DigestReadFunction read = nullptr;  // nullptr means read(2)
+  DigestProgress progress;            // empty: never called
+  std::size_t chunkBytes = kDigestChunkBytes;
+};
+
+// The digest of the file at `path`, with the reason when there is none. Only
+// regular files, block devices and folders are read; a folder gives the
+// digest of empty input. `bits` picks the SHA2/SHA3 size (0 means 256) and is
+// ignored by the others. May run on any thread.
+DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
+                        const DigestOptions& options = {});
+
+// The digest of everything that can still be read from an open descriptor,
+// whatever it is (standard input, a pipe). The caller keeps the descriptor.
+// May run on any thread.
+DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
+                                  const DigestOptions& options = {});
+
+// A short English reason for a failed result: "permission denied",
+// "not a regular file", "read error after 4096 bytes: input/output error".
+std::string DescribeDigestFailure(const DigestResult& result);
+
+// DigestFile's text alone: the digest, or the empty text when none could be
+// made. May run on any thread.
+std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits = 0);
 std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                                  DigestReadFunction read_function);
 

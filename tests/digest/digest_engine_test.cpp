@@ -325,6 +325,75 @@ TEST_F(DigestEngineTest, RetriesInterruptedReadsAndKeepsReadingAfterShortOnes) {
   EXPECT_GT(reader_calls.load(), 2 * static_cast<int>(kMiB / 777));
 }
 
+TEST_F(DigestEngineTest, SaysWhyNoDigestCouldBeMade) {
+  const std::string big = WriteFile("reasons", PatternBytes(3 * kMiB, 5));
+  const std::string fifo = directory_ + "/reasons-fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  DigestOptions failing;
+  failing.read = FailAfterFirstChunk;
+  struct Case {
+    std::string path;
+    DigestOptions options;
+    DigestFailure failure;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {directory_ + "/absent", {}, DigestFailure::CannotOpen,
+       "cannot open: no such file or directory"},
+      {fifo, {}, DigestFailure::NotAFile, "not a regular file"},
+      {big, failing, DigestFailure::ReadError,
+       "read error after 1048576 bytes: input/output error"},
+  };
+  for (const Case& c : cases) {
+    reader_calls = 0;
+    const DigestResult result = DigestFile(c.path, kDigestSha2, 256, c.options);
+    EXPECT_EQ(result.failure, c.failure) << c.path;
+    EXPECT_EQ(result.hex, "") << c.path;
+    EXPECT_EQ(DescribeDigestFailure(result), c.reason) << c.path;
+  }
+}
+
+TEST_F(DigestEngineTest, ReportsProgressAgainstTheFileSizeAndStopsWhenAsked) {
+  const std::string data = PatternBytes(5 * kMiB + 7, 9);
+  const std::string path = WriteFile("progress", data);
+  std::vector<std::uint64_t> seen;
+  DigestOptions options;
+  options.progress = [&](std::uint64_t done, std::uint64_t total) {
+    EXPECT_EQ(total, data.size());
+    seen.push_back(done);
+    return true;
+  };
+  EXPECT_EQ(DigestFile(path, kDigestMd5, 0, options).hex, Reference(kCombinations[1], data));
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), data.size());
+
+  int calls = 0;
+  options.progress = [&](std::uint64_t, std::uint64_t) { return ++calls < 2; };
+  const DigestResult abandoned = DigestFile(path, kDigestMd5, 0, options);
+  EXPECT_EQ(abandoned.failure, DigestFailure::Abandoned);
+  EXPECT_EQ(abandoned.hex, "");
+  EXPECT_EQ(abandoned.bytesRead, 2 * kMiB);
+}
+
+TEST_F(DigestEngineTest, DigestsWhatAPipeCarries) {
+  const std::string data = PatternBytes(2 * kMiB + 1, 4);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  std::thread writer([&] {
+    std::size_t written = 0;
+    while (written < data.size()) {
+      const ssize_t n = ::write(ends[1], data.data() + written, data.size() - written);
+      if (n <= 0) break;
+      written += static_cast<std::size_t>(n);
+    }
+    ::close(ends[1]);
+  });
+  const DigestResult result = DigestOpenDescriptor(ends[0], kDigestSha3, 512);
+  writer.join();
+  ::close(ends[0]);
+  EXPECT_EQ(result.hex, Reference(kCombinations[10], data));
+}
+
 TEST_F(DigestEngineTest, ClosesEveryFileItOpens) {
   const std::string path = WriteFile("abc", "abc");
   const std::string fifo = directory_ + "/fifo";
