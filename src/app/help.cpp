@@ -8,6 +8,7 @@
 // watcher never tests a handle that has been released. (The handle is not an
 // atomic: 64-bit atomics need a library call on some ARM targets.)
 #include "app/help.h"
+#include "app/help_state.h"
 
 #include <atomic>
 #include <cstdint>
@@ -22,21 +23,12 @@ namespace {
 constexpr char kHelpProgram[] = "Leafscope.exe";
 constexpr int kWatchIntervalMilliseconds = 100;
 
-struct HelpState {
-  std::mutex mutex;
-  std::atomic<std::int32_t> watching{0};
-  tk::ProgramHandle process = 0;  // guarded by mutex
-  // Numbers each watch, so that a watcher still asleep from an earlier watch
-  // ends instead of watching alongside a newer one.
-  std::atomic<std::int32_t> watch{0};
-};
+}  // namespace
 
 HelpState& Help() {
   static HelpState state;
   return state;
 }
-
-}  // namespace
 
 std::string HelpFilePath() {
   return Program().programDirectory + "Vandrel_" + T("tLangFileLANGID") + ".help";
@@ -102,13 +94,5 @@ void StopHelpProgram() {
   tk::ReleaseProgram(process);
   help.process = 0;
 }
-
-tk::ProgramHandle HelpProcess() {
-  HelpState& help = Help();
-  std::lock_guard lock(help.mutex);
-  return help.process;
-}
-
-bool HelpWatching() { return Help().watching.load() == 1; }
 
 }  // namespace vandrel

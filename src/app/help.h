@@ -25,9 +25,4 @@ int WatchHelpProgram(int watch);
 // without racing the watcher. Main thread.
 void StopHelpProgram();
 
-// The help program known to run (0 for none) and whether a watcher is meant
-// to run; for tests.
-tk::ProgramHandle HelpProcess();
-bool HelpWatching();
-
 }  // namespace vandrel

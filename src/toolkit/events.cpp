@@ -7,6 +7,7 @@
 #include <deque>
 #include <mutex>
 
+#include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
@@ -91,8 +92,6 @@ int WaitWindowEvent() { return WaitWindowEventTimeout(-1); }
 int EventWindow() { return Queue().current.window; }
 int EventGadget() { return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop ? Queue().current.object : 0; }
 int EventMenu() { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; }
-int EventType() { return Queue().current.type; }
-int EventData() { return Queue().current.data; }
 std::string EventDroppedFiles() { return Queue().current.dropped; }
 
 void PostEvent(int kind, int window, int object, int type, int data) {
@@ -124,7 +123,7 @@ void RemoveWindowEvents(int window) {
   std::erase_if(queue.events, [window](const Event& e) { return e.window == window; });
 }
 
-int CountQueuedEvents() {
+int detail::QueuedEventCount() {
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   return static_cast<int>(queue.events.size());

@@ -29,8 +29,6 @@ int WaitWindowEventOf(int window);
 int EventWindow();
 int EventGadget();
 int EventMenu();
-int EventType();
-int EventData();
 // Local paths of the last drop event, joined by line feeds.
 std::string EventDroppedFiles();
 
@@ -45,7 +43,5 @@ void QueueToolkitEvent(int kind, int window, int object, int type = 0, int data 
 
 // Removes every queued event of `window` (used when a window closes).
 void RemoveWindowEvents(int window);
-// Number of events waiting; for tests.
-int CountQueuedEvents();
 
 }  // namespace vandrel::tk

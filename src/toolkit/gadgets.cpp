@@ -239,16 +239,6 @@ bool IsGadget(int number) {
   return detail::OnMainThread([&] { return detail::Gadgets().find(number) != nullptr; });
 }
 
-void FreeGadget(int number) {
-  detail::OnMainThreadVoid([&] {
-    auto record = detail::Gadgets().remove(number);
-    if (!record) return;
-    if (record->outer) gtk_widget_destroy(record->outer);
-    if (record->colour) g_object_unref(record->colour);
-    if (record->store) g_object_unref(record->store);
-  });
-}
-
 void SetGadgetFont(int number, void* font) {
   WithGadget(number, [&](GadgetRecord& record) {
     auto* fontRecord = static_cast<detail::FontRecord*>(font);

@@ -30,7 +30,6 @@ int ProgressBarGadget(int number, int x, int y, int width, int height, int minim
 int ImageGadget(int number, int x, int y, int width, int height, ImageRef image);
 
 bool IsGadget(int number);
-void FreeGadget(int number);
 void SetGadgetFont(int number, void* font);
 void SetGadgetColor(int number, int target, std::int32_t colour);
 void SetGadgetText(int number, const std::string& text);

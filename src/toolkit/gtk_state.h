@@ -110,6 +110,9 @@ void DestroyGadgetsOf(int window);
 void DestroyAllWindows();
 void FreeResources();
 
+// Number of events waiting in the queue.
+int QueuedEventCount();
+
 // Moves a list's deferred cursor to its row once the list is enabled.
 void ApplyPendingCursor(GadgetRecord& record);
 

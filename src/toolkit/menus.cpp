@@ -262,12 +262,6 @@ int CountMenuItems(int menu, int index) {
   });
 }
 
-void ActivateMenuItem(int menu, int item) {
-  WithItem(menu, item, [&](MenuRecord&, MenuItemRecord& entry) {
-    if (gtk_widget_get_sensitive(entry.item)) gtk_menu_item_activate(GTK_MENU_ITEM(entry.item));
-  });
-}
-
 void AddKeyboardShortcut(int window, int key, int eventNumber) {
   detail::OnMainThreadVoid([&] {
     detail::WindowRecord* record = detail::Windows().find(window);

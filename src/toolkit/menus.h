@@ -26,8 +26,6 @@ void SetMenuItemState(int menu, int item, int state);
 int GetMenuItemState(int menu, int item);
 bool MenuItemHasImage(int menu, int item);
 int CountMenuItems(int menu, int index);
-// Emits the item as if the user chose it; for tests.
-void ActivateMenuItem(int menu, int item);
 
 inline constexpr int kKeyEscape = 65307;
 inline constexpr int kKeyReturn = 65293;  // also registers keypad Enter

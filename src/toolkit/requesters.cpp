@@ -8,14 +8,13 @@
 
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
-#include "toolkit/testing.h"
+#include "toolkit/requester_provider.h"
 
 namespace vandrel::tk {
 namespace {
 
 std::deque<std::string> g_chosen;
-int g_chosenPattern = 0;
-std::deque<testing::RequesterAnswer> g_scripted;
+RequesterProvider g_provider;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -43,12 +42,10 @@ std::vector<GtkFileFilter*> AddFilters(GtkFileChooser* chooser, const std::strin
 std::string RunRequester(bool save, const std::string& title, const std::string& startPath,
                          const std::string& pattern, int patternIndex, int flags) {
   g_chosen.clear();
-  g_chosenPattern = patternIndex;
-  if (!g_scripted.empty()) {
-    testing::RequesterAnswer answer = std::move(g_scripted.front());
-    g_scripted.pop_front();
-    if (answer.observe) answer.observe(title, startPath, pattern);
-    g_chosen.assign(answer.paths.begin(), answer.paths.end());
+  std::optional<std::vector<std::string>> provided;
+  if (g_provider) provided = g_provider(title, startPath, pattern);
+  if (provided) {
+    g_chosen.assign(provided->begin(), provided->end());
   } else {
     GtkWindow* parent = nullptr;
     if (detail::WindowRecord* main = detail::Windows().find(0)) parent = GTK_WINDOW(main->window);
@@ -84,10 +81,6 @@ std::string RunRequester(bool save, const std::string& title, const std::string&
         g_chosen.emplace_back(static_cast<char*>(node->data));
       }
       g_slist_free_full(files, g_free);
-      GtkFileFilter* current = gtk_file_chooser_get_filter(chooser);
-      for (std::size_t i = 0; i < filters.size(); ++i) {
-        if (filters[i] == current) g_chosenPattern = static_cast<int>(i);
-      }
     }
     gtk_widget_destroy(dialog);
     ProcessPendingToolkitEvents();
@@ -132,10 +125,6 @@ std::string SaveFileRequester(const std::string& title, const std::string& start
       [&] { return RunRequester(true, title, startPath, pattern, patternIndex, 0); });
 }
 
-int SelectedFilePattern() {
-  return detail::OnMainThread([] { return g_chosenPattern; });
-}
-
 int SetClipboardText(const std::string& text) {
   return detail::OnMainThread([&] {
     GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
@@ -158,10 +147,6 @@ std::string GetClipboardText() {
   });
 }
 
-namespace testing {
-
-void ScriptRequester(RequesterAnswer answer) { g_scripted.push_back(std::move(answer)); }
-
-}  // namespace testing
+void SetRequesterProvider(RequesterProvider provider) { g_provider = std::move(provider); }
 
 }  // namespace vandrel::tk

@@ -17,7 +17,6 @@ std::string OpenFileRequester(const std::string& title, const std::string& start
 std::string NextSelectedFileName();
 std::string SaveFileRequester(const std::string& title, const std::string& startPath,
                               const std::string& pattern, int patternIndex);
-int SelectedFilePattern();
 
 // One file-type filter of a requester: its name and its shell patterns.
 struct RequesterFilter {

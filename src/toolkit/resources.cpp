@@ -149,25 +149,6 @@ void* FontID(int id) {
   return detail::OnMainThread([&]() -> void* { return detail::Fonts().find(id); });
 }
 
-std::string FontResolvedFamily(int id) {
-  return detail::OnMainThread([&]() -> std::string {
-    detail::FontRecord* font = detail::Fonts().find(id);
-    if (!font) return "";
-    PangoFontMap* map = pango_cairo_font_map_get_default();
-    PangoContext* context = pango_font_map_create_context(map);
-    PangoFont* loaded = pango_font_map_load_font(map, context, font->description);
-    std::string family;
-    if (loaded) {
-      PangoFontDescription* actual = pango_font_describe(loaded);
-      family = pango_font_description_get_family(actual);
-      pango_font_description_free(actual);
-      g_object_unref(loaded);
-    }
-    g_object_unref(context);
-    return family;
-  });
-}
-
 void* CatchImage(int id, const std::uint8_t* png, std::size_t size) {
   return detail::OnMainThread([&]() -> void* {
     std::vector<std::uint8_t> pixels;

@@ -13,8 +13,6 @@ enum FontStyle : int { kFontBold = 1, kFontItalic = 2 };
 // same size and style. Returns a handle, 0 on failure.
 void* LoadFont(int id, const std::string& face, int points, int style = 0);
 void* FontID(int id);
-// The family the font system actually uses for the font; for tests.
-std::string FontResolvedFamily(int id);
 
 // Decodes a PNG stream into image `id`. Returns the handle, or nullptr when
 // it cannot be decoded (the id then holds no image).

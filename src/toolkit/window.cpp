@@ -363,18 +363,4 @@ std::string WindowTitle(int number) {
   });
 }
 
-void WindowPosition(int number, int* x, int* y) {
-  detail::OnMainThreadVoid([&] {
-    *x = *y = 0;
-    WindowRecord* record = detail::Windows().find(number);
-    if (!record) return;
-    GdkWindow* window = gtk_widget_get_window(record->window);
-    if (window) {
-      gdk_window_get_origin(window, x, y);
-    } else {
-      gtk_window_get_position(GTK_WINDOW(record->window), x, y);
-    }
-  });
-}
-
 }  // namespace vandrel::tk

@@ -42,7 +42,5 @@ void HideWindow(int number, bool hidden);
 // Destroys the window and its gadgets and drops its queued events.
 void CloseWindow(int number);
 std::string WindowTitle(int number);
-// Screen position of the window's client area; for tests.
-void WindowPosition(int number, int* x, int* y);
 
 }  // namespace vandrel::tk

@@ -14,6 +14,7 @@
 #include "app/help.h"
 #include "app/file_intake.h"
 #include "support/test_support.h"
+#include "testing/app_hooks.h"
 
 namespace vandrel {
 namespace {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "settings/program.h"
+#include "testing/app_hooks.h"
 #include "support/fake_program.h"
 #include "support/test_support.h"
 

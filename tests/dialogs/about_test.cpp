@@ -9,7 +9,7 @@
 #include "dialogs/dialog_test_support.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/window.h"
 
 namespace vandrel {

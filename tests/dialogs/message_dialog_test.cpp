@@ -15,7 +15,7 @@
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/window.h"
 
 namespace vandrel {

@@ -9,7 +9,7 @@
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 

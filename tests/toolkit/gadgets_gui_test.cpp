@@ -7,7 +7,7 @@
 #include "toolkit/menus.h"
 #include "toolkit/requesters.h"
 #include "toolkit/resources.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 

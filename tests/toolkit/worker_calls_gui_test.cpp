@@ -8,7 +8,7 @@
 
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "system/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"

@@ -1,5 +1,6 @@
-// Hooks for tests that drive the toolkit in-process: scripted requester
-// answers and simulated user input. The program itself never calls these.
+// Hooks for tests and benchmarks that drive the toolkit in-process: scripted
+// requester answers, simulated user input and views of the toolkit's state.
+// Only tests and benchmarks link this library; the program never does.
 #pragma once
 
 #include <functional>
@@ -58,3 +59,16 @@ void RunWorkerCalls();
 void ObserveListRows(int gadget, std::function<void(int row)> observer);
 
 }  // namespace vandrel::tk::testing
+
+namespace vandrel::tk {
+
+// Number of events waiting in the queue.
+int CountQueuedEvents();
+// Screen position of the window's client area.
+void WindowPosition(int number, int* x, int* y);
+// Emits the menu item as if the user chose it (nothing when it is disabled).
+void ActivateMenuItem(int menu, int item);
+// The family the font system actually uses for the font.
+std::string FontResolvedFamily(int id);
+
+}  // namespace vandrel::tk

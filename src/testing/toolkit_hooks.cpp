@@ -1,14 +1,17 @@
-// Simulated user input for in-process tests. Each hook goes through the same
-// GTK signal the real input would, so the toolkit's own handlers run.
-#include "toolkit/testing.h"
+// Simulated user input and state views for in-process tests. Each input hook
+// goes through the same GTK signal the real input would, so the toolkit's own
+// handlers run.
+#include "testing/toolkit_hooks.h"
 
 #include <gtk/gtk.h>
 
+#include <deque>
 #include <memory>
 
 #include "toolkit/events.h"
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
+#include "toolkit/requester_provider.h"
 
 namespace vandrel::tk::testing {
 namespace {
@@ -21,7 +24,28 @@ gboolean RunAction(gpointer data) {
 
 void DeleteAction(gpointer data) { delete static_cast<std::function<void()>*>(data); }
 
+std::deque<RequesterAnswer>& ScriptedAnswers() {
+  static std::deque<RequesterAnswer> answers;
+  return answers;
+}
+
+std::optional<std::vector<std::string>> NextScriptedAnswer(const std::string& title,
+                                                           const std::string& startPath,
+                                                           const std::string& pattern) {
+  std::deque<RequesterAnswer>& answers = ScriptedAnswers();
+  if (answers.empty()) return std::nullopt;
+  RequesterAnswer answer = std::move(answers.front());
+  answers.pop_front();
+  if (answer.observe) answer.observe(title, startPath, pattern);
+  return std::move(answer.paths);
+}
+
 }  // namespace
+
+void ScriptRequester(RequesterAnswer answer) {
+  ScriptedAnswers().push_back(std::move(answer));
+  SetRequesterProvider(NextScriptedAnswer);
+}
 
 void AtNextWait(std::function<void()> action, int milliseconds) {
   g_timeout_add_full(G_PRIORITY_DEFAULT, milliseconds, RunAction,
@@ -192,3 +216,53 @@ void ObserveListRows(int gadget, std::function<void(int row)> observer) {
 }
 
 }  // namespace vandrel::tk::testing
+
+namespace vandrel::tk {
+
+int CountQueuedEvents() { return detail::QueuedEventCount(); }
+
+void WindowPosition(int number, int* x, int* y) {
+  detail::OnMainThreadVoid([&] {
+    *x = *y = 0;
+    detail::WindowRecord* record = detail::Windows().find(number);
+    if (!record) return;
+    GdkWindow* window = gtk_widget_get_window(record->window);
+    if (window) {
+      gdk_window_get_origin(window, x, y);
+    } else {
+      gtk_window_get_position(GTK_WINDOW(record->window), x, y);
+    }
+  });
+}
+
+void ActivateMenuItem(int menu, int item) {
+  detail::OnMainThreadVoid([&] {
+    detail::MenuRecord* record = detail::Menus().find(menu);
+    if (!record) return;
+    auto it = record->items.find(item);
+    if (it != record->items.end() && gtk_widget_get_sensitive(it->second.item)) {
+      gtk_menu_item_activate(GTK_MENU_ITEM(it->second.item));
+    }
+  });
+}
+
+std::string FontResolvedFamily(int id) {
+  return detail::OnMainThread([&]() -> std::string {
+    detail::FontRecord* font = detail::Fonts().find(id);
+    if (!font) return "";
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* context = pango_font_map_create_context(map);
+    PangoFont* loaded = pango_font_map_load_font(map, context, font->description);
+    std::string family;
+    if (loaded) {
+      PangoFontDescription* actual = pango_font_describe(loaded);
+      family = pango_font_description_get_family(actual);
+      pango_font_description_free(actual);
+      g_object_unref(loaded);
+    }
+    g_object_unref(context);
+    return family;
+  });
+}
+
+}  // namespace vandrel::tk

@@ -1,0 +1,25 @@
+// What the help launcher knows about the help program it started. Shared by
+// the launcher's main-thread commands and its watcher thread; see help.cpp
+// for who writes what.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "system/process.h"
+
+namespace vandrel {
+
+struct HelpState {
+  std::mutex mutex;
+  std::atomic<std::int32_t> watching{0};
+  tk::ProgramHandle process = 0;  // guarded by mutex
+  // Numbers each watch, so that a watcher still asleep from an earlier watch
+  // ends instead of watching alongside a newer one.
+  std::atomic<std::int32_t> watch{0};
+};
+
+HelpState& Help();
+
+}  // namespace vandrel

@@ -1,0 +1,13 @@
+// Views of the window program's state for in-process tests.
+#pragma once
+
+#include "system/process.h"
+
+namespace vandrel {
+
+// The help program known to run (0 for none) and whether a watcher is meant
+// to run.
+tk::ProgramHandle HelpProcess();
+bool HelpWatching();
+
+}  // namespace vandrel
