@@ -1,6 +1,10 @@
 // Starting, running, cancelling and finishing a checksum job.
 #include "app/job_runner.h"
 
+#include <optional>
+
+#include "app/main_window.h"
+#include "core/algorithm.h"
 #include "core/ids.h"
 #include "settings/program.h"
 #include "dialogs/message_dialog.h"
@@ -16,10 +20,11 @@ namespace vandrel {
 namespace {
 
 constexpr int kJobMenuItems[] = {kMenuOpen, kMenuQuit, kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
-constexpr int kSizeOptions[] = {kGadgetBits224, kGadgetBits256, kGadgetBits384, kGadgetBits512};
 
-void SetSizeOptionsEnabled(bool enabled) {
-  for (int option : kSizeOptions) tk::DisableGadget(option, !enabled);
+// Whether the size options apply to the algorithm stored in the settings.
+bool StoredAlgorithmHasSizes() {
+  const std::optional<Algorithm> algorithm = AlgorithmFromSetting(Program().settings.Fingerprint);
+  return algorithm && HasSizes(*algorithm);
 }
 
 // The window as it is between jobs. Help stays as it was: it is never
@@ -37,29 +42,23 @@ void RestoreIdleWindow() {
   tk::DisableGadget(kGadgetDelete, tk::GetGadgetState(kGadgetResults) < 0);
   tk::DisableGadget(kGadgetDeleteAll, false);
   for (int option = kGadgetCrc32; option <= kGadgetSha3; ++option) tk::DisableGadget(option, false);
-  SetSizeOptionsEnabled(Program().settings.Fingerprint > 2);
+  SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
 }
 
 // Runs on the worker thread.
 int SelectedDigestBits() {
-  for (int i = 0; i < 4; ++i) {
-    if (tk::GetGadgetState(kSizeOptions[i])) return DigestBitsForOption(i);
+  for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
+    if (tk::GetGadgetState(kSizeOptionGadgets[i])) return kDigestSizes[i];
   }
   return 0;
 }
 
 // Runs on the worker thread.
-std::string DigestOf(const std::string& path, int algorithm, int bits) {
+std::string DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   // The digest itself is the long, lock-free part of a row: the only place
   // where a pause may stop the worker.
   tk::PausableSection pausable;
-  switch (algorithm) {
-    case 0: return FileDigest(path, kDigestCrc32);
-    case 1: return FileDigest(path, kDigestMd5);
-    case 2: return FileDigest(path, kDigestSha1);
-    case 3: return FileDigest(path, kDigestSha2, bits);
-    default: return FileDigest(path, kDigestSha3, bits);
-  }
+  return FileDigest(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0);
 }
 
 // Asks `question` with the worker paused, so that no row changes under it.
@@ -80,11 +79,6 @@ int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& qu
 JobState& Job() {
   static JobState state;
   return state;
-}
-
-int DigestBitsForOption(int index) {
-  static constexpr int kBits[] = {224, 256, 384, 512};
-  return index >= 0 && index < 4 ? kBits[index] : 0;
 }
 
 std::string JobSummaryText(bool cancelled, int processed, int rows, int failed) {
@@ -119,6 +113,7 @@ int JobWorker(int algorithm) {
   job.FilesFailed = 0;
   job.FilesProcessed = 0;
   const int bits = SelectedDigestBits();
+  const std::optional<Algorithm> family = AlgorithmFromSetting(algorithm);
   for (int row = 0; row < tk::CountGadgetItems(kGadgetResults); ++row) {
     if (job.CancelRequested) continue;
     ++job.FilesProcessed;
@@ -126,8 +121,8 @@ int JobWorker(int algorithm) {
     tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputing));
     tk::SetGadgetState(kGadgetResults, row);
     const std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
-    if (algorithm < 0 || algorithm > 4) continue;
-    const std::string digest = DigestOf(path, algorithm, bits);
+    if (!family) continue;
+    const std::string digest = DigestOf(path, *family, bits);
     if (!digest.empty()) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
       tk::SetGadgetItemText(kGadgetResults, row, digest, 1);
@@ -160,9 +155,11 @@ void OnJobFinished() {
 }
 
 void SelectAlgorithm(int option) {
-  if (option < kGadgetCrc32 || option > kGadgetSha3) return;
-  Program().settings.Fingerprint = option - kGadgetCrc32;
-  SetSizeOptionsEnabled(option >= kGadgetSha2);
+  for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
+    if (kAlgorithmOptionGadgets[i] != option) continue;
+    Program().settings.Fingerprint = static_cast<std::int32_t>(i);
+    SetSizeOptionsEnabled(HasSizes(kAlgorithms[i].algorithm));
+  }
 }
 
 }  // namespace vandrel

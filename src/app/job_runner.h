@@ -30,7 +30,4 @@ int JobWorker(int algorithm);
 // The summary shown at the end of a job.
 std::string JobSummaryText(bool cancelled, int processed, int rows, int failed);
 
-// Digest size in bits for size option index 0..3 (224, 256, 384, 512).
-int DigestBitsForOption(int index);
-
 }  // namespace vandrel

@@ -1,6 +1,13 @@
 // The main window's building, layout and relabelling.
 #include "app/main_window.h"
 
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/algorithm.h"
 #include "core/ids.h"
 #include "settings/program.h"
 #include "toolkit/gadgets.h"
@@ -14,10 +21,6 @@ namespace {
 constexpr int kMainWindowFlags = tk::kWindowInvisible | tk::kWindowSizeGadget |
                                  tk::kWindowSystemMenu | tk::kWindowTitleBar |
                                  tk::kWindowMinimizeGadget | tk::kWindowScreenCentered;
-
-constexpr int kAlgorithmOptions[] = {kGadgetCrc32, kGadgetMd5, kGadgetSha1, kGadgetSha2,
-                                     kGadgetSha3};
-constexpr int kSizeOptions[] = {kGadgetBits224, kGadgetBits256, kGadgetBits384, kGadgetBits512};
 
 void Font(int gadget, int font) { tk::SetGadgetFont(gadget, tk::FontID(font)); }
 
@@ -44,58 +47,103 @@ void BuildMenu() {
   tk::MenuItem(kMenuOpenWeb, T("tMenuOPENWEB"), tk::ImageID(kImageMenuWeb));
 }
 
+// Where each gadget of the main window sits for a client area of w x h. The
+// one table that both building and resizing read, so the two never disagree.
+struct Place {
+  int gadget, x, y, width, height;
+};
+
+std::vector<Place> MainWindowLayout(int w, int h) {
+  std::vector<Place> places = {
+      {kGadgetSourceFrame, 5, 5, w - 10, h - 167},
+      {kGadgetSource, 10, 23, w - 145, 27},
+      {kGadgetBrowse, w - 130, 23, 120, 27},
+      {kGadgetResults, 10, 63, w - 20, h - 265},
+      {kGadgetClipboard, 10, h - 195, 120, 27},
+      {kGadgetSave, 135, h - 195, 120, 27},
+      {kGadgetDelete, w - 255, h - 195, 120, 27},
+      {kGadgetDeleteAll, w - 130, h - 195, 120, 27},
+      {kGadgetSettingsFrame, 5, h - 150, w - 10, 80},
+      {kGadgetAlgorithmLabel, 10, h - 130, 100, 22},
+      {kGadgetBitsLabel, 10, h - 100, 100, 22},
+      {kGadgetProgress, 5, h - 55, w - 145, 27},
+      {kGadgetCalculate, w - 135, h - 60, 130, 35},
+  };
+  for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
+    places.push_back({kAlgorithmOptionGadgets[i], 130 + 90 * static_cast<int>(i), h - 132, 70, 22});
+  }
+  for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
+    places.push_back({kSizeOptionGadgets[i], 130 + 90 * static_cast<int>(i), h - 102, 70, 22});
+  }
+  return places;
+}
+
 void BuildGadgets(int w, int h) {
-  tk::FrameGadget(kGadgetSourceFrame, 5, 5, w - 10, h - 167, T("tMainSOURCE"));
-  tk::StringGadget(kGadgetSource, 10, 23, w - 145, 27, "");
+  std::map<int, Place> at;
+  for (const Place& place : MainWindowLayout(w, h)) at[place.gadget] = place;
+  auto frame = [&](int gadget, const std::string& text) {
+    const Place& p = at[gadget];
+    tk::FrameGadget(gadget, p.x, p.y, p.width, p.height, text);
+  };
+  auto button = [&](int gadget, const std::string& text, int font) {
+    const Place& p = at[gadget];
+    tk::ButtonGadget(gadget, p.x, p.y, p.width, p.height, text);
+    Font(gadget, font);
+  };
+  auto label = [&](int gadget, const std::string& text) {
+    const Place& p = at[gadget];
+    tk::TextGadget(gadget, p.x, p.y, p.width, p.height, text);
+    Font(gadget, kFontMain);
+  };
+  auto option = [&](int gadget, const std::string& text) {
+    const Place& p = at[gadget];
+    tk::OptionGadget(gadget, p.x, p.y, p.width, p.height, text);
+    Font(gadget, kFontMain);
+  };
+
+  frame(kGadgetSourceFrame, T("tMainSOURCE"));
+  const Place& source = at[kGadgetSource];
+  tk::StringGadget(kGadgetSource, source.x, source.y, source.width, source.height, "");
   Font(kGadgetSource, kFontMain);
   tk::GadgetToolTip(kGadgetSource, T("tMainSOURCETIP"));
-  tk::ButtonGadget(kGadgetBrowse, w - 130, 23, 120, 27, T("tGenBROWSE"));
-  Font(kGadgetBrowse, kFontMain);
-  tk::ListIconGadget(kGadgetResults, 10, 63, w - 20, h - 265, T("tMainFILENAME"), w - 240,
-                     tk::kListMultiSelect | tk::kListGridLines);
+  button(kGadgetBrowse, T("tGenBROWSE"), kFontMain);
+  const Place& results = at[kGadgetResults];
+  // The name column starts wider than half; the first resize evens them out.
+  tk::ListIconGadget(kGadgetResults, results.x, results.y, results.width, results.height,
+                     T("tMainFILENAME"), w - 240, tk::kListMultiSelect | tk::kListGridLines);
   Font(kGadgetResults, kFontList);
   tk::AddGadgetColumn(kGadgetResults, 1, T("tMainHASH"), (w - 20) / 2);
   Font(kGadgetResults, kFontList);
   tk::EnableGadgetDrop(kGadgetResults);
-  struct Button {
-    int gadget, x;
-    const char* key;
-  };
-  for (Button button : {Button{kGadgetClipboard, 10, "tMainCLIPBOARD"},
-                        Button{kGadgetSave, 135, "tMainSAVE"},
-                        Button{kGadgetDelete, w - 255, "tMainDELETE"},
-                        Button{kGadgetDeleteAll, w - 130, "tMainDELETEALL"}}) {
-    tk::ButtonGadget(button.gadget, button.x, h - 195, 120, 27, T(button.key));
-    Font(button.gadget, kFontMain);
-    tk::DisableGadget(button.gadget, true);
+  for (auto [gadget, key] : {std::pair{kGadgetClipboard, "tMainCLIPBOARD"},
+                             std::pair{kGadgetSave, "tMainSAVE"},
+                             std::pair{kGadgetDelete, "tMainDELETE"},
+                             std::pair{kGadgetDeleteAll, "tMainDELETEALL"}}) {
+    button(gadget, T(key), kFontMain);
+    tk::DisableGadget(gadget, true);
   }
-  tk::FrameGadget(kGadgetSettingsFrame, 5, h - 150, w - 10, 80, T("tMainSETTINGS"));
-  tk::TextGadget(kGadgetAlgorithmLabel, 10, h - 130, 100, 22, T("tMainALGORITHM"));
-  Font(kGadgetAlgorithmLabel, kFontMain);
-  const char* algorithms[] = {"CRC32", "MD5", "SHA1", "SHA2", "SHA3"};
-  for (int i = 0; i < 5; ++i) {
-    tk::OptionGadget(kAlgorithmOptions[i], 130 + 90 * i, h - 132, 70, 22, algorithms[i]);
-    Font(kAlgorithmOptions[i], kFontMain);
+  frame(kGadgetSettingsFrame, T("tMainSETTINGS"));
+  label(kGadgetAlgorithmLabel, T("tMainALGORITHM"));
+  for (std::size_t i = 0; i < kAlgorithms.size(); ++i) {
+    option(kAlgorithmOptionGadgets[i], std::string(kAlgorithms[i].label));
   }
   // The label between the groups ends group A, so the sizes form group B.
-  tk::TextGadget(kGadgetBitsLabel, 10, h - 100, 100, 22, T("tMainBITS"));
-  Font(kGadgetBitsLabel, kFontMain);
-  const char* sizes[] = {"224", "256", "384", "512"};
-  for (int i = 0; i < 4; ++i) {
-    tk::OptionGadget(kSizeOptions[i], 130 + 90 * i, h - 102, 70, 22, sizes[i]);
-    Font(kSizeOptions[i], kFontMain);
+  label(kGadgetBitsLabel, T("tMainBITS"));
+  for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
+    option(kSizeOptionGadgets[i], std::to_string(kDigestSizes[i]));
   }
-  tk::ProgressBarGadget(kGadgetProgress, 5, h - 55, w - 145, 27, 0, 100);
-  tk::ButtonGadget(kGadgetCalculate, w - 135, h - 60, 130, 35, T("tMainCALCULATE"));
-  Font(kGadgetCalculate, kFontCalculate);
+  const Place& progress = at[kGadgetProgress];
+  tk::ProgressBarGadget(kGadgetProgress, progress.x, progress.y, progress.width, progress.height, 0,
+                        100);
+  button(kGadgetCalculate, T("tMainCALCULATE"), kFontCalculate);
   tk::DisableGadget(kGadgetCalculate, true);
 }
 
 void ApplyOptionSettings() {
   const Settings& settings = Program().settings;
-  if (settings.Bits >= 0 && settings.Bits <= 3) tk::SetGadgetState(kSizeOptions[settings.Bits], 1);
-  if (settings.Fingerprint >= 0 && settings.Fingerprint <= 4) {
-    tk::SetGadgetState(kAlgorithmOptions[settings.Fingerprint], 1);
+  if (BitsForSizeSetting(settings.Bits) != 0) tk::SetGadgetState(kSizeOptionGadgets[settings.Bits], 1);
+  if (AlgorithmFromSetting(settings.Fingerprint)) {
+    tk::SetGadgetState(kAlgorithmOptionGadgets[settings.Fingerprint], 1);
     ApplySizeOptionRule();
   }
 }
@@ -125,24 +173,11 @@ void RelayoutMainWindow() {
   Settings& settings = Program().settings;
   settings.WindowWidth = w;
   settings.WindowHeight = h;
-  const int same = tk::kUnchanged;
-  tk::ResizeGadget(kGadgetSourceFrame, same, same, w - 10, h - 167);
-  tk::ResizeGadget(kGadgetSource, same, same, w - 145, same);
-  tk::ResizeGadget(kGadgetBrowse, w - 130, same, same, same);
-  tk::ResizeGadget(kGadgetResults, same, same, w - 20, h - 265);
+  for (const Place& place : MainWindowLayout(w, h)) {
+    tk::ResizeGadget(place.gadget, place.x, place.y, place.width, place.height);
+  }
   tk::SetGadgetColumnWidth(kGadgetResults, 0, (w - 20) / 2);
   tk::SetGadgetColumnWidth(kGadgetResults, 1, (w - 20) / 2);
-  tk::ResizeGadget(kGadgetClipboard, same, h - 195, same, same);
-  tk::ResizeGadget(kGadgetSave, same, h - 195, same, same);
-  tk::ResizeGadget(kGadgetDelete, w - 255, h - 195, same, same);
-  tk::ResizeGadget(kGadgetDeleteAll, w - 130, h - 195, same, same);
-  tk::ResizeGadget(kGadgetSettingsFrame, same, h - 150, w - 10, same);
-  tk::ResizeGadget(kGadgetAlgorithmLabel, same, h - 130, same, same);
-  for (int option : kAlgorithmOptions) tk::ResizeGadget(option, same, h - 132, same, same);
-  tk::ResizeGadget(kGadgetBitsLabel, same, h - 100, same, same);
-  for (int option : kSizeOptions) tk::ResizeGadget(option, same, h - 102, same, same);
-  tk::ResizeGadget(kGadgetProgress, same, h - 55, w - 145, same);
-  tk::ResizeGadget(kGadgetCalculate, w - 135, h - 60, same, same);
 }
 
 void RelabelMainWindow(bool jobRunning) {
@@ -171,20 +206,27 @@ void RelabelMainWindow(bool jobRunning) {
 }
 
 void ApplySizeOptionRule() {
-  bool sizes = tk::GetGadgetState(kGadgetSha2) || tk::GetGadgetState(kGadgetSha3);
-  for (int option : kSizeOptions) tk::DisableGadget(option, !sizes);
+  bool sizes = false;
+  for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
+    if (tk::GetGadgetState(kAlgorithmOptionGadgets[i])) sizes = HasSizes(kAlgorithms[i].algorithm);
+  }
+  SetSizeOptionsEnabled(sizes);
+}
+
+void SetSizeOptionsEnabled(bool enabled) {
+  for (int option : kSizeOptionGadgets) tk::DisableGadget(option, !enabled);
 }
 
 int SelectedFingerprint() {
-  for (int i = 0; i < 5; ++i) {
-    if (tk::GetGadgetState(kAlgorithmOptions[i])) return i;
+  for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
+    if (tk::GetGadgetState(kAlgorithmOptionGadgets[i])) return static_cast<int>(i);
   }
   return Program().settings.Fingerprint;
 }
 
 int SelectedBits() {
-  for (int i = 0; i < 4; ++i) {
-    if (tk::GetGadgetState(kSizeOptions[i])) return i;
+  for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
+    if (tk::GetGadgetState(kSizeOptionGadgets[i])) return static_cast<int>(i);
   }
   return Program().settings.Bits;
 }

@@ -18,5 +18,7 @@ int SelectedFingerprint();
 int SelectedBits();
 // Enables or disables the size options for the selected algorithm.
 void ApplySizeOptionRule();
+// Enables or disables the four size options together.
+void SetSizeOptionsEnabled(bool enabled);
 
 }  // namespace vandrel

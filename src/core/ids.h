@@ -2,6 +2,8 @@
 // fonts and images. Every other file names them through these constants.
 #pragma once
 
+#include <array>
+
 namespace vandrel {
 
 inline constexpr int kMainWindow = 0;
@@ -36,6 +38,12 @@ enum Gadget : int {
   kGadgetAboutText = 26,
   kGadgetAboutOk = 27,
 };
+
+// The option gadgets in the order of the algorithm table and of the sizes.
+inline constexpr std::array<int, 5> kAlgorithmOptionGadgets = {kGadgetCrc32, kGadgetMd5, kGadgetSha1,
+                                                               kGadgetSha2, kGadgetSha3};
+inline constexpr std::array<int, 4> kSizeOptionGadgets = {kGadgetBits224, kGadgetBits256,
+                                                          kGadgetBits384, kGadgetBits512};
 
 enum MenuItemId : int {
   kMenuOpen = 0,

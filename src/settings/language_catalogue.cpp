@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "core/ids.h"
 #include "settings/key_value_file.h"
 #include "settings/language_pack.h"
 #include "settings/text_table.h"
@@ -132,7 +133,7 @@ bool LanguageCatalogue::load(const std::string& cataloguePath, const std::string
 std::vector<LanguageMenuItem> LanguageCatalogue::menuItems(const std::string& activeCode) {
   std::vector<LanguageMenuItem> items;
   checkedId_ = 0;
-  int id = kFirstLanguageMenuId;
+  int id = kMenuFirstLanguage;
   for (const LanguageEntry* entry : entries_.ordered()) {
     const bool checked = checkedId_ == 0 && entry->code == activeCode;
     if (checked) checkedId_ = id;
@@ -145,11 +146,11 @@ std::vector<LanguageMenuItem> LanguageCatalogue::menuItems(const std::string& ac
 bool LanguageCatalogue::switchTo(int menuId, TextTable& table, std::string& languageCode) {
   if (menuId == checkedId_) return false;
   const std::vector<const LanguageEntry*> ordered = entries_.ordered();
-  if (menuId < kFirstLanguageMenuId ||
-      static_cast<std::size_t>(menuId - kFirstLanguageMenuId) >= ordered.size()) {
+  if (menuId < kMenuFirstLanguage ||
+      static_cast<std::size_t>(menuId - kMenuFirstLanguage) >= ordered.size()) {
     return false;
   }
-  const LanguageEntry& entry = *ordered[static_cast<std::size_t>(menuId - kFirstLanguageMenuId)];
+  const LanguageEntry& entry = *ordered[static_cast<std::size_t>(menuId - kMenuFirstLanguage)];
   load(path_, entry.code, table);
   languageCode = entry.code;
   checkedId_ = menuId;

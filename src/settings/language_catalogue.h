@@ -36,7 +36,6 @@ struct LanguageMenuItem {
   bool operator==(const LanguageMenuItem&) const = default;
 };
 
-inline constexpr int kFirstLanguageMenuId = 5;
 inline constexpr char kCatalogueName[] = "Vandrel.lang";
 inline constexpr char kLanguageExtension[] = ".language";
 

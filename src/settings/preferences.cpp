@@ -2,13 +2,14 @@
 // comes out as the same ten lines: a comment and three groups in fixed order.
 #include "settings/preferences.h"
 
+#include "core/algorithm.h"
 #include "settings/key_value_file.h"
 
 namespace vandrel {
 namespace {
 
-constexpr std::int32_t kAlgorithmCount = 5;
-constexpr std::int32_t kDigestSizeCount = 4;
+constexpr auto kAlgorithmCount = static_cast<std::int32_t>(kAlgorithms.size());
+constexpr auto kDigestSizeCount = static_cast<std::int32_t>(kDigestSizes.size());
 const Settings kDefaults{};
 
 std::int32_t WithinOrZero(std::int32_t value, std::int32_t count) {
