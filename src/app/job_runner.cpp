@@ -14,6 +14,7 @@
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
+#include "system/debug_log.h"
 #include "system/threads.h"
 
 namespace vandrel {
@@ -58,7 +59,9 @@ std::string DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   // The digest itself is the long, lock-free part of a row: the only place
   // where a pause may stop the worker.
   tk::PausableSection pausable;
-  return FileDigest(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0);
+  const DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0);
+  if (result.failure != DigestFailure::None) DebugLog("job", path + ": " + DescribeDigestFailure(result));
+  return result.hex;
 }
 
 // Asks `question` with the worker paused, so that no row changes under it.
@@ -121,7 +124,10 @@ int JobWorker(int algorithm) {
     tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputing));
     tk::SetGadgetState(kGadgetResults, row);
     const std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
-    if (!family) continue;
+    if (!family) {
+      DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
+      continue;
+    }
     const std::string digest = DigestOf(path, *family, bits);
     if (!digest.empty()) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));

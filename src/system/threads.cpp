@@ -21,7 +21,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
+#include "system/debug_log.h"
 #include "system/immortal.h"
 
 namespace vandrel::tk {
@@ -98,7 +101,14 @@ void SetUserSignalBlocked(bool blocked) {
 void* ThreadStart(void* argument) {
   ThreadRecord* record = static_cast<ThreadRecord*>(argument);
   tRecord = record;
-  record->procedure(record->argument);
+  try {
+    record->procedure(record->argument);
+  } catch (const std::exception& error) {
+    // A procedure that throws has a bug; say what it was before the
+    // runtime ends the program, instead of leaving only "terminate called".
+    DebugLog("thread", std::string("ended by an exception: ") + error.what());
+    throw;
+  }
   tRecord = nullptr;
   tSectionDepth = 0;
   SetUserSignalBlocked(true);
