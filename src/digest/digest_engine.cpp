@@ -123,6 +123,31 @@ std::string HexText(const DigestContext& context) {
   return text;
 }
 
+DigestResult Failed(DigestFailure failure, int error = 0) {
+  DigestResult result;
+  result.failure = failure;
+  result.error = error;
+  return result;
+}
+
+// Digests what `descriptor` yields until its end; `total` is what the
+// progress callback is told the whole is (0 when unknown).
+DigestResult DigestFrom(int descriptor, std::int32_t algorithm, std::int32_t bits,
+                        const DigestOptions& options, std::uint64_t total) {
+  const DigestOperations* operations = FindDigest(algorithm);
+  if (operations == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
+  ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
+  if (!context) return Failed(DigestFailure::UnknownAlgorithm);
+  DigestResult result;
+  ReadToEnd(descriptor, *operations, context.get(), options, total, result);
+  if (result.failure != DigestFailure::None) return result;
+  operations->DigestFinal(context.get());
+  result.hex = HexText(*context);
+  // The library failed inside the finish operation.
+  if (result.hex.empty()) result.failure = DigestFailure::UnknownAlgorithm;
+  return result;
+}
+
 }  // namespace
 
 bool RegisterDigest(std::int32_t algorithm, const DigestOperations& operations) {
@@ -153,67 +178,33 @@ bool RegisterStandardDigests() {
 
 DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                         const DigestOptions& options) {
-  DigestResult result;
-  const DigestOperations* operations = FindDigest(algorithm);
-  if (operations == nullptr) {
-    result.failure = DigestFailure::UnknownAlgorithm;
-    return result;
-  }
+  if (FindDigest(algorithm) == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
   // Non-blocking only for the open itself: opening a named pipe would
   // otherwise wait for a writer before fstat could refuse it.
   tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   struct stat status {};
-  if (path.empty() || file.get() < 0 || ::fstat(file.get(), &status) != 0) {
-    result.failure = DigestFailure::CannotOpen;
-    result.error = path.empty() ? ENOENT : errno;
-    return result;
+  if (path.empty()) return Failed(DigestFailure::CannotOpen, ENOENT);
+  if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
+    return Failed(DigestFailure::CannotOpen, errno);
   }
-  if (!IsReadableKind(status.st_mode)) {
-    result.failure = DigestFailure::NotAFile;
-    return result;
-  }
+  if (!IsReadableKind(status.st_mode)) return Failed(DigestFailure::NotAFile);
   if (S_ISDIR(status.st_mode)) {
     DigestOptions nothing_to_read = options;
     nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
-    return DigestOpenDescriptor(file.get(), algorithm, bits, nothing_to_read);
+    return DigestFrom(file.get(), algorithm, bits, nothing_to_read, 0);
   }
   const int flags = ::fcntl(file.get(), F_GETFL);
   if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    result.failure = DigestFailure::CannotOpen;
-    result.error = errno;
-    return result;
+    return Failed(DigestFailure::CannotOpen, errno);
   }
   // Only a hint for read-ahead; reading works the same without it.
   (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  DigestOptions sized = options;
-  if (!sized.progress) return DigestOpenDescriptor(file.get(), algorithm, bits, sized);
-  const auto total = static_cast<std::uint64_t>(status.st_size);
-  sized.progress = [&options, total](std::uint64_t done, std::uint64_t) {
-    return options.progress(done, total);
-  };
-  return DigestOpenDescriptor(file.get(), algorithm, bits, sized);
+  return DigestFrom(file.get(), algorithm, bits, options, static_cast<std::uint64_t>(status.st_size));
 }
 
 DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
                                   const DigestOptions& options) {
-  DigestResult result;
-  const DigestOperations* operations = FindDigest(algorithm);
-  if (operations == nullptr) {
-    result.failure = DigestFailure::UnknownAlgorithm;
-    return result;
-  }
-  ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
-  if (!context) {
-    result.failure = DigestFailure::UnknownAlgorithm;
-    return result;
-  }
-  ReadToEnd(descriptor, *operations, context.get(), options, 0, result);
-  if (result.failure != DigestFailure::None) return result;
-  operations->DigestFinal(context.get());
-  result.hex = HexText(*context);
-  // The library failed inside the finish operation.
-  if (result.hex.empty()) result.failure = DigestFailure::UnknownAlgorithm;
-  return result;
+  return DigestFrom(descriptor, algorithm, bits, options, 0);
 }
 
 std::string DescribeDigestFailure(const DigestResult& result) {
