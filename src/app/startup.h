@@ -12,13 +12,13 @@ namespace vandrel {
 // failures; the preferences are later written there only if it worked.
 void MakeDirectoryPath(const std::string& path);
 
-// Start-up steps 4 and 5: the five fonts (in the order 2, 0, 1, 3, 4) and
-// the fourteen built-in images.
+// The five fonts (loaded in the order 2, 0, 1, 3, 4) and the fourteen
+// built-in images.
 void LoadBuiltInFonts();
 void DecodeBuiltInImages();
 
-// Start-up steps 6 to 13: directories, preferences with the LANG fallback,
-// language discovery and load, dialog texts. The first form takes the
+// Directories, preferences with the LANG fallback, language discovery and
+// load, dialog texts. The first form takes the
 // program directory from the executable's path; the second is given it
 // (ending in "/"), so that tests can start from a folder of their own.
 void LoadSettingsAndLanguage();
