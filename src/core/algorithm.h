@@ -94,4 +94,29 @@ inline constexpr std::array<DigestKindName, 11> kDigestKindNames = {{
     {{Algorithm::Sha3, 512}, "sha3-512", "SHA3-512"},
 }};
 
+// The concrete digest with command-line name `name` ("sha3-256"), or nothing.
+constexpr std::optional<DigestKind> FindDigestKindByName(std::string_view name) {
+  for (const DigestKindName& entry : kDigestKindNames) {
+    if (entry.name == name) return entry.kind;
+  }
+  return std::nullopt;
+}
+
+// The concrete digest whose checksum-list tag is `tag` ("SHA3-256"), or nothing.
+constexpr std::optional<DigestKind> FindDigestKindByTag(std::string_view tag) {
+  for (const DigestKindName& entry : kDigestKindNames) {
+    if (entry.tag == tag) return entry.kind;
+  }
+  return std::nullopt;
+}
+
+// The names and tag of a concrete digest; every DigestKind made from the
+// table has one, anything else gets the SHA-256 entry.
+constexpr const DigestKindName& NamesOf(DigestKind kind) {
+  for (const DigestKindName& entry : kDigestKindNames) {
+    if (entry.kind == kind) return entry;
+  }
+  return kDigestKindNames[4];
+}
+
 }  // namespace vandrel

@@ -1,0 +1,110 @@
+// Checksum lists, read and written: GNU lines ("hex  name", "hex *name",
+// backslash-escaped names), BSD tagged lines ("SHA256 (name) = hex"), SFV
+// ("name crc32", ";" comments) and the window's own export ("path,hex").
+// Pure text work: no files are opened here and nothing is printed, so the
+// command-line tool and the window share it and decide their own policy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/algorithm.h"
+
+namespace vandrel::checksum_list {
+
+// Longest line the reader looks at; longer ones are rejected whole, without
+// being kept in memory, so a hostile list cannot grow the reader.
+inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+enum class LineForm { Gnu, BsdTag, Sfv, Export };
+
+enum class Rejection {
+  None,
+  Malformed,     // no known form fits the line
+  BadEscape,     // escaped name with a backslash sequence other than \\ \n \r
+  WrongLength,   // digest length does not fit the list's algorithm
+  NulByte,       // the line holds a NUL byte
+  TooLong,       // longer than kMaxLineBytes
+};
+
+// One line of a list that is neither blank nor a comment.
+struct ListLine {
+  std::size_t lineNumber = 0;  // 1-based
+  Rejection rejection = Rejection::None;
+  LineForm form = LineForm::Gnu;
+  std::string name;            // raw bytes, escapes undone
+  std::string expectedHex;     // lowercase
+  DigestKind kind;             // valid when rejection == None
+  bool binary = false;         // GNU "*name"
+};
+
+struct ReadOptions {
+  // Algorithm chosen by the user: every line must be of it.
+  std::optional<DigestKind> forcedKind;
+  // Algorithm implied by the list's file name (KindFromListName); lines
+  // without a tag must be of it.
+  std::optional<DigestKind> listKind;
+  // Try SFV before GNU ("deadbeef 12345678" is read as SFV).
+  bool preferSfv = false;
+};
+
+// What the list's extension says: ".sha256" gives SHA-256, ".sfv" CRC32 in
+// SFV form, ".sha3-256" SHA3-256; nothing for any other name.
+struct ListNameHint {
+  std::optional<DigestKind> kind;
+  bool sfv = false;
+};
+ListNameHint KindFromListName(std::string_view path);
+
+// Reads a list in chunks of any size and hands each complete line that is
+// not blank or a comment to `sink`, in order. Memory stays bounded by
+// kMaxLineBytes whatever the input. GNU's rule that one list may not mix
+// "hex name" with "hex  name" lines is kept per reader.
+class ListReader {
+ public:
+  using Sink = std::function<void(const ListLine&)>;
+  ListReader(ReadOptions options, Sink sink);
+
+  void feed(std::string_view bytes);
+  // Ends the input; a last line without a line feed is read here.
+  void finish();
+
+ private:
+  void takeLine(std::string_view line);
+
+  ReadOptions options_;
+  Sink sink_;
+  std::string pending_;
+  bool overlong_ = false;
+  std::size_t lineNumber_ = 0;
+  int singleSpaceForm_ = -1;  // unknown, 0 = two-character separator, 1 = one space
+};
+
+// Parses one line (no line feed) on its own, without the mixed-form rule.
+ListLine ParseLine(std::string_view line, const ReadOptions& options, std::size_t lineNumber = 1);
+
+// Every line of `text`, as ListReader gives them.
+std::vector<ListLine> ParseList(std::string_view text, const ReadOptions& options = {});
+
+// The forms the writer makes.
+enum class WriteForm { Gnu, BsdTag, Sfv };
+
+// Whether GNU and BSD lines must escape `name`: it holds a backslash, a line
+// feed or a carriage return.
+bool NeedsEscape(std::string_view name);
+// `name` with \ as \\, line feed as \n and carriage return as \r.
+std::string EscapeName(std::string_view name);
+
+// One line of a list, ending in a line feed, as coreutils' *sum tools write
+// it: names that need it escaped and the line then prefixed with "\". SFV
+// cannot carry a line feed, a carriage return or a leading ";", so such a
+// name gives nothing.
+std::optional<std::string> FormatLine(WriteForm form, DigestKind kind, std::string_view name,
+                                      std::string_view hex, bool binary = false);
+
+}  // namespace vandrel::checksum_list

@@ -1,0 +1,181 @@
+// Verifying lists. The list is read in pieces through the shared reader, so
+// a list of millions of lines needs no more memory than one line; each
+// accepted line is checked as soon as it is read, as coreutils does.
+#include "vandrelsum/check.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "checksum_list/checksum_list.h"
+#include "system/file_descriptor.h"
+#include "vandrelsum/input_digest.h"
+#include "vandrelsum/messages.h"
+
+namespace vandrel::sum {
+namespace {
+
+namespace cl = checksum_list;
+
+constexpr std::size_t kListReadBytes = 64 * 1024;
+
+struct ListTally {
+  bool anyProperLine = false;
+  bool anyMatch = false;
+  std::size_t misformatted = 0;
+  std::size_t unreadable = 0;
+  std::size_t mismatched = 0;
+};
+
+// The folder names in a list are relative to: the list's own folder, or
+// nothing (the current folder) for standard input and lists in it.
+std::string ListFolder(const std::string& list) {
+  if (list == "-") return {};
+  const std::size_t slash = list.rfind('/');
+  if (slash == std::string::npos) return {};
+  return list.substr(0, slash + 1);
+}
+
+// In the report, only a name holding a line feed is escaped: that alone
+// could fake a second report line.
+void Report(const std::string& name, const char* verdict) {
+  std::string line;
+  if (name.find('\n') != std::string::npos) {
+    line = "\\" + cl::EscapeName(name);
+  } else {
+    line = name;
+  }
+  line.append(": ").append(verdict).append("\n");
+  std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+void Warn(std::size_t count, const char* one, const char* many) {
+  char text[160];
+  std::snprintf(text, sizeof text, "WARNING: %zu %s", count, count == 1 ? one : many);
+  Complain(text);
+}
+
+class ListCheck {
+ public:
+  ListCheck(const SumOptions& options, const std::string& list)
+      : options_(options), list_(list), folder_(ListFolder(list)) {}
+
+  void take(const cl::ListLine& line) {
+    if (line.rejection != cl::Rejection::None) {
+      ++tally_.misformatted;
+      if (options_.warn) {
+        const std::string algorithm = options_.kindGiven
+            ? std::string(NamesOf(options_.kind).tag) + " " : std::string();
+        Complain(QuoteName(list_) + ": " + std::to_string(line.lineNumber) +
+                 ": improperly formatted " + algorithm + "checksum line");
+      }
+      return;
+    }
+    tally_.anyProperLine = true;
+    const bool absolute = !line.name.empty() && line.name.front() == '/';
+    const std::string path = absolute || line.name == "-" ? line.name : folder_ + line.name;
+    const InputDigest digest = DigestInput(path, line.kind, line.name);
+    if (digest.hex.empty()) {
+      if (options_.ignoreMissing && digest.error == ENOENT) return;
+      ComplainAbout(line.name, digest.error);
+      ++tally_.unreadable;
+      if (!options_.status) Report(line.name, "FAILED open or read");
+      return;
+    }
+    if (digest.hex == line.expectedHex) {
+      tally_.anyMatch = true;
+      if (!options_.status && !options_.quiet) Report(line.name, "OK");
+    } else {
+      ++tally_.mismatched;
+      if (!options_.status) Report(line.name, "FAILED");
+    }
+  }
+
+  // Closing warnings; true when the list passed.
+  bool conclude() const {
+    if (!tally_.anyProperLine) {
+      Complain(QuoteName(list_) + ": no properly formatted checksum lines found");
+      return false;
+    }
+    if (!options_.status) {
+      if (tally_.misformatted > 0) {
+        Warn(tally_.misformatted, "line is improperly formatted", "lines are improperly formatted");
+      }
+      if (tally_.unreadable > 0) {
+        Warn(tally_.unreadable, "listed file could not be read", "listed files could not be read");
+      }
+      if (tally_.mismatched > 0) {
+        Warn(tally_.mismatched, "computed checksum did NOT match",
+             "computed checksums did NOT match");
+      }
+      if (options_.ignoreMissing && !tally_.anyMatch) {
+        Complain(QuoteName(list_) + ": no file was verified");
+      }
+    }
+    return tally_.anyMatch && tally_.mismatched == 0 && tally_.unreadable == 0 &&
+           (!options_.strict || tally_.misformatted == 0);
+  }
+
+ private:
+  const SumOptions& options_;
+  const std::string& list_;
+  std::string folder_;
+  ListTally tally_;
+};
+
+bool CheckList(const SumOptions& options, const std::string& list) {
+  int descriptor = STDIN_FILENO;
+  tk::FileDescriptor owned(list == "-" ? -1
+                                       : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  if (list != "-") {
+    if (!owned.valid()) {
+      ComplainAbout(list, errno);
+      return false;
+    }
+    descriptor = owned.get();
+  }
+
+  cl::ReadOptions read_options;
+  if (options.kindGiven) read_options.forcedKind = options.kind;
+  if (list != "-") {
+    const cl::ListNameHint hint = cl::KindFromListName(list);
+    read_options.listKind = hint.kind;
+    read_options.preferSfv = hint.sfv;
+  }
+  ListCheck check(options, list);
+  cl::ListReader reader(read_options, [&check](const cl::ListLine& line) { check.take(line); });
+  std::vector<char> buffer(kListReadBytes);
+  for (;;) {
+    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
+    if (got > 0) {
+      reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      ComplainAbout(list, errno);
+      return false;
+    }
+  }
+  reader.finish();
+  return check.conclude();
+}
+
+}  // namespace
+
+int CheckLists(const SumOptions& options) {
+  bool ok = true;
+  for (const std::string& list : options.files) {
+    if (!CheckList(options, list)) ok = false;
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    Complain("write error");
+    return 1;
+  }
+  return ok ? 0 : 1;
+}
+
+}  // namespace vandrel::sum

@@ -1,0 +1,38 @@
+// The command line of vandrelsum: coreutils' *sum options plus -a ALGO and
+// -r. Parsing prints --help, --version and usage errors itself.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/algorithm.h"
+
+namespace vandrel::sum {
+
+struct SumOptions {
+  DigestKind kind = *FindDigestKindByName("sha256");
+  bool kindGiven = false;
+  bool check = false;
+  bool tag = false;
+  bool binary = false;
+  bool recursive = false;
+  bool zero = false;
+  bool quiet = false;
+  bool status = false;
+  bool ignoreMissing = false;
+  bool strict = false;
+  bool warn = false;
+  std::vector<std::string> files;  // "-" when none were given
+};
+
+// The options to run with, or the exit status when the program should stop
+// now (0 after --help or --version, 1 after a usage error).
+struct ParsedCommandLine {
+  std::optional<SumOptions> options;
+  int exitStatus = 0;
+};
+
+ParsedCommandLine ParseCommandLine(int argc, char** argv);
+
+}  // namespace vandrel::sum

@@ -1,0 +1,17 @@
+// The -r walk of vandrelsum: every regular file below a folder, in byte
+// order of names, following symbolic links but entering each folder only
+// once, so a link loop ends. Pipes, sockets and devices are skipped with a
+// message: reading them could block or never end.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vandrel::sum {
+
+// Calls `visitFile` with the path of each regular file under `root` (the
+// root's own name joined with "/"). False when some folder could not be
+// read; the message is already printed.
+bool WalkTree(const std::string& root, const std::function<void(const std::string&)>& visitFile);
+
+}  // namespace vandrel::sum
