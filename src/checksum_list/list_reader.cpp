@@ -143,7 +143,9 @@ bool ReadGnu(std::string_view text, std::size_t at, bool escaped, const ReadOpti
   line.form = LineForm::Gnu;
   if (!Finish(line, text.substr(at, digits), *kind, text.substr(i), escaped, reason)) return false;
   line.binary = binary;
-  if (single_space_form != nullptr) *single_space_form = one_space ? 1 : 0;
+  if (single_space_form != nullptr && (one_space || *single_space_form != 1)) {
+    *single_space_form = one_space ? 1 : 0;
+  }
   return true;
 }
 

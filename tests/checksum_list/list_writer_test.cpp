@@ -1,0 +1,77 @@
+// Tests of the checksum-list writer: the exact bytes of each form, with the
+// escaping coreutils 9.1 applies (backslash, line feed and carriage return
+// escaped, the line then led by a backslash), and that what it writes reads
+// back to the same name, digest and algorithm.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "checksum_list/checksum_list.h"
+
+namespace vandrel::checksum_list {
+namespace {
+
+const std::string H8 = "e8b7be43";
+const std::string H64 = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
+
+DigestKind Kind(std::string_view name) { return *FindDigestKindByName(name); }
+
+TEST(ListWriterTest, WritesTheBytesCoreutilsWrites) {
+  struct Case {
+    WriteForm form;
+    const char* kind;
+    std::string name;
+    std::string hex;
+    bool binary;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {WriteForm::Gnu, "sha256", "plain", H64, false, H64 + "  plain\n"},
+      {WriteForm::Gnu, "sha256", "plain", H64, true, H64 + " *plain\n"},
+      {WriteForm::Gnu, "sha256", "sp ace\ttab", H64, false, H64 + "  sp ace\ttab\n"},
+      {WriteForm::Gnu, "sha256", "a\\b", H64, false, "\\" + H64 + "  a\\\\b\n"},
+      {WriteForm::Gnu, "sha256", "c\nd", H64, false, "\\" + H64 + "  c\\nd\n"},
+      {WriteForm::Gnu, "sha256", "e\rf", H64, false, "\\" + H64 + "  e\\rf\n"},
+      {WriteForm::Gnu, "sha256", "\xff\xfe", H64, false, H64 + "  \xff\xfe\n"},
+      {WriteForm::BsdTag, "sha256", "plain", H64, false, "SHA256 (plain) = " + H64 + "\n"},
+      {WriteForm::BsdTag, "sha3-256", "a\\b", H64, false, "\\SHA3-256 (a\\\\b) = " + H64 + "\n"},
+      {WriteForm::BsdTag, "crc32", "x", H8, false, "CRC32 (x) = " + H8 + "\n"},
+      {WriteForm::Sfv, "crc32", "my file", H8, false, "my file " + H8 + "\n"},
+      {WriteForm::Sfv, "crc32", "a\\b", H8, false, "a\\b " + H8 + "\n"},
+      {WriteForm::Sfv, "crc32", "a\nb", H8, false, std::nullopt},
+      {WriteForm::Sfv, "crc32", ";x", H8, false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(FormatLine(c.form, Kind(c.kind), c.name, c.hex, c.binary), c.expected);
+  }
+}
+
+TEST(ListWriterTest, WrittenLinesReadBackUnchanged) {
+  const std::string names[] = {
+      "plain", " lead", "trail ", "a\\b", "c\nd", "e\rf", "\\\\n", "x (y) z", "q)", "\xc3\x28 bad",
+      "t\tab", "*star", "#hash",
+  };
+  for (WriteForm form : {WriteForm::Gnu, WriteForm::BsdTag}) {
+    for (const char* kind : {"sha256", "sha3-256", "md5"}) {
+      const std::string hex(Kind(kind).hexLength(), 'a');
+      for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::optional<std::string> line = FormatLine(form, Kind(kind), name, hex);
+        ASSERT_TRUE(line);
+        // A list named after the algorithm, as a window save would name it,
+        // so that SHA-3 needs no tag to be read back.
+        const std::vector<ListLine> read =
+            ParseList(*line, {std::nullopt, Kind(kind), false});
+        ASSERT_EQ(read.size(), 1u);
+        EXPECT_EQ(read[0].rejection, Rejection::None);
+        EXPECT_EQ(read[0].name, name);
+        EXPECT_EQ(read[0].expectedHex, hex);
+        EXPECT_EQ(read[0].kind, Kind(kind));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vandrel::checksum_list
