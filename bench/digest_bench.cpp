@@ -4,7 +4,10 @@
 // FileDigest call adds. Prints a summary table after the benchmark's own.
 //
 // With "--digest ALGORITHM BITS PATH" it only prints FileDigest's result,
-// which bench/compare-tools times against the system's digest tools.
+// which bench/compare-tools times against the system's digest tools; with
+// "--stream ALGORITHM BITS READ_BYTES PATH" DigestOpenDescriptor's at that read
+// size; with "--zlib-crc32 READ_BYTES PATH" the CRC-32 of a plain loop of
+// read() and zlib's crc32(), the baseline for the engine's CRC32.
 // VANDREL_BENCH_MIB sets the file size (default 256), VANDREL_BENCH_ROUNDS
 // the number of alternating FileDigest / bare-loop rounds (default 3).
 #include <benchmark/benchmark.h>
@@ -282,6 +285,22 @@ void PrintMemory(const std::string& small_file) {
   }
 }
 
+// The plain loop a CRC-32 tool without libdeflate would run.
+int PrintZlibCrc32(std::size_t read_bytes, const char* path) {
+  const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0 || read_bytes == 0) return 1;
+  std::vector<unsigned char> buffer(read_bytes);
+  uLong crc = crc32(0, nullptr, 0);
+  ssize_t got = 0;
+  while ((got = ::read(descriptor, buffer.data(), buffer.size())) > 0) {
+    crc = crc32(crc, buffer.data(), static_cast<uInt>(got));
+  }
+  ::close(descriptor);
+  if (got < 0) return 1;
+  std::printf("%08lx\n", crc);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,6 +313,21 @@ int main(int argc, char** argv) {
                                           static_cast<std::int32_t>(std::atoi(argv[3])));
     std::printf("%s\n", digest.c_str());
     return digest.empty() ? 1 : 0;
+  }
+
+  if (argc == 6 && std::strcmp(argv[1], "--stream") == 0) {
+    vandrel::DigestOptions options;
+    options.chunkBytes = std::strtoull(argv[4], nullptr, 10);
+    const int descriptor = ::open(argv[5], O_RDONLY | O_CLOEXEC);
+    const vandrel::DigestResult result = vandrel::DigestOpenDescriptor(
+        descriptor, static_cast<std::int32_t>(std::atoi(argv[2])),
+        static_cast<std::int32_t>(std::atoi(argv[3])), options);
+    if (descriptor >= 0) ::close(descriptor);
+    std::printf("%s\n", result.hex.c_str());
+    return result.hex.empty() ? 1 : 0;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "--zlib-crc32") == 0) {
+    return PrintZlibCrc32(std::strtoull(argv[2], nullptr, 10), argv[3]);
   }
 
   benchmark::Initialize(&argc, argv);
