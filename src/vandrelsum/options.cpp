@@ -67,9 +67,9 @@ constexpr char kHelpText[] =
     ".sha3-256, .sfv, ...), else from the digest's length; -a overrides both.\n"
     "Names in a list are relative to the folder the list is in.\n";
 
+// One line, so that a script's log shows the whole complaint.
 int UsageError(const std::string& text) {
-  Complain(text);
-  std::fprintf(stderr, "Try 'vandrelsum --help' for more information.\n");
+  Complain(text + " (try 'vandrelsum --help')");
   return 1;
 }
 

@@ -171,7 +171,7 @@ capture ours "$sum" tree
 for bad in "-a sha257" "--bogus" "-c --tag" "--quiet x"; do
   # shellcheck disable=SC2086
   capture ours "$sum" $bad
-  [[ $(cat "$work/ours.rc") == 1 && -s $work/ours.err && ! -s $work/ours.out ]] || fail "usage error: $bad"
+  [[ $(cat "$work/ours.rc") == 1 && $(wc -l <"$work/ours.err") == 1 && ! -s $work/ours.out ]] || fail "usage error: $bad"
 done
 {
   head -c 10000000 /dev/zero | tr '\0' 'z'
