@@ -3,6 +3,7 @@
 // *sum -c so that a list those tools accept is read the same way here.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "checksum_list/checksum_list.h"
 
