@@ -1,6 +1,7 @@
 // The main window's building, layout and relabelling.
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -150,8 +151,26 @@ void ApplyOptionSettings() {
 
 }  // namespace
 
+WindowSize FitWindowSize(int width, int height, int areaWidth, int areaHeight) {
+  // X11 sizes are 16-bit; GTK and cairo fail (or crash) on windows larger
+  // than the server can make, so a size from a hand-edited preferences file
+  // must be cut down before any window exists.
+  static constexpr int kX11Limit = 32767;
+  auto fit = [](int stored, int area, int minimum) {
+    const int maximum = area > 0 ? std::min(area, kX11Limit) : kX11Limit;
+    return std::max(std::min(stored, maximum), minimum);
+  };
+  return {fit(width, areaWidth, kMinimumWidth), fit(height, areaHeight, kMinimumHeight)};
+}
+
 bool BuildMainWindow() {
   Settings& settings = Program().settings;
+  int areaWidth = 0, areaHeight = 0;
+  tk::DesktopWorkArea(&areaWidth, &areaHeight);
+  const WindowSize size =
+      FitWindowSize(settings.WindowWidth, settings.WindowHeight, areaWidth, areaHeight);
+  settings.WindowWidth = size.width;
+  settings.WindowHeight = size.height;
   if (!tk::OpenWindow(kMainWindow, 0, 0, settings.WindowWidth, settings.WindowHeight,
                       kWindowTitle, kMainWindowFlags)) {
     return false;

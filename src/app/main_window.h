@@ -4,8 +4,17 @@
 
 namespace vandrel {
 
-// Opens window 0 hidden and centred at the stored size and fills it. False
-// when the window cannot be opened.
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+// A stored window size made one the screen can show: at least 840 x 600, at
+// most the work area (when known, that is above 0) and X11's 32767.
+WindowSize FitWindowSize(int width, int height, int areaWidth, int areaHeight);
+
+// Opens window 0 hidden and centred at the stored size, fitted to the
+// screen (the settings keep the fitted size), and fills it. False when the
+// window cannot be opened.
 bool BuildMainWindow();
 // Moves and resizes the gadgets for the window's current size and stores
 // the size in the settings.

@@ -3,6 +3,7 @@
 // handlers run.
 #include "testing/toolkit_hooks.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <deque>
@@ -186,6 +187,25 @@ std::vector<std::string> WindowTexts(int window) {
 }
 
 int LastOpenedWindow() { return detail::CurrentWindow(); }
+
+bool GadgetIsDefault(int gadget) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  return record && gtk_widget_get_can_default(record->inner) &&
+         gtk_widget_has_default(record->inner);
+}
+
+bool GadgetIsWindowFocus(int gadget) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  return record && gtk_widget_is_focus(record->inner);
+}
+
+unsigned long NativeWindowId(int window) {
+  detail::WindowRecord* record = detail::Windows().find(window);
+  if (!record || !gtk_widget_get_realized(record->window)) return 0;
+  // What GDK has asked of the server must be there before anyone looks.
+  gdk_display_sync(gtk_widget_get_display(record->window));
+  return GDK_WINDOW_XID(gtk_widget_get_window(record->window));
+}
 
 void RunWorkerCalls() { detail::RunQueuedWorkerCalls(); }
 

@@ -48,6 +48,14 @@ std::vector<std::string> WindowTexts(int window);
 std::vector<int> WindowGadgets(int window);
 // The number of the window opened last; for finding a dialog's window.
 int LastOpenedWindow();
+// Whether a button is its window's default widget (and allowed to be).
+bool GadgetIsDefault(int gadget);
+// Whether the gadget is the one its window gives the keyboard focus to, even
+// while the window itself is not the focused one.
+bool GadgetIsWindowFocus(int gadget);
+// The X11 window of a shown window, after a round trip to the server, so
+// that its properties can be read from another connection; 0 when unshown.
+unsigned long NativeWindowId(int window);
 // Runs the toolkit calls that other threads have queued, as an event wait
 // does, but takes no event and waits for nothing: a worker goes on while
 // the events already queued stay where they are.

@@ -9,6 +9,7 @@
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
 #include "toolkit/requester_provider.h"
+#include "toolkit/window.h"
 
 namespace vandrel::tk {
 namespace {
@@ -39,16 +40,38 @@ std::vector<GtkFileFilter*> AddFilters(GtkFileChooser* chooser, const std::strin
   return filters;
 }
 
+// Requesters belong to the program's main window.
+constexpr int kParentWindow = 0;
+
+// While a requester is open the window behind it takes no input and posts
+// no close or size events, as behind the program's own dialogs; afterwards
+// it is left as it was.
+class ParentDisabled {
+ public:
+  ParentDisabled() : wasDisabled_(IsWindowDisabled(kParentWindow)) {
+    DisableWindow(kParentWindow, true);
+  }
+  ~ParentDisabled() { DisableWindow(kParentWindow, wasDisabled_); }
+  ParentDisabled(const ParentDisabled&) = delete;
+  ParentDisabled& operator=(const ParentDisabled&) = delete;
+
+ private:
+  bool wasDisabled_;
+};
+
 std::string RunRequester(bool save, const std::string& title, const std::string& startPath,
                          const std::string& pattern, int patternIndex, int flags) {
   g_chosen.clear();
+  ParentDisabled parentDisabled;
   std::optional<std::vector<std::string>> provided;
   if (g_provider) provided = g_provider(title, startPath, pattern);
   if (provided) {
     g_chosen.assign(provided->begin(), provided->end());
   } else {
     GtkWindow* parent = nullptr;
-    if (detail::WindowRecord* main = detail::Windows().find(0)) parent = GTK_WINDOW(main->window);
+    if (detail::WindowRecord* main = detail::Windows().find(kParentWindow)) {
+      parent = GTK_WINDOW(main->window);
+    }
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         title.c_str(), parent, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
         g_dgettext("gtk30", "_Cancel"), GTK_RESPONSE_CANCEL,

@@ -129,6 +129,46 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
   return TRUE;  // the shortcut wins over the focused gadget
 }
 
+// The work area of the monitor a screen-centred window opens on: the
+// primary one, or the first when no monitor is marked primary.
+bool PrimaryWorkArea(GdkRectangle* area) {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display) return false;
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+  if (!monitor) return false;
+  gdk_monitor_get_workarea(monitor, area);
+  return true;
+}
+
+// Motif hints are the only way X11 has to ask for a window without some of
+// its boxes; GTK sets them only when asked, and only on a realized window.
+void OnRealize(GtkWidget* window, gpointer data) {
+  struct Box {
+    int flag;
+    int decoration;
+    int function;
+  };
+  static constexpr Box kBoxes[] = {
+      {kWindowTitleBar, GDK_DECOR_TITLE, 0},
+      {kWindowSystemMenu, GDK_DECOR_MENU, GDK_FUNC_CLOSE},
+      {kWindowMinimizeGadget, GDK_DECOR_MINIMIZE, GDK_FUNC_MINIMIZE},
+      {kWindowMaximizeGadget, GDK_DECOR_MAXIMIZE, GDK_FUNC_MAXIMIZE},
+      {kWindowSizeGadget, GDK_DECOR_RESIZEH, GDK_FUNC_RESIZE},
+  };
+  const int flags = GPOINTER_TO_INT(data);
+  int decorations = GDK_DECOR_BORDER;
+  int functions = GDK_FUNC_MOVE;
+  for (const Box& box : kBoxes) {
+    if (!(flags & box.flag)) continue;
+    decorations |= box.decoration;
+    functions |= box.function;
+  }
+  GdkWindow* gdkWindow = gtk_widget_get_window(window);
+  gdk_window_set_decorations(gdkWindow, static_cast<GdkWMDecoration>(decorations));
+  gdk_window_set_functions(gdkWindow, static_cast<GdkWMFunction>(functions));
+}
+
 void CentreOn(GtkWidget* window, int width, int height, GtkWidget* parent) {
   int x = 0, y = 0;
   if (parent) {
@@ -138,11 +178,8 @@ void CentreOn(GtkWidget* window, int width, int height, GtkWidget* parent) {
     x = px + (pw - width) / 2;
     y = py + (ph - height) / 2;
   } else {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
     GdkRectangle area{0, 0, width, height};
-    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    PrimaryWorkArea(&area);
     x = area.x + (area.width - width) / 2;
     y = area.y + (area.height - height) / 2;
   }
@@ -216,6 +253,8 @@ int OpenWindow(int number, int x, int y, int width, int height, const std::strin
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), data);
     g_signal_connect(window, "size-allocate", G_CALLBACK(OnSizeAllocate), data);
     g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), data);
+    // After GTK's own handler, which sets hints of its own for the deletable flag.
+    g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), GINT_TO_POINTER(flags));
     detail::CurrentWindow() = result;
 
     gtk_widget_show_all(stored->box);
@@ -360,6 +399,15 @@ std::string WindowTitle(int number) {
   return detail::OnMainThread([&]() -> std::string {
     WindowRecord* record = detail::Windows().find(number);
     return record ? record->title : std::string();
+  });
+}
+
+void DesktopWorkArea(int* width, int* height) {
+  detail::OnMainThreadVoid([&] {
+    GdkRectangle area{0, 0, 0, 0};
+    PrimaryWorkArea(&area);
+    *width = area.width;
+    *height = area.height;
   });
 }
 

@@ -11,6 +11,7 @@ enum WindowFlags : int {
   kWindowSizeGadget = 2,
   kWindowSystemMenu = 4,  // title bar with close box
   kWindowTitleBar = 8,
+  kWindowMaximizeGadget = 16,
   kWindowMinimizeGadget = 32,
   kWindowScreenCentered = 64,
   kWindowWindowCentered = 256,
@@ -21,6 +22,9 @@ inline constexpr int kAutomatic = -1;
 inline constexpr int kUnchanged = -65536;  // for WindowBounds and ResizeGadget
 inline constexpr std::int32_t kThemeColour = -1;
 
+// The window manager is told which boxes and functions a window has: the
+// flags name them (a window without kWindowMaximizeGadget has no maximise
+// box, one without kWindowSizeGadget no resize border).
 // Returns the number (a new one for kAutomatic) or, for a fixed number, a
 // non-zero value; 0 on failure. Gadgets are created in the window opened last.
 int OpenWindow(int number, int x, int y, int width, int height, const std::string& title,
@@ -42,5 +46,8 @@ void HideWindow(int number, bool hidden);
 // Destroys the window and its gadgets and drops its queued events.
 void CloseWindow(int number);
 std::string WindowTitle(int number);
+// Width and height of the work area (the screen less panels) of the monitor
+// that screen-centred windows open on; 0 x 0 when there is no display.
+void DesktopWorkArea(int* width, int* height);
 
 }  // namespace vandrel::tk
