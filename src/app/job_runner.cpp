@@ -1,6 +1,9 @@
 // Starting, running, cancelling and finishing a checksum job.
 #include "app/job_runner.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <optional>
 
 #include "app/main_window.h"
@@ -54,14 +57,38 @@ int SelectedDigestBits() {
   return 0;
 }
 
+// A confirmed cancel lets the current file finish, but only for this long:
+// a huge file or an endless one (a link into /proc) would hold the window
+// for minutes, or for ever.
+constexpr std::int64_t kCancelGraceMilliseconds = 1000;
+
+// When the cancel (or quit) was confirmed, in steady-clock milliseconds;
+// written by the main thread before it resumes the worker.
+std::atomic<std::int64_t> g_cancelConfirmedAt{0};
+
+std::int64_t NowMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Runs on the worker thread, between two reads of a file, inside the
+// pausable section: atomics and the clock only.
+bool KeepDigesting(std::uint64_t, std::uint64_t) {
+  return !Job().CancelRequested ||
+         NowMilliseconds() - g_cancelConfirmedAt.load() < kCancelGraceMilliseconds;
+}
+
 // Runs on the worker thread.
-std::string DigestOf(const std::string& path, Algorithm algorithm, int bits) {
+DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   // The digest itself is the long, lock-free part of a row: the only place
   // where a pause may stop the worker.
   tk::PausableSection pausable;
-  const DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0);
+  DigestOptions options;
+  options.progress = KeepDigesting;
+  DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
   if (result.failure != DigestFailure::None) DebugLog("job", path + ": " + DescribeDigestFailure(result));
-  return result.hex;
+  return result;
 }
 
 // Asks `question` with the worker paused, so that no row changes under it.
@@ -70,6 +97,7 @@ int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& qu
   tk::PauseThread(worker);
   int answer = ShowMessageDialog(config, question);
   if (answer == 1) {
+    g_cancelConfirmedAt = NowMilliseconds();
     Job().CancelRequested = 1;
     Job().JobCancelled = 1;
   }
@@ -128,10 +156,14 @@ int JobWorker(int algorithm) {
       DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
       continue;
     }
-    const std::string digest = DigestOf(path, *family, bits);
-    if (!digest.empty()) {
+    const DigestResult digest = DigestOf(path, *family, bits);
+    if (digest.failure == DigestFailure::Abandoned) {
+      // Cut short by the cancel: the file was neither digested nor failed.
+      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
+      --job.FilesProcessed;
+    } else if (!digest.hex.empty()) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
-      tk::SetGadgetItemText(kGadgetResults, row, digest, 1);
+      tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
     } else {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowFailed));
       ++job.FilesFailed;
