@@ -179,6 +179,10 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   }
   int first = tk::ButtonGadget(tk::kAutomatic, layout.firstButtonX, layout.buttonY, kButtonWidth,
                                kButtonHeight, layout.firstButtonText);
+  // Return answers with the first button whatever has the focus; that button
+  // also holds the focus and is drawn as the default, so that what a screen
+  // reader announces and what the theme shows match what Return does.
+  tk::SetDefaultButton(first);
   tk::AddKeyboardShortcut(window, tk::kKeyEscape, kEscapeEvent);
   tk::AddKeyboardShortcut(window, tk::kKeyReturn, kReturnEvent);
   tk::HideWindow(window, false);

@@ -330,6 +330,15 @@ void DisableGadget(int number, bool disabled) {
   });
 }
 
+void SetDefaultButton(int number) {
+  WithGadget(number, [](GadgetRecord& record) {
+    if (record.kind != GadgetKind::kButton) return;
+    gtk_widget_set_can_default(record.inner, TRUE);
+    gtk_widget_grab_default(record.inner);
+    gtk_widget_grab_focus(record.inner);
+  });
+}
+
 bool IsGadgetDisabled(int number) {
   return FromGadget(number, false, [](GadgetRecord& record) { return record.disabled; });
 }

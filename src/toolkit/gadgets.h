@@ -36,6 +36,9 @@ void SetGadgetText(int number, const std::string& text);
 std::string GetGadgetText(int number);
 void DisableGadget(int number, bool disabled);
 bool IsGadgetDisabled(int number);
+// Makes a button its window's default widget, drawn as the one Return
+// answers, and gives it the keyboard focus.
+void SetDefaultButton(int number);
 // Option: 1 selected / 0. Progress bar: value. List: first selected row or
 // -1; setting it selects only that row and scrolls it to the middle.
 int GetGadgetState(int number);

@@ -203,11 +203,44 @@ TEST_F(MessageDialogTest, AnswersFollowTheButtonOrKeyUsed) {
 
 TEST_F(MessageDialogTest, ReturnAnswersYesEvenWhenTheNoButtonHasTheFocus) {
   // Space activates whichever button has the focus: a freshly opened question
-  // focuses its No button (first in keyboard order), so Space answers 0.
+  // focuses Yes, so Space answers 1; moved to No, Space answers 0.
   auto space = [](int w, const std::vector<int>&) { tk::testing::PressKey(w, kSpace); };
-  ASSERT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", space), 0);
-  auto enter = [](int w, const std::vector<int>&) { tk::testing::PressKey(w, tk::kKeyReturn); };
-  EXPECT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", enter), 1);
+  EXPECT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", space), 1);
+  auto noThenSpace = [](int w, const std::vector<int>& gadgets) {
+    tk::testing::FocusGadget(gadgets[3]);
+    tk::testing::PressKey(w, kSpace);
+  };
+  ASSERT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", noThenSpace), 0);
+  auto noThenReturn = [](int w, const std::vector<int>& gadgets) {
+    tk::testing::FocusGadget(gadgets[3]);
+    tk::testing::PressKey(w, tk::kKeyReturn);
+  };
+  EXPECT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", noThenReturn), 1);
+}
+
+TEST_F(MessageDialogTest, TheButtonReturnAnswersHoldsTheFocusAndIsTheDefaultInEveryKind) {
+  const MessageDialogConfigs& configs = DialogConfigs();
+  for (const MessageDialogConfig* config : {&configs.notice, &configs.warningQuestion,
+                                            &configs.errorNotice, &configs.cancelQuestion}) {
+    SCOPED_TRACE(config->buttons);
+    bool firstFocused = false, firstDefault = false, secondFocused = true, secondDefault = true;
+    auto look = [&](int, const std::vector<int>& gadgets) {
+      const int first = gadgets.back();
+      firstFocused = tk::testing::GadgetIsWindowFocus(first);
+      firstDefault = tk::testing::GadgetIsDefault(first);
+      // Notices have no second button: the text gadget stands in, and must
+      // be neither.
+      const int second = gadgets[gadgets.size() - 2];
+      secondFocused = tk::testing::GadgetIsWindowFocus(second);
+      secondDefault = tk::testing::GadgetIsDefault(second);
+      tk::testing::RequestClose(seen_.window);
+    };
+    EXPECT_EQ(Show(*config, "Sure?", look), 0);
+    EXPECT_TRUE(firstFocused);
+    EXPECT_TRUE(firstDefault);
+    EXPECT_FALSE(secondFocused);
+    EXPECT_FALSE(secondDefault);
+  }
 }
 
 TEST_F(MessageDialogTest, MainWindowIsDisabledWhileOpenAndEnabledAfter) {
