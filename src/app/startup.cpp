@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include <clocale>
+#include <cstdio>
 
 #include "app/event_loop.h"
 #include "core/ids.h"
@@ -92,8 +93,15 @@ void RunVandrel(int argc, char** argv) {
   tk::SetCommandLine(argc, argv);
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
-  // Without a display there is no window to open: end as if it failed to open.
-  if (!tk::InitialiseToolkit(&argc, &argv)) tk::EndOfProgram(0);
+  // Without a display there is no window to open: end as if it failed to
+  // open, but say why, or a start from a script or a remote shell would end
+  // without a trace.
+  if (!tk::InitialiseToolkit(&argc, &argv)) {
+    const std::string display = tk::EnvironmentVariable("DISPLAY");
+    std::fprintf(stderr, "Vandrel: cannot open the display%s%s\n", display.empty() ? "" : " ",
+                 display.c_str());
+    tk::EndOfProgram(0);
+  }
   ProgramState& program = Program();
   program.settings = Settings{};
   program.windowBackground = 0xFFFFFF;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -110,6 +111,28 @@ void InstallGadgetStyle() {
   g_object_unref(css);
 }
 
+// Sets a variable for GTK's own start-up and puts back what the user had
+// once GTK has read it (it reads both while it opens the display), so that
+// the help program and the web browser start in the user's environment,
+// not in the one chosen for this program's GTK.
+class EnvironmentForGtk {
+ public:
+  EnvironmentForGtk(const char* name, const char* value, bool overwrite) : name_(name) {
+    if (const char* previous = getenv(name)) previous_ = previous;
+    setenv(name, value, overwrite ? 1 : 0);
+  }
+  ~EnvironmentForGtk() {
+    if (previous_) setenv(name_, previous_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  EnvironmentForGtk(const EnvironmentForGtk&) = delete;
+  EnvironmentForGtk& operator=(const EnvironmentForGtk&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
 }  // namespace
 
 bool IsMainThread() {
@@ -190,20 +213,22 @@ WorkerCallsHeld::WorkerCallsHeld() { ++Calls().held; }
 WorkerCallsHeld::~WorkerCallsHeld() { --Calls().held; }
 
 bool InitialiseToolkit(int* argc, char*** argv) {
-  // X11 even under a Wayland compositor: window placement and the clipboard
-  // store behave as the program expects only there.
-  setenv("GDK_BACKEND", "x11", 1);
-  // Nothing here draws with OpenGL. Without this GDK probes GLX at start-up,
-  // which on a machine without a GPU driver maps a software renderer of some
-  // 50 MB and costs tens of milliseconds.
-  setenv("GDK_GL", "disable", 0);
-  XInitThreads();
-  g_mainThread = std::this_thread::get_id();
-  g_initialised.store(true, std::memory_order_release);
-  // The program has set its locale already, with numbers in the "C" form;
-  // GTK would otherwise set every category from the environment again.
-  gtk_disable_setlocale();
-  if (!gtk_init_check(argc, argv)) return false;
+  {
+    // X11 even under a Wayland compositor: window placement and the clipboard
+    // store behave as the program expects only there.
+    EnvironmentForGtk backend("GDK_BACKEND", "x11", true);
+    // Nothing here draws with OpenGL. Without this GDK probes GLX at start-up,
+    // which on a machine without a GPU driver maps a software renderer of some
+    // 50 MB and costs tens of milliseconds.
+    EnvironmentForGtk gl("GDK_GL", "disable", false);
+    XInitThreads();
+    g_mainThread = std::this_thread::get_id();
+    g_initialised.store(true, std::memory_order_release);
+    // The program has set its locale already, with numbers in the "C" form;
+    // GTK would otherwise set every category from the environment again.
+    gtk_disable_setlocale();
+    if (!gtk_init_check(argc, argv)) return false;
+  }
   g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
   // The source field is typed into, not replaced: focusing it keeps its text unselected.
   g_object_set(gtk_settings_get_default(), "gtk-entry-select-on-focus", FALSE, nullptr);
