@@ -184,6 +184,10 @@ int ButtonGadget(int number, int x, int y, int width, int height, const std::str
   return detail::OnMainThread([&] {
     auto record = NewRecord(GadgetKind::kButton, x, y, width, height);
     record->outer = record->inner = gtk_button_new_with_label(caption.c_str());
+    // Return goes to the window's shortcuts, never to the focused button, so
+    // a focused button must not take the default mark from the button that
+    // Return really presses.
+    gtk_widget_set_receives_default(record->inner, FALSE);
     EllipsizeLabelsOf(record->outer);
     return Install(number, std::move(record));
   });

@@ -93,6 +93,13 @@ constexpr const char* kAdwaitaMarksCss =
     "-gtk-recolor(url("
     "\"resource:///org/gtk/libgtk/theme/Adwaita/assets/dash-symbolic.symbolic.png\")); } ";
 
+// Most themes draw the default button (the one Return presses) apart from
+// the others; GTK's own theme draws it like any other, which leaves a user
+// guessing what Return will answer. Its accent colour round the border
+// marks it, and goes when the button is disabled.
+constexpr const char* kAdwaitaDefaultButtonCss =
+    "button.default:not(:disabled) { border-color: @theme_selected_bg_color; } ";
+
 bool UsesBuiltInTheme() {
   gchar* theme = nullptr;
   g_object_get(gtk_settings_get_default(), "gtk-theme-name", &theme, nullptr);
@@ -104,7 +111,10 @@ bool UsesBuiltInTheme() {
 void InstallGadgetStyle() {
   GtkCssProvider* css = gtk_css_provider_new();
   std::string text = kGadgetCss;
-  if (UsesBuiltInTheme()) text += kAdwaitaMarksCss;
+  if (UsesBuiltInTheme()) {
+    text += kAdwaitaMarksCss;
+    text += kAdwaitaDefaultButtonCss;
+  }
   gtk_css_provider_load_from_data(css, text.c_str(), -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION - 1);

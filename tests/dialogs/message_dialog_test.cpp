@@ -211,11 +211,15 @@ TEST_F(MessageDialogTest, ReturnAnswersYesEvenWhenTheNoButtonHasTheFocus) {
     tk::testing::PressKey(w, kSpace);
   };
   ASSERT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", noThenSpace), 0);
-  auto noThenReturn = [](int w, const std::vector<int>& gadgets) {
+  bool yesStillDefault = false;
+  auto noThenReturn = [&yesStillDefault](int w, const std::vector<int>& gadgets) {
     tk::testing::FocusGadget(gadgets[3]);
+    // Still marked as the one Return presses, as it is.
+    yesStillDefault = tk::testing::GadgetIsDefault(gadgets[4]);
     tk::testing::PressKey(w, tk::kKeyReturn);
   };
   EXPECT_EQ(Show(DialogConfigs().warningQuestion, "Quit?", noThenReturn), 1);
+  EXPECT_TRUE(yesStillDefault);
 }
 
 TEST_F(MessageDialogTest, TheButtonReturnAnswersHoldsTheFocusAndIsTheDefaultInEveryKind) {
