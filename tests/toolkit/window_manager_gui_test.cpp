@@ -1,11 +1,9 @@
-// What the toolkit tells the window manager and the screen about a window:
-// the Motif hints each flag combination leaves on the server, the work
-// area, and the window behind a file requester taking no input.
+// What the toolkit tells the window manager about a window: the Motif hints
+// each flag combination leaves on the X server.
 #include <gtest/gtest.h>
 
 #include "support/motif_hints.h"
 #include "toolkit/events.h"
-#include "toolkit/requesters.h"
 #include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
@@ -15,12 +13,10 @@ namespace {
 
 using namespace vandrel::testing;
 
-constexpr int kRequesterParent = 0;  // requesters belong to window 0
-
 class WindowManagerTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (int window : {kRequesterParent, 42}) CloseWindow(window);
+    CloseWindow(42);
     while (WaitWindowEventTimeout(10) != kEventNone) {
     }
   }
@@ -59,41 +55,6 @@ TEST_F(WindowManagerTest, MotifHintsOfferExactlyTheBoxesTheFlagsName) {
     EXPECT_EQ(hints.functions, c.functions);
     EXPECT_EQ(hints.decorations, c.decorations);
     CloseWindow(42);
-  }
-}
-
-TEST_F(WindowManagerTest, WorkAreaIsTheWholeScreenWithoutPanels) {
-  // Bare Xvfb has no panels: the work area is the screen as Xlib reports it.
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
-  const int screenWidth = DisplayWidth(display, DefaultScreen(display));
-  const int screenHeight = DisplayHeight(display, DefaultScreen(display));
-  XCloseDisplay(display);
-  int width = -1, height = -1;
-  DesktopWorkArea(&width, &height);
-  EXPECT_EQ(width, screenWidth);
-  EXPECT_EQ(height, screenHeight);
-}
-
-TEST_F(WindowManagerTest, TheWindowBehindARequesterTakesNoInputUntilItClosesAndKeepsItsState) {
-  ASSERT_TRUE(OpenWindow(kRequesterParent, 0, 0, 300, 200, "parent",
-                         kWindowSystemMenu | kWindowTitleBar));
-  for (bool disabledBefore : {false, true}) {
-    SCOPED_TRACE(disabledBefore ? "disabled before" : "enabled before");
-    DisableWindow(kRequesterParent, disabledBefore);
-    std::vector<bool> seen;
-    auto observe = [&seen](const std::string&, const std::string&, const std::string&) {
-      seen.push_back(IsWindowDisabled(kRequesterParent));
-      // The close box presses nothing while the requester is open.
-      tk::testing::RequestClose(kRequesterParent);
-    };
-    tk::testing::ScriptRequester({{"/tmp/x"}, observe});
-    EXPECT_EQ(OpenFileRequester("open", "/tmp/", "", 0), "/tmp/x");
-    tk::testing::ScriptRequester({{}, observe});
-    EXPECT_EQ(SaveFileRequester("save", "/tmp/", "", 0), "");
-    EXPECT_EQ(seen, (std::vector<bool>{true, true}));
-    EXPECT_EQ(IsWindowDisabled(kRequesterParent), disabledBefore);
-    EXPECT_EQ(WaitWindowEventTimeout(20), kEventNone);
   }
 }
 
