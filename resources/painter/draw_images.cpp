@@ -1,6 +1,7 @@
 // Draws Vandrel's fourteen built-in images with cairo and writes them as
-// 8-bit RGBA PNG files into the folder given as the only argument. The
-// program's build embeds those files; run this only to redraw them
+// 8-bit RGBA PNG files into the folder given first, and the desktop icon in
+// every size into the folder given second. The build embeds the images and
+// installs the icons; run this only to redraw them
 // (cmake --build <dir> --target vandrel_draw_images).
 #include <cairo.h>
 
@@ -63,8 +64,8 @@ bool WriteImage(const ImageJob& job, const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s IMAGE_FOLDER ICON_FOLDER ICON_NAME\n", argv[0]);
     return 2;
   }
   int failures = 0;
@@ -74,5 +75,6 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
+  failures += vandrel::painter::WriteAppIcons(argv[2], argv[3]);
   return failures == 0 ? 0 : 1;
 }

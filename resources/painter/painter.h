@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 namespace vandrel::painter {
 
@@ -85,5 +86,9 @@ void DrawComputingIcon(cairo_t* cr);    // 16 x 16
 void DrawComputedIcon(cairo_t* cr);     // 16 x 16
 void DrawQueuedIcon(cairo_t* cr);       // 16 x 16
 void DrawFailedIcon(cairo_t* cr);       // 16 x 16
+
+// Writes the logo as the desktop icon `name` in every hicolor size and as
+// SVG under <root>/hicolor/. Returns the number of files it could not write.
+int WriteAppIcons(const std::string& root, const std::string& name);
 
 }  // namespace vandrel::painter
