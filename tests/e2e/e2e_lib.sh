@@ -13,6 +13,8 @@ CLOSE_WINDOW=$(readlink -f "$2")
 TEST_NAME=$(basename "$0" .sh)
 MAIN_TITLE='Vandrel v1.0.0.0 (arm32) - Brassholt'
 MENU_BAR=25
+# The message dialog's title in the language the test runs in.
+DIALOG_TITLE=Message
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vandrel-e2e.XXXXXX")
 export HOME="$WORK/home"
@@ -95,8 +97,8 @@ window_of_program() {
   xdo search --all --pid "$APP_PID" --onlyvisible --name "$pattern" 2>/dev/null | head -n 1
 }
 
-dialog_open() { [[ -n "$(window_of_program Message)" ]]; }
-dialog_closed() { [[ -z "$(window_of_program Message)" ]]; }
+dialog_open() { [[ -n "$(window_of_program "$DIALOG_TITLE")" ]]; }
+dialog_closed() { [[ -z "$(window_of_program "$DIALOG_TITLE")" ]]; }
 program_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
 
 # Starts the program with the given arguments and waits for its main window.
@@ -140,7 +142,7 @@ answer_dialog() {
   local key=$1 expected_size=$2 seconds=${3:-30}
   wait_until "$seconds" "the message dialog" dialog_open
   local dialog size
-  dialog=$(window_of_program Message)
+  dialog=$(window_of_program "$DIALOG_TITLE")
   size=$(xdo getwindowgeometry "$dialog" | sed -n 's/.*Geometry: //p')
   [[ "$size" == "$expected_size" ]] || fail "dialog is $size, expected $expected_size"
   xdo windowfocus --sync "$dialog" || fail "could not focus the dialog"
