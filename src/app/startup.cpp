@@ -19,6 +19,7 @@
 #include "toolkit/resources.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
+#include "toolkit/window_icon.h"
 
 namespace vandrel {
 
@@ -109,6 +110,7 @@ void RunVandrel(int argc, char** argv) {
   RegisterStandardDigests();
   LoadBuiltInFonts();
   DecodeBuiltInImages();
+  tk::SetProgramIcon(kImageLogo);
   if (tk::CountProgramParameters() > 0) program.commandLineSource = tk::ProgramParameter(0);
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);

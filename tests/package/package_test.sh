@@ -54,6 +54,11 @@ chmod 0755 "$launcher"
 VANDREL=$launcher
 
 start_program "$DATA/sample.bin"
+# The window icon for task bars and switchers, in small and large sizes.
+icons=$(xprop -id "$MAIN" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ' || true)
+for size in 16 32 48 128; do
+  [[ $icons == *"Icon ($size x $size)"* ]] || fail "no $size px window icon; the window has: ${icons:-none}"
+done
 click_option SHA2
 # The size options are enabled by the algorithm's click: let that land first.
 sleep 0.5
