@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "app/accelerators.h"
 #include "app/event_loop.h"
 #include "core/ids.h"
 #include "app/main_window.h"
@@ -114,6 +115,7 @@ void RunVandrel(int argc, char** argv) {
   if (tk::CountProgramParameters() > 0) program.commandLineSource = tk::ProgramParameter(0);
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);
+  AddMainWindowAccelerators();
   if (!program.commandLineSource.empty()) AddSource(program.commandLineSource);
   program.windowBackground = tk::WindowThemeBackground(kMainWindow);
   SetDialogBackground(program.windowBackground);

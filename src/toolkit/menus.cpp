@@ -71,7 +71,11 @@ void Connect(GtkWidget* widget, int menu, int item, bool check) {
 // texts line up) followed by the text.
 void BuildItem(MenuItemRecord& record, bool check, const std::string& text, GdkPixbuf* image) {
   record.item = check ? gtk_check_menu_item_new() : gtk_menu_item_new();
-  record.label = gtk_label_new_with_mnemonic(MnemonicText(text).c_str());
+  // An accelerator label shows the item's keyboard accelerator, if any, at
+  // the right edge.
+  record.label = gtk_accel_label_new("");
+  gtk_label_set_text_with_mnemonic(GTK_LABEL(record.label), MnemonicText(text).c_str());
+  gtk_accel_label_set_accel_widget(GTK_ACCEL_LABEL(record.label), record.item);
   gtk_label_set_xalign(GTK_LABEL(record.label), 0.0f);
   if (check) {
     gtk_container_add(GTK_CONTAINER(record.item), record.label);
