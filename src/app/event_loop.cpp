@@ -1,6 +1,7 @@
 // The command table of the main window and the About window.
 #include "app/event_loop.h"
 
+#include "app/accessibility.h"
 #include "core/ids.h"
 #include "app/main_window.h"
 #include "settings/program.h"
@@ -30,6 +31,7 @@ void SwitchLanguage(int item) {
   if (previous) tk::SetMenuItemState(kMainMenu, previous, 0);
   tk::SetMenuItemState(kMainMenu, item, 1);
   RelabelMainWindow(Job().JobRunning != 0);
+  DescribeMainWindow();
   RefreshDialogTexts();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/accelerators.h"
+#include "app/accessibility.h"
 #include "app/event_loop.h"
 #include "core/ids.h"
 #include "app/main_window.h"
@@ -116,6 +117,7 @@ void RunVandrel(int argc, char** argv) {
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);
   AddMainWindowAccelerators();
+  DescribeMainWindow();
   if (!program.commandLineSource.empty()) AddSource(program.commandLineSource);
   program.windowBackground = tk::WindowThemeBackground(kMainWindow);
   SetDialogBackground(program.windowBackground);

@@ -5,6 +5,7 @@
 
 #include "core/ids.h"
 #include "settings/program.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -158,6 +159,7 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
     tk::DisableWindow(kMainWindow, false);
     return 0;
   }
+  tk::SetWindowAccessibleRole(window, tk::WindowRole::kAlert, layout.text);
   if (config.backgroundColour != -1) tk::SetWindowColor(window, config.backgroundColour);
   if (iconWidth > 0) {
     tk::ImageGadget(tk::kAutomatic, 5, 5, iconWidth, iconHeight, tk::ImageID(config.icon));
