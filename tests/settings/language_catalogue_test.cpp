@@ -287,7 +287,8 @@ const std::set<std::string> kProgramKeys = {
     "tGenNO",         "tGenYES",         "tReqSURETOEXIT",      "tReqINPROGRESSQUIT",
     "tReqCANCEL",     "tReqCLIPBOARD",   "tReqDELETE",          "tReqDELETEALL",
     "tReqFINISHED",   "tReqCANCELLED",   "tInfoFILESPROCESSED", "tInfoERRORCALCULATE",
-    "tInfoFILES",     "tAboutTITLE",     "tAboutCODE"};
+    "tInfoFILES",     "tAboutTITLE",     "tAboutCODE",          "tMainRESULTS",
+    "tMainPROGRESS"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
@@ -299,7 +300,7 @@ std::vector<fs::path> ShippedLanguageFiles() {
 }
 
 TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
-  ASSERT_EQ(kProgramKeys.size(), 43u);
+  ASSERT_EQ(kProgramKeys.size(), 45u);
   const auto files = ShippedLanguageFiles();
   std::set<std::string> codes;
   std::set<std::string> names;
@@ -344,7 +345,7 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     // The requester patterns are "name|pattern;pattern|name|pattern" pairs.
     TextTable texts;
     LanguageCatalogue().load(VANDREL_LANG_DIR, code, texts);
-    EXPECT_EQ(texts.size(), 49u);
+    EXPECT_EQ(texts.size(), 51u);
     for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN"}) {
       const std::string& pattern = texts.text(key);
       EXPECT_EQ(std::count(pattern.begin(), pattern.end(), '|') % 2, 1) << pattern;
