@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/emulation.h"
 #include "support/test_support.h"
 #include "system/threads.h"
 
@@ -167,6 +168,7 @@ TEST_F(ProcessTest, ParametersSplitAtBlanksTabsAndLineFeedsWithQuotedArguments) 
 }
 
 TEST_F(ProcessTest, TheProgramReceivesItsNameAndQuotedPathsAsSingleArguments) {
+  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   const std::string probeDir = std::filesystem::path(kProbe).parent_path().string();
   const std::string probeName = std::filesystem::path(kProbe).filename().string();
   const std::string pathValue = probeDir + ":/usr/bin:/bin";
@@ -180,6 +182,7 @@ TEST_F(ProcessTest, TheProgramReceivesItsNameAndQuotedPathsAsSingleArguments) {
 }
 
 TEST_F(ProcessTest, TheProgramStartsInTheWorkingDirectoryGiven) {
+  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   MakeDirectory("work place");
   const std::string where = std::filesystem::canonical(dir_ / "work place").string();
   auto lines = RunProbe(kProbe, "", dir_ / "work place");
@@ -282,6 +285,7 @@ int StartProbe(int) {
 }
 
 TEST_F(ProcessTest, AProgramStartedFromAPausableThreadDoesNotInheritItsBlockedSignal) {
+  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   ScopedVariable out("VANDREL_PROBE_OUT", (dir_ / "probe.out").c_str());
   gStarted = 0;
   ASSERT_NE(CreateThread(StartProbe, 0), 0u);
