@@ -83,6 +83,13 @@ request_close
 answer_dialog Return 440x120
 expect_exit_zero 30
 
+# The command-line program, when the package has it, prints what sha256sum does.
+if [[ -e "$ROOT/usr/bin/vandrelsum" ]]; then
+  got=$(cd "$DATA" && "${emulator[@]}" "$ROOT/usr/bin/vandrelsum" sample.bin) || fail "vandrelsum failed"
+  want=$(cd "$DATA" && sha256sum sample.bin)
+  [[ $got == "$want" ]] || fail "vandrelsum printed '$got', sha256sum '$want'"
+fi
+
 [[ -e "$ROOT/usr/lib/vandrel/Vandrel.prefs" ]] && fail "preferences were written into the program folder"
 [[ -f "$PREFS" ]] || fail "no preferences in the per-user folder $PREFS"
 grep -q '^Language = de_DE' "$PREFS" || fail "the language files were not found: $(grep Language "$PREFS")"
