@@ -10,6 +10,10 @@ namespace vandrel {
 
 // One language file or pack entry; larger ones are skipped unread.
 inline constexpr std::size_t kMaxLanguageBytes = 1024 * 1024;
+// A whole pack file; a larger one is not opened. libarchive reads a ZIP's
+// whole central directory before the first entry, so the entry limit alone
+// would not bound the work a pack of a million empty entries asks for.
+inline constexpr std::size_t kMaxPackBytes = 2 * 1024 * 1024;
 // Keys one language load may add to the text table; texts of keys already
 // there are still replaced.
 inline constexpr std::size_t kMaxLanguageKeys = 4096;

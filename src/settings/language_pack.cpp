@@ -4,6 +4,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -19,6 +20,11 @@ struct ArchiveCloser {
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
 ArchivePtr OpenZip(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::uint64_t>(info.st_size) > kMaxPackBytes) {
+    return nullptr;
+  }
   ArchivePtr handle(archive_read_new());
   if (!handle) return nullptr;
   if (archive_read_support_format_zip(handle.get()) != ARCHIVE_OK) return nullptr;

@@ -21,7 +21,8 @@ std::string PackEntryCode(std::string_view entryName);
 // kMaxLanguageBytes and entries compressed other than stored or deflated are
 // skipped. The walk ends after kMaxCatalogueEntries entries, and entries stop
 // being read once kMaxCatalogueBytes have been decompressed. False when the
-// file cannot be opened as a ZIP archive.
+// file is not a regular file of at most kMaxPackBytes that opens as a ZIP
+// archive.
 bool ForEachPackLanguage(
     const std::string& packPath,
     const std::function<void(const std::string& code, std::string_view bytes)>& visit);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,35 @@ TEST_P(LanguageLimitsTest, DiscoveryStopsReadingWhenItsByteBudgetIsSpent) {
   const std::string last = "B" + std::to_string(kFitting + 1);
   ASSERT_TRUE(catalogue_.load(catalogue_.cataloguePath(), last, table_));
   EXPECT_EQ(table_.text("tMenuFILE"), last);
+}
+
+// Incompressible filler, so that a pack's size follows its entries' sizes.
+std::string Noise(std::size_t size) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = 2463534242u;
+  for (char& byte : bytes) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<char>(state);
+  }
+  return bytes;
+}
+
+TEST(LanguagePackSizeTest, APackFileOverTheSizeLimitIsNotRead) {
+  for (const bool over : {false, true}) {
+    ScratchDirectory program;
+    const std::string pack = program.file(kCatalogueName);
+    const std::size_t filler = over ? kMaxPackBytes : kMaxPackBytes - 64 * 1024;
+    ASSERT_TRUE(WriteArchive(pack, {{"en_GB.language", Header("English")},
+                                    {"filler.bin", Noise(filler)}}));
+    ASSERT_EQ(fs::file_size(pack) > kMaxPackBytes, over);
+    LanguageCatalogue catalogue;
+    TextTable table;
+    catalogue.discover(program.dir());
+    EXPECT_EQ(catalogue.size(), over ? 0u : 1u) << over;
+    EXPECT_EQ(catalogue.load(pack, "en_GB", table), !over) << over;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(FolderAndPack, LanguageLimitsTest,
