@@ -17,11 +17,7 @@
 namespace vandrel {
 namespace {
 
-// The program's own files are a few KiB. Anything far larger is not one of
-// them, and reading it whole could exhaust a small board's memory.
-constexpr std::int64_t kMaxFileBytes = 16 * 1024 * 1024;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -49,12 +45,12 @@ void AppendOneLine(std::string& out, std::string_view text) {
 
 // Reads a regular file whole. Pipes, devices and directories are refused
 // without being read: opening them could block or never end.
-bool ReadRegularFile(const std::string& path, std::string& bytes) {
+bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes) {
   tk::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return false;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (info.st_size > kMaxFileBytes) return false;
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return false;
   bytes.clear();
   bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[16384];
@@ -65,7 +61,7 @@ bool ReadRegularFile(const std::string& path, std::string& bytes) {
       return false;
     }
     if (got == 0) return true;
-    if (static_cast<std::int64_t>(bytes.size()) + got > kMaxFileBytes) return false;
+    if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) return false;
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
 }
@@ -92,11 +88,11 @@ void KeyValueFile::reset() {
   reached_ = kTop;
 }
 
-bool KeyValueFile::open(const std::string& path) {
+bool KeyValueFile::open(const std::string& path, std::size_t maxBytes) {
   close();
   std::string bytes;
   try {
-    if (!ReadRegularFile(path, bytes)) return false;
+    if (!ReadRegularFile(path, maxBytes, bytes)) return false;
     parse(bytes);
   } catch (const std::bad_alloc&) {
     reset();

@@ -14,6 +14,10 @@
 
 namespace vandrel {
 
+// The program's own files are a few KiB. Anything far larger is not one of
+// them, and reading it whole could exhaust a small board's memory.
+inline constexpr std::size_t kMaxKeyValueFileBytes = 16 * 1024 * 1024;
+
 class KeyValueFile {
  public:
   KeyValueFile() = default;
@@ -22,8 +26,9 @@ class KeyValueFile {
   KeyValueFile& operator=(const KeyValueFile&) = delete;
 
   // Each of these first closes a document that is still open.
-  // False when the path is not a readable regular file (or is absurdly big).
-  bool open(const std::string& path);
+  // False when the path is not a readable regular file or holds more than
+  // maxBytes.
+  bool open(const std::string& path, std::size_t maxBytes = kMaxKeyValueFileBytes);
   bool openMemory(std::string_view bytes);
   // Creates or truncates the file at once; the new empty document counts as
   // changed, so close writes at least the mark line.

@@ -8,6 +8,7 @@
 
 #include "core/ids.h"
 #include "settings/key_value_file.h"
+#include "settings/language_limits.h"
 #include "settings/language_pack.h"
 #include "settings/text_table.h"
 #include "system/files.h"
@@ -35,11 +36,21 @@ class DirectoryListing {
 };
 
 // Pairs above the first group line are not part of any group and not read.
+// The table is never emptied, so each load may add only so many keys to it;
+// past that, a pair still replaces the text of a key the table holds.
 void FillTable(KeyValueFile& file, TextTable& table) {
+  std::size_t added = 0;
   file.examineGroups();
   while (file.nextGroup()) {
     if (!file.examineKeys()) continue;
-    while (file.nextKey()) table.setText(file.keyName(), file.keyValue());
+    while (file.nextKey()) {
+      const std::string key = file.keyName();
+      if (!table.contains(key)) {
+        if (added == kMaxLanguageKeys) continue;
+        ++added;
+      }
+      table.setText(key, file.keyValue());
+    }
   }
 }
 
@@ -77,14 +88,22 @@ void LanguageCatalogue::discoverFolder() {
   DirectoryListing listing(path_, std::string("*") + kLanguageExtension);
   if (!listing.valid()) return;
   KeyValueFile file;
-  while (tk::NextDirectoryEntry(listing.number())) {
+  CatalogueBudget budget;
+  while (budget.examineEntry() && tk::NextDirectoryEntry(listing.number())) {
     if (tk::DirectoryEntryType(listing.number()) == tk::kEntryDirectory) continue;
     const std::string name = tk::DirectoryEntryName(listing.number());
     if (name.size() < extension.size() ||
         std::string_view(name).substr(name.size() - extension.size()) != extension) {
       continue;
     }
-    if (!file.open(path_ + "/" + name)) continue;
+    // The size is only the budget's estimate; open enforces the file limit.
+    const std::string path = path_ + "/" + name;
+    const std::int64_t size = tk::FileSize(path);
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxLanguageBytes ||
+        !budget.spend(static_cast<std::size_t>(size))) {
+      continue;
+    }
+    if (!file.open(path, kMaxLanguageBytes)) continue;
     addFromDocument(file, name.substr(0, name.size() - extension.size()));
     file.close();
   }
@@ -119,7 +138,7 @@ bool LanguageCatalogue::load(const std::string& cataloguePath, const std::string
   if (code.find('/') != std::string::npos) return false;
   KeyValueFile file;
   if (IsFolder(cataloguePath)) {
-    if (!file.open(cataloguePath + "/" + code + kLanguageExtension)) return false;
+    if (!file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes)) return false;
   } else {
     if (tk::FileSize(cataloguePath) <= 0) return false;
     std::string bytes;

@@ -1,10 +1,12 @@
 // Language packs read with libarchive, ZIP format only. Entry data goes into
-// memory buffers capped at kMaxPackEntryBytes; nothing touches the disk.
+// memory buffers capped at kMaxLanguageBytes; nothing touches the disk.
 #include "settings/language_pack.h"
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace vandrel {
@@ -18,6 +20,11 @@ struct ArchiveCloser {
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
 ArchivePtr OpenZip(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::uint64_t>(info.st_size) > kMaxPackBytes) {
+    return nullptr;
+  }
   ArchivePtr handle(archive_read_new());
   if (!handle) return nullptr;
   if (archive_read_support_format_zip(handle.get()) != ARCHIVE_OK) return nullptr;
@@ -39,15 +46,30 @@ std::string EntryName(archive_entry* entry) {
   return name == nullptr ? std::string() : std::string(name);
 }
 
+// A language pack needs only the two methods every ZIP tool writes. The
+// others are refused before a byte is decompressed: their decoders size
+// their state from the entry's own header (a crafted LZMA dictionary size
+// asks for gigabytes at once). libarchive tells an entry's method only
+// through the format name it reports while the entry is current.
+bool StoredOrDeflated(archive* handle) {
+  const char* format = archive_format_name(handle);
+  if (format == nullptr) return false;
+  const std::string_view name(format);
+  return name.ends_with("(uncompressed)") || name.ends_with("(deflation)");
+}
+
 enum class ReadResult { Read, Skipped, Broken };
 
-// Reads the current entry's data. A size announced in the header is trusted
-// only to refuse early; the bytes actually read are counted all the same.
-ReadResult ReadEntryData(archive* handle, archive_entry* entry, std::string& bytes) {
+// Reads the current entry's data, at most `limit` bytes of it. A size
+// announced in the header is trusted only to refuse early; the bytes actually
+// decompressed are counted all the same, and spent from `budget` when given.
+ReadResult ReadEntryData(archive* handle, archive_entry* entry, std::size_t limit,
+                         CatalogueBudget* budget, std::string& bytes) {
   bytes.clear();
   if (archive_entry_filetype(entry) != AE_IFREG) return ReadResult::Skipped;
+  if (archive_entry_is_encrypted(entry) || !StoredOrDeflated(handle)) return ReadResult::Skipped;
   if (archive_entry_size_is_set(entry) &&
-      archive_entry_size(entry) > static_cast<la_int64_t>(kMaxPackEntryBytes)) {
+      archive_entry_size(entry) > static_cast<la_int64_t>(limit)) {
     return ReadResult::Skipped;
   }
   char buffer[16384];
@@ -57,11 +79,13 @@ ReadResult ReadEntryData(archive* handle, archive_entry* entry, std::string& byt
     if (got < 0) {
       return got == ARCHIVE_FATAL ? ReadResult::Broken : ReadResult::Skipped;
     }
-    if (bytes.size() + static_cast<std::size_t>(got) > kMaxPackEntryBytes) {
+    const auto size = static_cast<std::size_t>(got);
+    if (budget != nullptr) budget->spend(size);
+    if (bytes.size() + size > limit) {
       bytes.clear();
       return ReadResult::Skipped;
     }
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    bytes.append(buffer, size);
   }
   return bytes.empty() ? ReadResult::Skipped : ReadResult::Read;
 }
@@ -81,10 +105,12 @@ bool ForEachPackLanguage(const std::string& packPath,
   if (!handle) return false;
   archive_entry* entry = nullptr;
   std::string bytes;
-  while (NextEntry(handle.get(), entry)) {
+  CatalogueBudget budget;
+  while (budget.examineEntry() && NextEntry(handle.get(), entry)) {
     const std::string code = PackEntryCode(EntryName(entry));
     if (code.empty()) continue;
-    const ReadResult result = ReadEntryData(handle.get(), entry, bytes);
+    const std::size_t limit = std::min(kMaxLanguageBytes, budget.bytesLeft());
+    const ReadResult result = ReadEntryData(handle.get(), entry, limit, &budget, bytes);
     if (result == ReadResult::Broken) break;
     if (result == ReadResult::Read) visit(code, bytes);
   }
@@ -98,9 +124,11 @@ bool ReadPackLanguage(const std::string& packPath, const std::string& code, std:
   if (!handle) return false;
   const std::string wanted = code + std::string(kExtension);
   archive_entry* entry = nullptr;
-  while (NextEntry(handle.get(), entry)) {
+  CatalogueBudget budget;
+  while (budget.examineEntry() && NextEntry(handle.get(), entry)) {
     if (EntryName(entry) != wanted) continue;
-    return ReadEntryData(handle.get(), entry, bytes) == ReadResult::Read;
+    return ReadEntryData(handle.get(), entry, kMaxLanguageBytes, nullptr, bytes) ==
+           ReadResult::Read;
   }
   return false;
 }

@@ -201,6 +201,19 @@ void Delay(int milliseconds) {
   }
 }
 
+bool AwaitAllThreads(int milliseconds) {
+  constexpr int kStepMilliseconds = 10;
+  ThreadList& list = Threads();
+  for (int waited = 0;; waited += kStepMilliseconds) {
+    {
+      std::lock_guard lock(list.mutex);
+      if (list.records.empty()) return true;
+    }
+    if (waited >= milliseconds) return false;
+    Delay(kStepMilliseconds);
+  }
+}
+
 PausableSection::PausableSection() : opened_(tRecord != nullptr) {
   if (opened_ && tSectionDepth++ == 0) SetUserSignalBlocked(false);
 }

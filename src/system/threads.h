@@ -29,6 +29,9 @@ void PauseThread(ThreadHandle thread);
 void ResumeThread(ThreadHandle thread);
 // Sleeps the calling thread; interrupted sleeps are resumed.
 void Delay(int milliseconds);
+// Waits until every thread made by CreateThread has returned from its
+// procedure; false when some are still running after `milliseconds`.
+bool AwaitAllThreads(int milliseconds);
 
 // While one is alive on a thread made by CreateThread, that thread may be
 // stopped by PauseThread. Nests.

@@ -17,11 +17,16 @@
 #include <string>
 #include <thread>
 
+#include "system/threads.h"
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
 namespace {
+
+#ifdef VANDREL_LEAK_CHECK_AT_EXIT
+constexpr int kLeakCheckThreadWaitMilliseconds = 2000;
+#endif
 
 std::thread::id g_mainThread;
 std::atomic<bool> g_initialised{false};
@@ -262,6 +267,13 @@ void EndOfProgram(int exitCode) {
   }
   detail::FreeResources();
   std::fflush(nullptr);
+#ifdef VANDREL_LEAK_CHECK_AT_EXIT
+  // Sanitizer builds end through exit so that LeakSanitizer examines the
+  // heap, once the worker has noticed the end (its toolkit calls now return
+  // at once) and finished its file. One that is still reading after the
+  // wait must not see static destructors run: such a run ends unchecked.
+  if (AwaitAllThreads(kLeakCheckThreadWaitMilliseconds)) std::exit(exitCode);
+#endif
   // A worker may still be computing a digest; static destructors must not
   // run under it, so the process ends here without them.
   _exit(exitCode);

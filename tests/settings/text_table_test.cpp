@@ -71,5 +71,35 @@ TEST_F(TextTableTest, WalkingVisitsSlotsInOrderAndTheNewestEntryFirstWithinOne) 
   EXPECT_EQ(order, (std::vector<int>{5, 3, 6, 4, 1}));
 }
 
+// Forty thousand keys put about eighty in every slot: the order must still be
+// slot by slot, newest first, and every key must still find its own value.
+TEST_F(TextTableTest, CrowdedSlotsKeepTheWalkingOrderAndEveryLookup) {
+  constexpr int kKeys = 40000;
+  SlotHash<int> map;
+  std::vector<std::vector<int>> bySlot(kHashSlots);
+  for (int i = 0; i < kKeys; ++i) {
+    const std::string key = "key" + std::to_string(i);
+    map.obtain(key) = i;
+    bySlot[SlotOf(key)].insert(bySlot[SlotOf(key)].begin(), i);
+  }
+  for (int i = 0; i < kKeys; i += 2) map.obtain("key" + std::to_string(i)) = i;  // no moves
+  std::vector<int> expected;
+  for (const auto& slot : bySlot) expected.insert(expected.end(), slot.begin(), slot.end());
+  std::vector<int> order;
+  for (const int* value : map.ordered()) order.push_back(*value);
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(map.size(), static_cast<std::size_t>(kKeys));
+  for (int i = 0; i < kKeys; ++i) {
+    const int* value = map.find("key" + std::to_string(i));
+    ASSERT_NE(value, nullptr) << i;
+    EXPECT_EQ(*value, i);
+  }
+  EXPECT_EQ(map.find("key" + std::to_string(kKeys)), nullptr);
+  map.clear();
+  EXPECT_EQ(map.size(), 0u);
+  EXPECT_EQ(map.find("key0"), nullptr);
+  EXPECT_TRUE(map.ordered().empty());
+}
+
 }  // namespace
 }  // namespace vandrel

@@ -112,6 +112,27 @@ TEST_F(ThreadsTest, ThreadRunsItsProcedureOnAOneMebibyteStackAndIsForgottenAfter
   EXPECT_EQ(CreateThread(nullptr, 0), 0u);
 }
 
+TEST_F(ThreadsTest, AwaitingAllThreadsWaitsForTheLastOneAndGivesUpAtItsLimit) {
+  ASSERT_TRUE(AwaitAllThreads(0));
+  const ThreadHandle first = CreateThread(RecordArgumentAndStack, 1);
+  const ThreadHandle second = CreateThread(CountInsideSections, 0);
+  ASSERT_NE(first, 0u);
+  ASSERT_NE(second, 0u);
+  const auto start = Clock::now();
+  EXPECT_FALSE(AwaitAllThreads(200));
+  EXPECT_GE(Clock::now() - start, 200ms);
+  gRelease = true;
+  EXPECT_FALSE(AwaitAllThreads(200));  // the counting thread still runs
+  std::thread stopper([] {
+    std::this_thread::sleep_for(100ms);
+    gStop = true;
+  });
+  EXPECT_TRUE(AwaitAllThreads(3000));
+  stopper.join();
+  EXPECT_FALSE(IsThread(first));
+  EXPECT_FALSE(IsThread(second));
+}
+
 TEST_F(ThreadsTest, PausingTwiceNeedsTwoResumes) {
   const ThreadHandle thread = CreateThread(CountInsideSections, 0);
   ASSERT_NE(thread, 0u);
