@@ -7,6 +7,13 @@ set -uo pipefail
 sum=$(realpath "${1:?usage: $0 path/to/vandrelsum}")
 work=$(mktemp -d /tmp/vandrelsum-test-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+# A cross-built program runs through its emulator (VANDREL_EMULATOR, such as
+# "qemu-arm -L /"); a small wrapper keeps every call below the same.
+if [[ -n ${VANDREL_EMULATOR:-} ]]; then
+  printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$VANDREL_EMULATOR" "$sum" >"$work/vandrelsum"
+  chmod +x "$work/vandrelsum"
+  sum=$work/vandrelsum
+fi
 failures=0
 
 fail() {
