@@ -98,10 +98,9 @@ void RequestClose(int window) {
 void DropUris(int gadget, const std::vector<std::string>& uris) {
   detail::GadgetRecord* record = detail::Gadgets().find(gadget);
   if (!record) return;
-  std::vector<gchar*> list;
-  for (const std::string& uri : uris) list.push_back(const_cast<gchar*>(uri.c_str()));
-  list.push_back(nullptr);
-  detail::DeliverDroppedUris(*record, list.data());
+  std::string list;
+  for (const std::string& uri : uris) list += uri + "\r\n";
+  detail::DeliverDroppedUriList(*record, list);
 }
 
 void ResizeWindow(int window, int width, int height) {

@@ -28,7 +28,8 @@ void ClickGadget(int gadget);
 void PressKey(int window, int key);
 // The close box: posts the close event unless the window is disabled.
 void RequestClose(int window);
-// A drop of URIs onto a gadget that accepts drops.
+// A drop of URIs onto a gadget that accepts drops, as a text/uri-list with
+// its CR LF separators.
 void DropUris(int gadget, const std::vector<std::string>& uris);
 // Resizes a window and lets the toolkit process the change.
 void ResizeWindow(int window, int width, int height);

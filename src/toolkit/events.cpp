@@ -19,7 +19,7 @@ struct Event {
   int object = 0;
   int type = 0;
   int data = 0;
-  std::string dropped;
+  std::vector<std::string> dropped;
 };
 
 struct EventQueue {
@@ -92,7 +92,15 @@ int WaitWindowEvent() { return WaitWindowEventTimeout(-1); }
 int EventWindow() { return Queue().current.window; }
 int EventGadget() { return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop ? Queue().current.object : 0; }
 int EventMenu() { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; }
-std::string EventDroppedFiles() { return Queue().current.dropped; }
+std::string EventDroppedFiles() {
+  std::string joined;
+  for (const std::string& path : Queue().current.dropped) {
+    if (!joined.empty()) joined += '\n';
+    joined += path;
+  }
+  return joined;
+}
+std::vector<std::string> EventDroppedPaths() { return Queue().current.dropped; }
 
 void PostEvent(int kind, int window, int object, int type, int data) {
   if (detail::ToolkitEnded()) return;
@@ -105,7 +113,7 @@ void PostEvent(int kind, int window, int object, int type, int data) {
 }
 
 void QueueToolkitEvent(int kind, int window, int object, int type, int data,
-                       const std::string& dropped) {
+                       const std::vector<std::string>& dropped) {
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   if (kind < kEventCustom && !queue.events.empty()) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vandrel::tk {
 
@@ -31,6 +32,8 @@ int EventGadget();
 int EventMenu();
 // Local paths of the last drop event, joined by line feeds.
 std::string EventDroppedFiles();
+// The same paths one by one: a path may itself hold a line feed.
+std::vector<std::string> EventDroppedPaths();
 
 // May be called from any thread; wakes a main thread blocked in WaitWindowEvent.
 // Custom events (kEventCustom and up) are always queued, in order.
@@ -39,7 +42,7 @@ void PostEvent(int kind, int window = 0, int object = 0, int type = 0, int data 
 // Toolkit-generated events use this: an event equal to the last queued one in
 // kind, window, object and type is dropped.
 void QueueToolkitEvent(int kind, int window, int object, int type = 0, int data = 0,
-                       const std::string& dropped = {});
+                       const std::vector<std::string>& dropped = {});
 
 // Removes every queued event of `window` (used when a window closes).
 void RemoveWindowEvents(int window);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vandrel::tk {
 
@@ -53,12 +54,22 @@ int GadgetY(int number);
 int GadgetWidth(int number);
 int GadgetHeight(int number);
 
-// Lists. Row text holds the columns separated by line feeds.
+// `text` as a label can show it: unchanged when it is UTF-8; otherwise each
+// byte that belongs to no UTF-8 sequence becomes U+FFFD, as GLib's display
+// names show a file name on a UTF-8 system.
+std::string DisplayText(const std::string& text);
+
+// Lists. A column's text is kept byte for byte (any bytes but NUL, such as a
+// file name's own) and shown in its display form.
 void AddGadgetColumn(int number, int position, const std::string& title, int width);
 void SetGadgetColumnTitle(int number, int column, const std::string& title);
 std::string GadgetColumnTitle(int number, int column);
 void SetGadgetColumnWidth(int number, int column, int width);
 int GadgetColumnWidth(int number, int column);
+// A row whose columns are the given texts, whatever bytes they hold.
+void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
+                  ImageRef image = nullptr);
+// A row from one text holding the columns separated by line feeds.
 void AddGadgetItem(int number, int position, const std::string& text, ImageRef image = nullptr);
 int CountGadgetItems(int number);
 std::string GetGadgetItemText(int number, int row, int column);
@@ -67,9 +78,17 @@ void SetGadgetItemImage(int number, int row, ImageRef image);
 ImageRef GetGadgetItemImage(int number, int row);
 bool IsGadgetItemSelected(int number, int row);
 void SetGadgetItemSelected(int number, int row, bool selected);
-// Gives every row `image` and the text of `column`, in one pass.
+// Lines shown in the row's tooltip below the whole text of each column,
+// which a narrow column cuts short; GadgetItemToolTipText is the tooltip.
+void SetGadgetItemToolTip(int number, int row, const std::string& text);
+std::string GadgetItemToolTipText(int number, int row);
+// Gives every row `image` and the text of `column`, and clears every row's
+// tooltip lines, in one pass.
 void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image);
 void RemoveGadgetItem(int number, int row);
+// Removes every selected row at once, the others keeping their order, and
+// leaves no row selected. Returns how many went.
+int RemoveSelectedGadgetItems(int number);
 void ClearGadgetItems(int number);
 // Files dragged onto the gadget with the copy action post a drop event.
 void EnableGadgetDrop(int number);

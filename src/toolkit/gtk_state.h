@@ -116,8 +116,8 @@ int QueuedEventCount();
 // Moves a list's deferred cursor to its row once the list is enabled.
 void ApplyPendingCursor(GadgetRecord& record);
 
-// Turns dropped URIs into a drop event for the list gadget.
-void DeliverDroppedUris(GadgetRecord& record, gchar** uris);
+// Turns a dropped text/uri-list into a drop event for the list gadget.
+void DeliverDroppedUriList(GadgetRecord& record, const std::string& uriList);
 
 // The exact-rectangle container for gadgets (see gadget_area.cpp).
 GtkWidget* NewGadgetArea();

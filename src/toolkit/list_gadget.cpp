@@ -1,22 +1,26 @@
 // The list gadget: a tree view over a list store whose first column shows a
-// row image in front of its text. Rows are addressed by index.
+// row image in front of its text; its columns, selection, row tooltips and
+// drops. The rows themselves are list_rows.cpp's.
 #include <gtk/gtk.h>
 
+#include <string>
 #include <vector>
 
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
-#include "toolkit/gadget_access.h"
-#include "toolkit/gtk_state.h"
+#include "toolkit/list_access.h"
 #include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
 namespace {
 
+using detail::FromList;
 using detail::GadgetRecord;
-
-constexpr int kImageColumn = 0;
-constexpr int kMaxColumns = 8;  // text columns 0..7 live in store columns 1..8
+using detail::kImageColumn;
+using detail::kMaxColumns;
+using detail::kStoreColumns;
+using detail::NthRow;
+using detail::WithList;
 
 void Post(int number, int type) { detail::PostGadgetEvent(number, type); }
 
@@ -28,12 +32,6 @@ void OnSelectionChanged(GtkTreeSelection*, gpointer data) {
   Post(GPOINTER_TO_INT(data), 0);
 }
 
-// The selection is no longer the one the program set last.
-void ForgetProgramSelection(GadgetRecord& record) {
-  record.selectionKnown = false;
-  record.pendingCursor = -1;
-}
-
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
   int type = event->type == GDK_2BUTTON_PRESS ? 2 : event->button == 3 ? 3 : 1;
   Post(GPOINTER_TO_INT(data), type);
@@ -43,30 +41,69 @@ gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
 void OnDropReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* selection, guint,
                     guint, gpointer data) {
   GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data));
-  if (!record) return;
-  gchar** uris = gtk_selection_data_get_uris(selection);
-  detail::DeliverDroppedUris(*record, uris);
-  g_strfreev(uris);
+  const guchar* bytes = gtk_selection_data_get_data(selection);
+  const gint length = gtk_selection_data_get_length(selection);
+  if (!record || !bytes || length < 0) return;
+  detail::DeliverDroppedUriList(
+      *record, std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
+}
+
+// Text columns keep their bytes as given, a file name's own bytes included;
+// Pango takes only UTF-8 (and warns about anything else), so the cell shows
+// the display form.
+void ShowDisplayText(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model,
+                     GtkTreeIter* iter, gpointer storeColumn) {
+  gchar* text = nullptr;
+  gtk_tree_model_get(model, iter, GPOINTER_TO_INT(storeColumn), &text, -1);
+  if (text && !g_utf8_validate(text, -1, nullptr)) {
+    gchar* shown = g_utf8_make_valid(text, -1);
+    g_object_set(cell, "text", shown, nullptr);
+    g_free(shown);
+  } else {
+    g_object_set(cell, "text", text, nullptr);
+  }
+  g_free(text);
+}
+
+// Plain text, not markup: a file name may hold "<" or "&".
+gboolean OnQueryToolTip(GtkWidget* widget, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip,
+                        gpointer data) {
+  GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data));
+  GtkTreeModel* model = nullptr;
+  GtkTreePath* path = nullptr;
+  GtkTreeIter iter;
+  if (!record || !gtk_tree_view_get_tooltip_context(GTK_TREE_VIEW(widget), &x, &y, keyboard,
+                                                    &model, &path, &iter)) {
+    return FALSE;
+  }
+  const std::string text = detail::RowToolTip(*record, &iter);
+  if (!text.empty()) {
+    gtk_tooltip_set_text(tooltip, text.c_str());
+    gtk_tree_view_set_tooltip_row(GTK_TREE_VIEW(widget), tooltip, path);
+  }
+  gtk_tree_path_free(path);
+  return !text.empty();
 }
 
 }  // namespace
 
 namespace detail {
 
-// Local paths of the URIs joined by line feeds; what is not a local file is left out.
-void DeliverDroppedUris(GadgetRecord& record, gchar** uris) {
-  std::string paths;
+// The list is split at its own CR LF separators first, and only then is
+// each URI decoded: a name holding a line feed (%0A) stays one path. What is
+// not a local file is left out.
+void DeliverDroppedUriList(GadgetRecord& record, const std::string& uriList) {
+  std::vector<std::string> paths;
+  gchar** uris = g_uri_list_extract_uris(uriList.c_str());
   for (gchar** uri = uris; uri && *uri; ++uri) {
     gchar* host = nullptr;
     gchar* path = g_filename_from_uri(*uri, &host, nullptr);
     bool local = path && (!host || g_strcmp0(host, "localhost") == 0);
-    if (local) {
-      if (!paths.empty()) paths += '\n';
-      paths += path;
-    }
+    if (local) paths.emplace_back(path);
     g_free(host);
     g_free(path);
   }
+  g_strfreev(uris);
   QueueToolkitEvent(kEventGadgetDrop, record.window, record.number, 0, 0, paths);
 }
 
@@ -91,25 +128,11 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
   GtkCellRenderer* text = gtk_cell_renderer_text_new();
   g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
   gtk_tree_view_column_pack_start(view, text, TRUE);
-  gtk_tree_view_column_add_attribute(view, text, "text", column + 1);
+  gtk_tree_view_column_set_cell_data_func(view, text, ShowDisplayText,
+                                          GINT_TO_POINTER(column + 1), nullptr);
   gtk_tree_view_append_column(GTK_TREE_VIEW(record.inner), view);
   record.columns.push_back(view);
   return view;
-}
-
-bool NthRow(GadgetRecord& record, int row, GtkTreeIter* iter) {
-  return row >= 0 &&
-         gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record.store), iter, nullptr, row);
-}
-
-template <typename Body>
-void WithList(int number, Body&& body) {
-  detail::WithGadget(number, body, detail::GadgetKind::kList);
-}
-
-template <typename Result, typename Body>
-Result FromList(int number, Result fallback, Body&& body) {
-  return detail::FromGadget(number, fallback, body, detail::GadgetKind::kList);
 }
 
 }  // namespace
@@ -117,10 +140,10 @@ Result FromList(int number, Result fallback, Body&& body) {
 namespace detail {
 
 void BuildList(GadgetRecord& record, const std::string& firstTitle, int firstWidth, int flags) {
-  GType types[kMaxColumns + 1];
+  GType types[kStoreColumns];
   types[0] = GDK_TYPE_PIXBUF;
-  for (int i = 1; i <= kMaxColumns; ++i) types[i] = G_TYPE_STRING;
-  record.store = gtk_list_store_newv(kMaxColumns + 1, types);
+  for (int i = 1; i < kStoreColumns; ++i) types[i] = G_TYPE_STRING;
+  record.store = gtk_list_store_newv(kStoreColumns, types);
   record.outer = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(record.outer), GTK_POLICY_AUTOMATIC,
                                  GTK_POLICY_AUTOMATIC);
@@ -145,6 +168,8 @@ void ConnectList(GadgetRecord& record) {
   g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), "changed",
                    G_CALLBACK(OnSelectionChanged), data);
   g_signal_connect(record.inner, "button-press-event", G_CALLBACK(OnButtonPress), data);
+  gtk_widget_set_has_tooltip(record.inner, TRUE);
+  g_signal_connect(record.inner, "query-tooltip", G_CALLBACK(OnQueryToolTip), data);
 }
 
 int ListState(GadgetRecord& record) {
@@ -243,157 +268,6 @@ int GadgetColumnWidth(int number, int column) {
   return FromList(number, 0, [&](GadgetRecord& record) {
     if (column < 0 || column >= static_cast<int>(record.columns.size())) return 0;
     return gtk_tree_view_column_get_fixed_width(record.columns[column]);
-  });
-}
-
-void AddGadgetItem(int number, int position, const std::string& text, ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    int count = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(record.store), nullptr);
-    if (position >= 0 && position < count) ForgetProgramSelection(record);
-    GtkTreeIter iter;
-    gtk_list_store_insert(record.store, &iter, position < 0 || position > count ? count : position);
-    gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
-    std::size_t start = 0;
-    for (int column = 0; column < kMaxColumns; ++column) {
-      std::size_t end = text.find('\n', start);
-      std::string field = text.substr(start, end == std::string::npos ? end : end - start);
-      gtk_list_store_set(record.store, &iter, column + 1, field.c_str(), -1);
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-  });
-}
-
-int CountGadgetItems(int number) {
-  return FromList(number, 0, [](GadgetRecord& record) {
-    return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(record.store), nullptr);
-  });
-}
-
-std::string GetGadgetItemText(int number, int row, int column) {
-  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    GtkTreeIter iter;
-    if (column < 0 || column >= kMaxColumns || !NthRow(record, row, &iter)) return "";
-    gchar* text = nullptr;
-    gtk_tree_model_get(GTK_TREE_MODEL(record.store), &iter, column + 1, &text, -1);
-    std::string result = text ? text : "";
-    g_free(text);
-    return result;
-  });
-}
-
-void SetGadgetItemText(int number, int row, const std::string& text, int column) {
-  WithList(number, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    if (column < 0 || column >= kMaxColumns || !NthRow(record, row, &iter)) return;
-    gtk_list_store_set(record.store, &iter, column + 1, text.c_str(), -1);
-  });
-}
-
-void SetGadgetItemImage(int number, int row, ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
-  });
-}
-
-ImageRef GetGadgetItemImage(int number, int row) {
-  return FromList(number, ImageRef{}, [&](GadgetRecord& record) -> ImageRef {
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return nullptr;
-    GdkPixbuf* image = nullptr;
-    gtk_tree_model_get(GTK_TREE_MODEL(record.store), &iter, kImageColumn, &image, -1);
-    if (image) g_object_unref(image);  // the store keeps its own reference
-    return image;
-  });
-}
-
-bool IsGadgetItemSelected(int number, int row) {
-  return FromList(number, false, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    return NthRow(record, row, &iter) &&
-           gtk_tree_selection_iter_is_selected(
-               gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), &iter);
-  });
-}
-
-void SetGadgetItemSelected(int number, int row, bool selected) {
-  WithList(number, [&](GadgetRecord& record) {
-    detail::SuppressGuard quiet;
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    ForgetProgramSelection(record);
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner));
-    if (selected) {
-      gtk_tree_selection_select_iter(selection, &iter);
-    } else {
-      gtk_tree_selection_unselect_iter(selection, &iter);
-    }
-  });
-}
-
-void RemoveGadgetItem(int number, int row) {
-  WithList(number, [&](GadgetRecord& record) {
-    detail::SuppressGuard quiet;
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    ForgetProgramSelection(record);
-    // GtkTreeView selects the row after a deleted cursor row; the selection
-    // must stay exactly the other selected rows, or "remove the first
-    // selected row until none is selected" would empty the whole list.
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner));
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    GList* rows = gtk_tree_selection_get_selected_rows(selection, nullptr);
-    std::vector<GtkTreeRowReference*> keep;
-    for (GList* node = rows; node; node = node->next) {
-      auto* path = static_cast<GtkTreePath*>(node->data);
-      if (gtk_tree_path_get_indices(path)[0] != row) {
-        keep.push_back(gtk_tree_row_reference_new(model, path));
-      }
-    }
-    g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
-    gtk_list_store_remove(record.store, &iter);
-    gtk_tree_selection_unselect_all(selection);
-    for (GtkTreeRowReference* reference : keep) {
-      if (GtkTreePath* path = gtk_tree_row_reference_get_path(reference)) {
-        gtk_tree_selection_select_path(selection, path);
-        gtk_tree_path_free(path);
-      }
-      gtk_tree_row_reference_free(reference);
-    }
-  });
-}
-
-void ClearGadgetItems(int number) {
-  WithList(number, [&](GadgetRecord& record) {
-    detail::SuppressGuard quiet;
-    ForgetProgramSelection(record);
-    gtk_list_store_clear(record.store);
-  });
-}
-
-void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    if (column < 0 || column >= kMaxColumns) return;
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    GtkTreeIter iter;
-    // Rows that already hold the values are left alone: every change makes
-    // the view redraw, and a list of many thousand rows is reset at once.
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      GdkPixbuf* current = nullptr;
-      gchar* currentText = nullptr;
-      gtk_tree_model_get(model, &iter, kImageColumn, &current, column + 1, &currentText, -1);
-      if (current != image) {
-        gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
-      }
-      if (text != (currentText ? currentText : "")) {
-        gtk_list_store_set(record.store, &iter, column + 1, text.c_str(), -1);
-      }
-      if (current) g_object_unref(current);
-      g_free(currentText);
-    }
   });
 }
 
