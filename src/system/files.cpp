@@ -5,6 +5,7 @@
 #include "system/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -63,8 +64,12 @@ class ListingRegistry {
     listing->hasEntry = false;
     while (dirent* entry = readdir(listing->dir.get())) {
       if (fnmatch(listing->pattern.c_str(), entry->d_name, FNM_NOESCAPE) != 0) continue;
-      const std::string full = listing->path + entry->d_name;
-      if (lstat(full.c_str(), &listing->status) != 0) continue;
+      // Relative to the open folder: an entry whose full path is longer
+      // than PATH_MAX is still seen, and is then refused when opened.
+      if (fstatat(dirfd(listing->dir.get()), entry->d_name, &listing->status,
+                  AT_SYMLINK_NOFOLLOW) != 0) {
+        continue;
+      }
       listing->name = entry->d_name;
       listing->hasEntry = true;
       return true;
@@ -92,9 +97,10 @@ class ListingRegistry {
     if (!listing || !listing->hasEntry) return false;
     struct stat target = listing->status;
     if (S_ISLNK(target.st_mode)) {
-      const std::string full = listing->path + listing->name;
       // A dangling link cannot block a reader; opening it simply fails.
-      if (stat(full.c_str(), &target) != 0) return false;
+      if (fstatat(dirfd(listing->dir.get()), listing->name.c_str(), &target, 0) != 0) {
+        return false;
+      }
     }
     return S_ISFIFO(target.st_mode) || S_ISSOCK(target.st_mode) || S_ISCHR(target.st_mode);
   }

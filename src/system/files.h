@@ -27,7 +27,9 @@ int DeleteFile(const std::string& path);
 // matched as shell patterns with the backslash not special.
 int ExamineDirectory(int number, const std::string& directory, const std::string& pattern);
 // Moves to the next matching entry, "." and ".." included, in the order the
-// system yields them; entries whose status cannot be read are skipped.
+// system yields them; entries whose status cannot be read are skipped. An
+// entry is examined relative to the open folder, so one whose full path is
+// longer than PATH_MAX is listed all the same.
 // False when there are no more.
 bool NextDirectoryEntry(int number);
 std::string DirectoryEntryName(int number);
