@@ -188,6 +188,7 @@ DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::in
     return Failed(DigestFailure::CannotOpen, errno);
   }
   if (!IsReadableKind(status.st_mode)) return Failed(DigestFailure::NotAFile);
+  if (S_ISDIR(status.st_mode) && options.refuseFolders) return Failed(DigestFailure::IsAFolder);
   if (S_ISDIR(status.st_mode)) {
     DigestOptions nothing_to_read = options;
     nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
@@ -213,6 +214,7 @@ std::string DescribeDigestFailure(const DigestResult& result) {
     case DigestFailure::UnknownAlgorithm: return "algorithm or size not available";
     case DigestFailure::CannotOpen: return "cannot open: " + ErrorText(result.error);
     case DigestFailure::NotAFile: return "not a regular file";
+    case DigestFailure::IsAFolder: return "is a folder";
     case DigestFailure::ReadError:
       return "read error after " + std::to_string(result.bytesRead) +
              " bytes: " + ErrorText(result.error);

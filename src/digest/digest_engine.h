@@ -60,6 +60,7 @@ enum class DigestFailure {
   UnknownAlgorithm,  // not registered, or the size is not accepted
   CannotOpen,        // `error` holds errno
   NotAFile,          // a named pipe, socket or character device
+  IsAFolder,         // only when the options refuse folders
   ReadError,         // `error` holds errno; `bytesRead` says where
   Abandoned,         // the progress callback asked to stop
   OutOfMemory,
@@ -85,12 +86,16 @@ struct DigestOptions {
   DigestReadFunction read = nullptr;  // nullptr means read(2)
   DigestProgress progress;            // empty: never called
   std::size_t chunkBytes = kDigestChunkBytes;
+  // A row of the results list names a file: a folder there (a link to one
+  // in a listed folder) is a failure, not the digest of empty input.
+  bool refuseFolders = false;
 };
 
 // The digest of the file at `path`, with the reason when there is none. Only
 // regular files, block devices and folders are read; a folder gives the
-// digest of empty input. `bits` picks the SHA2/SHA3 size (0 means 256) and is
-// ignored by the others. May run on any thread.
+// digest of empty input unless the options refuse folders. `bits` picks the
+// SHA2/SHA3 size (0 means 256) and is ignored by the others. May run on any
+// thread.
 DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                         const DigestOptions& options = {});
 
