@@ -83,7 +83,7 @@ void DispatchMainWindow(int kind) {
     case tk::kEventCloseWindow: OnClose(); break;
     case tk::kEventSizeWindow: RelayoutMainWindow(); break;
     case tk::kEventGadgetDrop:
-      if (tk::EventGadget() == kGadgetResults) AddDroppedPaths(tk::EventDroppedFiles());
+      if (tk::EventGadget() == kGadgetResults) AddDroppedPaths(tk::EventDroppedPaths());
       break;
     case kEventJobFinished: OnJobFinished(); break;
     default: break;

@@ -13,7 +13,9 @@ namespace vandrel {
 namespace {
 
 void AppendQueuedRow(const std::string& path) {
-  tk::AddGadgetItem(kGadgetResults, -1, path + "\n", tk::ImageID(kImageRowQueued));
+  // The path is one column value whatever bytes it holds: a line feed in a
+  // name must not start another column.
+  tk::AddGadgetRow(kGadgetResults, -1, {path, ""}, tk::ImageID(kImageRowQueued));
 }
 
 void EnableAfterAdding() {
@@ -69,14 +71,8 @@ void AddSource(const std::string& path) {
   }
 }
 
-void AddDroppedPaths(const std::string& paths) {
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = paths.find('\n', start);
-    AddSource(paths.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return;
-    start = end + 1;
-  }
+void AddDroppedPaths(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) AddSource(path);
 }
 
 }  // namespace vandrel

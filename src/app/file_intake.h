@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vandrel {
 
@@ -19,7 +20,7 @@ void AddChosenFiles();
 // no recursion; named pipes, sockets and devices are skipped since reading
 // them can block for ever); a file adds one row; a missing path nothing.
 void AddSource(const std::string& path);
-// A drop: line-feed separated paths, each handed to AddSource in order.
-void AddDroppedPaths(const std::string& paths);
+// A drop: each path handed to AddSource in order.
+void AddDroppedPaths(const std::vector<std::string>& paths);
 
 }  // namespace vandrel

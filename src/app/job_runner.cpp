@@ -86,6 +86,7 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   tk::PausableSection pausable;
   DigestOptions options;
   options.progress = KeepDigesting;
+  options.refuseFolders = true;
   DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
   if (result.failure != DigestFailure::None) DebugLog("job", path + ": " + DescribeDigestFailure(result));
   return result;
@@ -156,16 +157,17 @@ int JobWorker(int algorithm) {
       DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
       continue;
     }
-    const DigestResult digest = DigestOf(path, *family, bits);
-    if (digest.failure == DigestFailure::Abandoned) {
+    const DigestResult result = DigestOf(path, *family, bits);
+    if (result.failure == DigestFailure::Abandoned) {
       // Cut short by the cancel: the file was neither digested nor failed.
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
       --job.FilesProcessed;
-    } else if (!digest.hex.empty()) {
+    } else if (result.failure == DigestFailure::None) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
-      tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
+      tk::SetGadgetItemText(kGadgetResults, row, result.hex, 1);
     } else {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowFailed));
+      tk::SetGadgetItemToolTip(kGadgetResults, row, DescribeDigestFailure(result));
       ++job.FilesFailed;
     }
   }

@@ -1,7 +1,8 @@
 // Export and pruning of the results list.
 #include "app/results_list.h"
 
-#include <fstream>
+#include <cstring>
+#include <initializer_list>
 
 #include "core/ids.h"
 #include "settings/program.h"
@@ -11,6 +12,8 @@
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
 #include "toolkit/window.h"
+#include "system/files.h"
+#include "system/whole_file.h"
 
 namespace vandrel {
 namespace {
@@ -30,16 +33,62 @@ void ClearSourceWhenListEmpty() {
   DisableListButtonsAndCalculate();
 }
 
+void AppendExportLine(std::string& text, const std::string& path, const std::string& digest) {
+  if (path.find_first_of("\\\n") == std::string::npos) {
+    text += path;
+  } else {
+    text += '\\';
+    for (char c : path) {
+      if (c == '\\') {
+        text += "\\\\";
+      } else if (c == '\n') {
+        text += "\\n";
+      } else {
+        text += c;
+      }
+    }
+  }
+  text += ',';
+  text += digest;
+  text += '\n';
+}
+
+// The texts joined by message line breaks, the empty ones left out: a
+// language file without the key still shows what follows it.
+std::string MessageLines(std::initializer_list<std::string> lines) {
+  std::string message;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (!message.empty()) message += "\\n";
+    message += line;
+  }
+  return message;
+}
+
+void ShowSaveFailure(const std::string& path, int error) {
+  MessageDialogConfig warning = DialogConfigs().notice;
+  warning.icon = kImageDialogWarning;
+  ShowMessageDialog(warning,
+                    MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
+}
+
+// The requester asked about the name the user picked, if at all; the name
+// the ".txt" rule made from it is one the user never saw.
+bool MayReplace(const std::string& chosen, const std::string& path) {
+  if (path == chosen || tk::FileSize(path) == tk::kFileMissing) return true;
+  return ShowMessageDialog(DialogConfigs().warningQuestion,
+                           MessageLines({T("tReqSAVEREPLACE"), tk::DisplayText(path)})) == 1;
+}
+
 }  // namespace
 
-std::string ExportText() {
+std::string ExportText(ExportForm form) {
   std::string text;
   const int rows = tk::CountGadgetItems(kGadgetResults);
   for (int row = 0; row < rows; ++row) {
-    text += tk::GetGadgetItemText(kGadgetResults, row, 0);
-    text += ',';
-    text += tk::GetGadgetItemText(kGadgetResults, row, 1);
-    text += '\n';
+    std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
+    if (form == ExportForm::Clipboard) path = tk::DisplayText(path);
+    AppendExportLine(text, path, tk::GetGadgetItemText(kGadgetResults, row, 1));
   }
   return text;
 }
@@ -59,7 +108,7 @@ std::string WithDefaultExtension(const std::string& path) {
 // The text goes to the clipboard straight from memory: a temporary file of
 // a fixed name in a shared folder could be a link planted by another user.
 void CopyToClipboard() {
-  tk::SetClipboardText(ExportText());
+  tk::SetClipboardText(ExportText(ExportForm::Clipboard));
   MessageDialogConfig& notice = DialogConfigs().notice;
   const int height = notice.height;
   notice.height = kClipboardNoticeHeight;
@@ -68,25 +117,22 @@ void CopyToClipboard() {
 }
 
 void SaveResults() {
-  std::string path = tk::SaveFileRequester(
+  const std::string chosen = tk::SaveFileRequester(
       T("tReqSAVEDATA"), FolderPart(tk::GetGadgetText(kGadgetSource)) + "Checksum",
       T("tReqSAVEPATTERN"), 0);
-  if (path.empty()) return;
+  if (chosen.empty()) return;
+  const std::string path = WithDefaultExtension(chosen);
+  if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
-  // A file that cannot be created is left alone without a message.
-  std::ofstream file(WithDefaultExtension(path), std::ios::binary | std::ios::trunc);
-  if (file) file << ExportText();
-  file.close();
+  const int error = tk::SaveWholeFile(path, ExportText(ExportForm::File));
   tk::DisableWindow(kMainWindow, false);
+  if (error != 0) ShowSaveFailure(path, error);
 }
 
 void DeleteSelected() {
   if (tk::GetGadgetState(kGadgetResults) < 0) return;
   if (ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqDELETE")) != 1) return;
-  for (int row = tk::GetGadgetState(kGadgetResults); row >= 0;
-       row = tk::GetGadgetState(kGadgetResults)) {
-    tk::RemoveGadgetItem(kGadgetResults, row);
-  }
+  tk::RemoveSelectedGadgetItems(kGadgetResults);
   tk::DisableGadget(kGadgetDelete, true);
   ClearSourceWhenListEmpty();
 }

@@ -13,9 +13,17 @@ void DeleteSelected();
 void DeleteAll();
 void OnListEvent();
 
-// One "path,digest" line per row, each ended by a line feed, UTF-8 without
-// a mark; the same bytes for the clipboard and a saved file.
-std::string ExportText();
+// Which bytes a path takes in the export: a saved file keeps the path's own
+// bytes, so that a verifier finds the file; the clipboard takes only UTF-8,
+// so it gets the path's display form.
+enum class ExportForm { File, Clipboard };
+
+// One "path,digest" line per row, each ended by a line feed, without a byte
+// order mark. A path holding a backslash or a line feed is written as GNU
+// coreutils' checksum tools write and read such names: the line starts with
+// a backslash, and the path has "\\" for each backslash and "\n" for each
+// line feed. Every other line is the path as it is.
+std::string ExportText(ExportForm form = ExportForm::File);
 // The chosen save path with ".txt" appended when its name has no extension.
 std::string WithDefaultExtension(const std::string& path);
 

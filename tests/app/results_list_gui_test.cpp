@@ -69,6 +69,8 @@ TEST_F(ResultsListTest, ExportsPathCommaDigestLinesIdenticallyToClipboardAndFile
          title = t;
          start = s;
        }});
+  // The ".txt" rule made the name: the replacement is confirmed first.
+  AnswerDialogsInTurn({tk::kKeyReturn});
   Click(kGadgetSave);
   EXPECT_EQ(title, "Save checksums");
   EXPECT_EQ(start, dir_ + "Checksum");
@@ -84,6 +86,7 @@ TEST_F(ResultsListTest, ExportsPathCommaDigestLinesIdenticallyToClipboardAndFile
   tk::testing::ScriptRequester({{}, nullptr});
   Click(kGadgetSave);
   tk::testing::ScriptRequester({{dir_ + "no such folder/sums"}, nullptr});
+  AnswerDialogsInTurn({tk::kKeyReturn});  // the notice of the failure
   Click(kGadgetSave);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 4);
   EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));

@@ -288,7 +288,7 @@ const std::set<std::string> kProgramKeys = {
     "tReqCANCEL",     "tReqCLIPBOARD",   "tReqDELETE",          "tReqDELETEALL",
     "tReqFINISHED",   "tReqCANCELLED",   "tInfoFILESPROCESSED", "tInfoERRORCALCULATE",
     "tInfoFILES",     "tAboutTITLE",     "tAboutCODE",          "tMainRESULTS",
-    "tMainPROGRESS"};
+    "tMainPROGRESS",  "tReqSAVEFAILED",  "tReqSAVEREPLACE"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
@@ -300,7 +300,7 @@ std::vector<fs::path> ShippedLanguageFiles() {
 }
 
 TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
-  ASSERT_EQ(kProgramKeys.size(), 45u);
+  ASSERT_EQ(kProgramKeys.size(), 47u);
   const auto files = ShippedLanguageFiles();
   std::set<std::string> codes;
   std::set<std::string> names;
@@ -345,7 +345,7 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     // The requester patterns are "name|pattern;pattern|name|pattern" pairs.
     TextTable texts;
     LanguageCatalogue().load(VANDREL_LANG_DIR, code, texts);
-    EXPECT_EQ(texts.size(), 51u);
+    EXPECT_EQ(texts.size(), 53u);
     for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN"}) {
       const std::string& pattern = texts.text(key);
       EXPECT_EQ(std::count(pattern.begin(), pattern.end(), '|') % 2, 1) << pattern;
