@@ -126,7 +126,9 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
     gtk_tree_view_column_add_attribute(view, image, "pixbuf", kImageColumn);
   }
   GtkCellRenderer* text = gtk_cell_renderer_text_new();
-  g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+  // One line per row: a line feed in a file name shows as a symbol instead
+  // of hiding the rest of the name below the row.
+  g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, "single-paragraph-mode", TRUE, nullptr);
   gtk_tree_view_column_pack_start(view, text, TRUE);
   gtk_tree_view_column_set_cell_data_func(view, text, ShowDisplayText,
                                           GINT_TO_POINTER(column + 1), nullptr);
