@@ -19,7 +19,7 @@
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "toolkit/testing.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
