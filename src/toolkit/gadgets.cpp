@@ -277,7 +277,18 @@ void SetGadgetColor(int number, int target, std::int32_t colour) {
   });
 }
 
-void SetGadgetText(int number, const std::string& text) {
+std::string DisplayText(const std::string& text) {
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+  gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+  std::string result = valid;
+  g_free(valid);
+  return result;
+}
+
+// GTK takes only UTF-8: a folder name that is not (the source field) is shown
+// in its display form.
+void SetGadgetText(int number, const std::string& given) {
+  const std::string text = DisplayText(given);
   WithGadget(number, [&](GadgetRecord& record) {
     detail::SuppressGuard quiet;
     switch (record.kind) {

@@ -83,14 +83,6 @@ std::string RowToolTip(GadgetRecord& record, GtkTreeIter* iter) {
 
 }  // namespace detail
 
-std::string DisplayText(const std::string& text) {
-  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
-  gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  std::string result = valid;
-  g_free(valid);
-  return result;
-}
-
 void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
                   ImageRef image) {
   WithList(number, [&](GadgetRecord& record) { InsertRow(record, position, columns, image); });

@@ -204,6 +204,11 @@ TEST_F(HostileNamesTest, ExportsOneLinePerRowThatCoreutilsVerifies) {
 TEST_F(HostileNamesTest, DrawingTheListGivesNoPangoWarnings) {
   AddSource(dir_);
   RunJob();
+  // A folder name that is not UTF-8 lands in the source field.
+  std::filesystem::create_directory(dir_ + "f\xE9");
+  testing::WriteBytes(dir_ + "f\xE9/x", "x");
+  AddSource(dir_ + "f\xE9");
+  EXPECT_EQ(tk::GetGadgetText(kGadgetSource), dir_ + "f\xEF\xBF\xBD/");
   std::fflush(stderr);
   const std::string capture = dir_ + "stderr.txt";
   const int saved = dup(2);
