@@ -1,10 +1,9 @@
 // Saving the results when it cannot succeed: the notice names the path and
-// the system's reason, an earlier file survives a save that fails part-way,
-// and a name made by the ".txt" rule is not replaced without a question.
+// the system's reason, and a name made by the ".txt" rule is not replaced
+// without a question. A save cut short part-way is SaveWholeFile's own test.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
+#include <algorithm>
 
 #include "app/job_gui_support.h"
 #include "app/results_list.h"
@@ -70,29 +69,6 @@ TEST_F(SaveResultsTest, ADeviceIsWrittenInPlaceAndItsFailureReported) {
             "The checksums could not be saved.\n" + dir_ + "device.csv\nNo space left on device");
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
   EXPECT_TRUE(std::filesystem::is_symlink(dir_ + "device.csv"));
-}
-
-TEST_F(SaveResultsTest, ASaveFailingPartWayLeavesTheEarlierFileWhole) {
-  for (int i = 0; i < 400; ++i) AddSource(dir_ + "data");
-  const std::string earlier = std::string(3000, 'e');
-  testing::WriteBytes(dir_ + "sums.txt", earlier);
-  ASSERT_GT(ExportText().size(), 8192u);
-
-  // Writes past 4 KiB fail with "File too large" instead of a signal.
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = 4096;
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const auto shown = Save(dir_ + "sums.txt", {tk::kKeyReturn});
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0][0], "The checksums could not be saved.\n" + dir_ + "sums.txt\nFile too large");
-  EXPECT_EQ(testing::ReadBytes(dir_ + "sums.txt"), earlier);
-  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"data", "sums.txt"}));
 }
 
 TEST_F(SaveResultsTest, AsksBeforeReplacingOnlyANameTheTxtRuleMade) {
