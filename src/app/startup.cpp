@@ -113,12 +113,17 @@ void RunVandrel(int argc, char** argv) {
   LoadBuiltInFonts();
   DecodeBuiltInImages();
   tk::SetProgramIcon(kImageLogo);
-  if (tk::CountProgramParameters() > 0) program.commandLineSource = tk::ProgramParameter(0);
+  program.commandLineSources.clear();
+  for (int i = 0; i < tk::CountProgramParameters(); ++i) {
+    program.commandLineSources.push_back(tk::ProgramParameter(i));
+  }
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);
   AddMainWindowAccelerators();
   DescribeMainWindow();
-  if (!program.commandLineSource.empty()) AddSource(program.commandLineSource);
+  // A file manager hands over every selected file: each goes in, in order,
+  // as a drop of the same paths would.
+  for (const std::string& source : program.commandLineSources) AddSource(source);
   program.windowBackground = tk::WindowThemeBackground(kMainWindow);
   SetDialogBackground(program.windowBackground);
   tk::HideWindow(kMainWindow, false);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/language_catalogue.h"
 #include "settings/settings.h"
@@ -19,7 +20,7 @@ struct ProgramState {
   std::string programDirectory;        // ends in "/"
   std::string configurationDirectory;  // ends in "/"
   std::string preferencesDirectory;    // where the preferences were read and go back to
-  std::string commandLineSource;
+  std::vector<std::string> commandLineSources;  // every argument, in order
   bool quitRequest = false;
   std::int32_t windowBackground = 0xFFFFFF;
 };
