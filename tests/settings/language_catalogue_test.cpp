@@ -289,6 +289,12 @@ const std::set<std::string> kProgramKeys = {
     "tReqFINISHED",   "tReqCANCELLED",   "tInfoFILESPROCESSED", "tInfoERRORCALCULATE",
     "tInfoFILES",     "tAboutTITLE",     "tAboutCODE",          "tMainRESULTS",
     "tMainPROGRESS",  "tReqSAVEFAILED",  "tReqSAVEREPLACE"};
+// The keys of the checksum-list and copied-checksum commands, which every
+// shipped language has too.
+const std::set<std::string> kVerifyKeys = {
+    "tMenuVERIFY",    "tMenuCOMPARE",  "tReqVERIFYFILE",  "tReqVERIFYPATTERN", "tReqBADLIST",
+    "tReqMATCH",      "tReqNOMATCH",   "tReqNODIGEST",    "tReqNOTCOMPUTED",   "tInfoMATCHED",
+    "tInfoMISMATCHED", "tInfoMISSING", "tInfoREJECTED",   "tInfoEXPECTED",     "tInfoGOT"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
@@ -327,10 +333,11 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     }
     EXPECT_GT(group, 0);
     for (const auto& [key, count] : seen) {
-      EXPECT_TRUE(kProgramKeys.count(key) || kHeaderKeys.count(key)) << "unknown key " << key;
+      EXPECT_TRUE(kProgramKeys.count(key) || kHeaderKeys.count(key) || kVerifyKeys.count(key))
+          << "unknown key " << key;
       EXPECT_EQ(count, 1) << key;
     }
-    for (const auto& keys : {kProgramKeys, kHeaderKeys}) {
+    for (const auto& keys : {kProgramKeys, kHeaderKeys, kVerifyKeys}) {
       for (const std::string& key : keys) EXPECT_TRUE(seen.count(key)) << "missing " << key;
     }
     ASSERT_TRUE(file.selectGroup("LANGUAGE FILE"));
@@ -345,8 +352,8 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     // The requester patterns are "name|pattern;pattern|name|pattern" pairs.
     TextTable texts;
     LanguageCatalogue().load(VANDREL_LANG_DIR, code, texts);
-    EXPECT_EQ(texts.size(), 53u);
-    for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN"}) {
+    EXPECT_EQ(texts.size(), 53u + kVerifyKeys.size());
+    for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN", "tReqVERIFYPATTERN"}) {
       const std::string& pattern = texts.text(key);
       EXPECT_EQ(std::count(pattern.begin(), pattern.end(), '|') % 2, 1) << pattern;
       EXPECT_EQ(pattern.find("||"), std::string::npos) << pattern;
