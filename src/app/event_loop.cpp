@@ -9,11 +9,13 @@
 #include "app/help.h"
 #include "dialogs/web_link.h"
 #include "dialogs/message_dialog.h"
+#include "app/digest_clipboard.h"
 #include "app/file_intake.h"
 #include "app/job_runner.h"
 #include "app/job_state.h"
 #include "app/results_list.h"
 #include "toolkit/events.h"
+#include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/window.h"
 
@@ -38,6 +40,7 @@ void SwitchLanguage(int item) {
 void OnMenu(int item) {
   switch (item) {
     case kMenuOpen: AddChosenFiles(); break;
+    case kMenuCompare: CompareWithClipboard(); break;
     case kMenuQuit: if (AskToQuit()) Program().quitRequest = true; break;
     case kMenuOpenHelp: OpenHelp(); break;
     case kMenuAbout: ShowAbout(); break;
@@ -51,7 +54,9 @@ void OnMenu(int item) {
 void OnGadget(int gadget) {
   switch (gadget) {
     case kGadgetBrowse: AddChosenFiles(); break;
-    case kGadgetResults: OnListEvent(); break;
+    case kGadgetResults:
+      if (tk::EventType() == tk::kListEventCopy) CopySelectedDigests(); else OnListEvent();
+      break;
     case kGadgetClipboard: CopyToClipboard(); break;
     case kGadgetSave: SaveResults(); break;
     case kGadgetDelete: DeleteSelected(); break;

@@ -23,7 +23,8 @@
 namespace vandrel {
 namespace {
 
-constexpr int kJobMenuItems[] = {kMenuOpen, kMenuQuit, kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
+constexpr int kJobMenuItems[] = {kMenuOpen, kMenuCompare, kMenuQuit,
+                                 kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
 
 // Whether the size options apply to the algorithm stored in the settings.
 bool StoredAlgorithmHasSizes() {
@@ -37,7 +38,7 @@ void RestoreIdleWindow() {
   JobState& job = Job();
   job.CancelRequested = 0;
   job.JobRunning = 0;
-  for (int item : {kMenuOpen, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
+  for (int item : {kMenuOpen, kMenuCompare, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
     tk::DisableMenuItem(kMainMenu, item, false);
   }
   tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));

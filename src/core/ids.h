@@ -52,6 +52,8 @@ enum MenuItemId : int {
   kMenuAbout = 3,
   kMenuOpenWeb = 4,
   kMenuFirstLanguage = 5,
+  // Far above any language item, which count up from kMenuFirstLanguage.
+  kMenuCompare = 0x4000,
 };
 
 enum FontId : int {

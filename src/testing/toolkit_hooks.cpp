@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 
+#include "toolkit/accelerators.h"
 #include "toolkit/events.h"
 #include "toolkit/gtk_state.h"
 #include "toolkit/main_thread.h"
@@ -59,7 +60,7 @@ void ClickGadget(int gadget) {
   if (GTK_IS_BUTTON(record->inner)) gtk_button_clicked(GTK_BUTTON(record->inner));
 }
 
-void PressKey(int window, int key) {
+void PressKey(int window, int key, int modifiers) {
   detail::WindowRecord* record = detail::Windows().find(window);
   if (!record) return;
   GdkWindow* gdkWindow = gtk_widget_get_window(record->window);
@@ -69,6 +70,8 @@ void PressKey(int window, int key) {
   event->key.send_event = TRUE;
   event->key.time = GDK_CURRENT_TIME;
   event->key.keyval = static_cast<guint>(key);
+  if (modifiers & kModifierControl) event->key.state |= GDK_CONTROL_MASK;
+  if (modifiers & kModifierShift) event->key.state |= GDK_SHIFT_MASK;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
   gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
   GdkKeymapKey* keys = nullptr;

@@ -25,7 +25,8 @@ void AtNextWait(std::function<void()> action, int milliseconds = 0);
 
 // User input as the toolkit's own signals see it.
 void ClickGadget(int gadget);
-void PressKey(int window, int key);
+// `modifiers` is a mask of kModifier* values of toolkit/accelerators.h.
+void PressKey(int window, int key, int modifiers = 0);
 // The close box: posts the close event unless the window is disabled.
 void RequestClose(int window);
 // A drop of URIs onto a gadget that accepts drops, as a text/uri-list with

@@ -30,6 +30,8 @@ int WaitWindowEventOf(int window);
 int EventWindow();
 int EventGadget();
 int EventMenu();
+// The type of the last gadget event (for lists: kListEventCopy and others).
+int EventType();
 // Local paths of the last drop event, joined by line feeds.
 std::string EventDroppedFiles();
 // The same paths one by one: a path may itself hold a line feed.

@@ -15,6 +15,9 @@ enum TextAlignment : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
 enum ListFlags : int { kListMultiSelect = 1, kListGridLines = 4 };
 enum ColourTarget : int { kFrontColour = 1, kBackColour = 2 };
 inline constexpr int kProgressBarMaximum = 2;  // attribute for SetGadgetAttribute
+// Event types of a list: 0 selection changed, 1 click, 2 double click,
+// 3 right click, and Ctrl+C pressed while the list has the focus.
+inline constexpr int kListEventCopy = 4;
 
 // Each returns the number (a new one for kAutomatic) or, for a fixed
 // number, a non-zero value; 0 on failure.

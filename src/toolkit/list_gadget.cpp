@@ -38,6 +38,19 @@ gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
   return FALSE;
 }
 
+// Ctrl+C in a list is a command of the program: it posts a gadget event of
+// its own type. Ctrl+Shift+C belongs to the window's Copy list key, and
+// must not fall through to this one while that button is disabled.
+gboolean OnListKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  const GdkModifierType modifiers = static_cast<GdkModifierType>(
+      event->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
+  if (modifiers != GDK_CONTROL_MASK || (event->keyval != GDK_KEY_c && event->keyval != GDK_KEY_C)) {
+    return FALSE;
+  }
+  Post(GPOINTER_TO_INT(data), kListEventCopy);
+  return TRUE;
+}
+
 void OnDropReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* selection, guint,
                     guint, gpointer data) {
   GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data));
@@ -172,6 +185,7 @@ void ConnectList(GadgetRecord& record) {
   g_signal_connect(record.inner, "button-press-event", G_CALLBACK(OnButtonPress), data);
   gtk_widget_set_has_tooltip(record.inner, TRUE);
   g_signal_connect(record.inner, "query-tooltip", G_CALLBACK(OnQueryToolTip), data);
+  g_signal_connect(record.inner, "key-press-event", G_CALLBACK(OnListKeyPress), data);
 }
 
 int ListState(GadgetRecord& record) {
