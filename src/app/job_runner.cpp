@@ -12,6 +12,7 @@
 #include "settings/program.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
+#include "app/job_progress.h"
 #include "app/job_state.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
@@ -84,9 +85,14 @@ bool KeepDigesting(std::uint64_t, std::uint64_t) {
 DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   // The digest itself is the long, lock-free part of a row: the only place
   // where a pause may stop the worker.
+  FileProgress progress;
   tk::PausableSection pausable;
   DigestOptions options;
-  options.progress = KeepDigesting;
+  // One call per read: the share for the bar, then whether to go on.
+  options.progress = [&progress](std::uint64_t done, std::uint64_t total) {
+    progress.update(done, total);
+    return KeepDigesting(done, total);
+  };
   options.refuseFolders = true;
   DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
   if (result.failure != DigestFailure::None) DebugLog("job", path + ": " + DescribeDigestFailure(result));

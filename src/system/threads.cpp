@@ -222,4 +222,12 @@ PausableSection::~PausableSection() {
   if (opened_ && --tSectionDepth == 0) SetUserSignalBlocked(true);
 }
 
+PauseHeld::PauseHeld() : held_(tRecord != nullptr && tSectionDepth > 0) {
+  if (held_) SetUserSignalBlocked(true);
+}
+
+PauseHeld::~PauseHeld() {
+  if (held_) SetUserSignalBlocked(false);
+}
+
 }  // namespace vandrel::tk

@@ -46,4 +46,19 @@ class PausableSection {
   bool opened_;
 };
 
+// While one is alive inside a PausableSection, the thread cannot be paused:
+// for a short piece of work that takes locks, such as a toolkit call made
+// from a digest's progress callback. A pause asked for meanwhile takes
+// effect when it ends. Does nothing outside a PausableSection.
+class PauseHeld {
+ public:
+  PauseHeld();
+  ~PauseHeld();
+  PauseHeld(const PauseHeld&) = delete;
+  PauseHeld& operator=(const PauseHeld&) = delete;
+
+ private:
+  bool held_;
+};
+
 }  // namespace vandrel::tk

@@ -134,7 +134,8 @@ float XAlign(int alignment) {
 
 void UpdateProgress(GadgetRecord& record) {
   int span = record.maximum - record.minimum;
-  double fraction = span > 0 ? double(record.value - record.minimum) / span : 0.0;
+  const double value = record.value - record.minimum + record.part / double(kProgressBarPartScale);
+  double fraction = span > 0 ? value / span : 0.0;
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(record.inner),
                                 fraction < 0 ? 0 : fraction > 1 ? 1 : fraction);
 }
@@ -383,6 +384,7 @@ void SetGadgetState(int number, int state) {
         break;
       case GadgetKind::kProgressBar:
         record.value = state;
+        record.part = 0;
         UpdateProgress(record);
         break;
       case GadgetKind::kList:
@@ -399,6 +401,9 @@ void SetGadgetAttribute(int number, int attribute, int value) {
     if (record.kind != GadgetKind::kProgressBar) return;
     if (attribute == 1) record.minimum = value;
     if (attribute == kProgressBarMaximum) record.maximum = value;
+    if (attribute == kProgressBarPart) {
+      record.part = value < 0 ? 0 : value > kProgressBarPartScale ? kProgressBarPartScale : value;
+    }
     UpdateProgress(record);
   });
 }
@@ -406,6 +411,7 @@ void SetGadgetAttribute(int number, int attribute, int value) {
 int GetGadgetAttribute(int number, int attribute) {
   return FromGadget(number, 0, [&](GadgetRecord& record) {
     if (record.kind != GadgetKind::kProgressBar) return 0;
+    if (attribute == kProgressBarPart) return record.part;
     return attribute == 1 ? record.minimum : attribute == kProgressBarMaximum ? record.maximum : 0;
   });
 }

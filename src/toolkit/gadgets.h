@@ -15,6 +15,11 @@ enum TextAlignment : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
 enum ListFlags : int { kListMultiSelect = 1, kListGridLines = 4 };
 enum ColourTarget : int { kFrontColour = 1, kBackColour = 2 };
 inline constexpr int kProgressBarMaximum = 2;  // attribute for SetGadgetAttribute
+// Attribute: how much of the step after the value is done, in thousandths,
+// drawn but not counted in the value; setting the value clears it. Lets a
+// bar whose steps are files move while one large file is read.
+inline constexpr int kProgressBarPart = 3;
+inline constexpr int kProgressBarPartScale = 1000;
 // Event types of a list: 0 selection changed, 1 click, 2 double click,
 // 3 right click, and Ctrl+C pressed while the list has the focus.
 inline constexpr int kListEventCopy = 4;

@@ -43,6 +43,7 @@ struct GadgetRecord {
   std::string frontColour, backColour;
   int x = 0, y = 0, width = 0, height = 0;
   int minimum = 0, maximum = 100, value = 0;  // progress bar
+  int part = 0;  // progress bar: share of the step after `value`, see kProgressBarPart
   std::string tooltip;
   bool disabled = false;
   // Lists: the row the program selected last, valid while the user has not
