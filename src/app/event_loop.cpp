@@ -14,6 +14,7 @@
 #include "app/job_runner.h"
 #include "app/job_state.h"
 #include "app/results_list.h"
+#include "app/verify_list.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -40,6 +41,7 @@ void SwitchLanguage(int item) {
 void OnMenu(int item) {
   switch (item) {
     case kMenuOpen: AddChosenFiles(); break;
+    case kMenuVerify: VerifyChecksumList(); break;
     case kMenuCompare: CompareWithClipboard(); break;
     case kMenuQuit: if (AskToQuit()) Program().quitRequest = true; break;
     case kMenuOpenHelp: OpenHelp(); break;

@@ -14,6 +14,7 @@
 #include "digest/digest_engine.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
+#include "app/verify_list.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -24,7 +25,7 @@
 namespace vandrel {
 namespace {
 
-constexpr int kJobMenuItems[] = {kMenuOpen, kMenuCompare, kMenuQuit,
+constexpr int kJobMenuItems[] = {kMenuOpen,  kMenuVerify, kMenuCompare, kMenuQuit,
                                  kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
 
 // Whether the size options apply to the algorithm stored in the settings.
@@ -39,7 +40,7 @@ void RestoreIdleWindow() {
   JobState& job = Job();
   job.CancelRequested = 0;
   job.JobRunning = 0;
-  for (int item : {kMenuOpen, kMenuCompare, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
+  for (int item : {kMenuOpen, kMenuVerify, kMenuCompare, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
     tk::DisableMenuItem(kMainMenu, item, false);
   }
   tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));
@@ -99,6 +100,38 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   return result;
 }
 
+// Height of one line of the summary, in the notice's bold font.
+constexpr int kSummaryLineHeight = 20;
+
+int LineBreaks(const std::string& text) {
+  int count = 0;
+  for (std::size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 2)) {
+    ++count;
+  }
+  return count;
+}
+
+// A row from a checksum list: green only when the digest is the one the
+// list expects. A different digest is still shown, so the user sees what
+// the file really holds. Runs on the worker thread.
+void MarkVerifiedRow(int row, const std::string& digest, const std::string& expected) {
+  JobState& job = Job();
+  const bool matches = digest == expected;
+  tk::SetGadgetItemImage(kGadgetResults, row,
+                         tk::ImageID(matches ? kImageRowComputed : kImageRowFailed));
+  if (!digest.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest, 1);
+  if (matches) {
+    ++job.FilesMatched;
+    return;
+  }
+  ++job.FilesFailed;
+  if (digest.empty()) {
+    ++job.FilesMissing;
+  } else {
+    ++job.FilesMismatched;
+  }
+}
+
 // Asks `question` with the worker paused, so that no row changes under it.
 int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
   tk::ThreadHandle worker = Job().WorkerThread;
@@ -126,6 +159,14 @@ std::string JobSummaryText(bool cancelled, int processed, int rows, int failed) 
          T("tInfoERRORCALCULATE") + "\t" + std::to_string(failed) + " " + T("tInfoFILES");
 }
 
+std::string VerifySummaryText(int matched, int mismatched, int missing, int rejected) {
+  std::string text = "\\n\\n" + T("tInfoMATCHED") + "\t" + std::to_string(matched) + "\\n" +
+                     T("tInfoMISMATCHED") + "\t" + std::to_string(mismatched) + "\\n" +
+                     T("tInfoMISSING") + "\t" + std::to_string(missing);
+  if (rejected > 0) text += "\\n" + T("tInfoREJECTED") + "\t" + std::to_string(rejected);
+  return text;
+}
+
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
@@ -142,6 +183,13 @@ void StartJob() {
   job.JobRunning = 1;
   job.JobCancelled = 0;
   job.CancelRequested = 0;
+  job.ListLinesRejected = 0;
+  if (const std::optional<Algorithm> family = AlgorithmFromSetting(Program().settings.Fingerprint)) {
+    job.ComputedKind = DigestKind{*family, HasSizes(*family) ? BitsForSizeSetting(SelectedBits())
+                                                             : Info(*family).fixedBits};
+  } else {
+    job.ComputedKind.reset();
+  }
   job.WorkerThread = tk::CreateThread(JobWorker, Program().settings.Fingerprint);
   // Without a worker nothing would ever end the job: go back to idle at once.
   if (!job.WorkerThread) RestoreIdleWindow();
@@ -151,6 +199,9 @@ int JobWorker(int algorithm) {
   JobState& job = Job();
   job.FilesFailed = 0;
   job.FilesProcessed = 0;
+  job.FilesMatched = 0;
+  job.FilesMismatched = 0;
+  job.FilesMissing = 0;
   const int bits = SelectedDigestBits();
   const std::optional<Algorithm> family = AlgorithmFromSetting(algorithm);
   for (int row = 0; row < tk::CountGadgetItems(kGadgetResults); ++row) {
@@ -165,10 +216,13 @@ int JobWorker(int algorithm) {
       continue;
     }
     const DigestResult result = DigestOf(path, *family, bits);
+    const std::string expected = tk::GetGadgetItemText(kGadgetResults, row, kColumnExpected);
     if (result.failure == DigestFailure::Abandoned) {
       // Cut short by the cancel: the file was neither digested nor failed.
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
       --job.FilesProcessed;
+    } else if (!expected.empty()) {
+      MarkVerifiedRow(row, result.hex, expected);
     } else if (result.failure == DigestFailure::None) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
       tk::SetGadgetItemText(kGadgetResults, row, result.hex, 1);
@@ -195,9 +249,21 @@ void QuitDuringJob() {
 void OnJobFinished() {
   RestoreIdleWindow();
   JobState& job = Job();
-  ShowMessageDialog(DialogConfigs().notice,
-                    JobSummaryText(job.JobCancelled != 0, job.FilesProcessed,
-                                   tk::CountGadgetItems(kGadgetResults), job.FilesFailed));
+  std::string summary = JobSummaryText(job.JobCancelled != 0, job.FilesProcessed,
+                                       tk::CountGadgetItems(kGadgetResults), job.FilesFailed);
+  // The verify counts appear only when rows carried an expected digest or a
+  // list was read, so a plain job's summary stays as it always was. The
+  // notice has a fixed height: it grows by the lines they add, and goes back.
+  MessageDialogConfig& notice = DialogConfigs().notice;
+  const int height = notice.height;
+  if (job.FilesMatched + job.FilesMismatched + job.FilesMissing + job.ListLinesRejected > 0) {
+    const std::string counts = VerifySummaryText(job.FilesMatched, job.FilesMismatched,
+                                                 job.FilesMissing, job.ListLinesRejected);
+    summary += counts;
+    notice.height += kSummaryLineHeight * LineBreaks(counts);
+  }
+  ShowMessageDialog(notice, summary);
+  notice.height = height;
   job.JobCancelled = 0;
 }
 

@@ -29,5 +29,8 @@ int JobWorker(int algorithm);
 
 // The summary shown at the end of a job.
 std::string JobSummaryText(bool cancelled, int processed, int rows, int failed);
+// What a job over rows from a checksum list adds to the summary: the
+// matched, different and missing counts, and the unused list lines if any.
+std::string VerifySummaryText(int matched, int mismatched, int missing, int rejected);
 
 }  // namespace vandrel

@@ -6,6 +6,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
+
+#include "core/algorithm.h"
 
 #include "system/threads.h"
 
@@ -18,6 +21,14 @@ struct JobState {
   std::atomic<std::int32_t> JobRunning{0};       // main thread
   std::atomic<std::int32_t> JobCancelled{0};     // main thread
   std::atomic<tk::ThreadHandle> WorkerThread{0};  // main thread
+  // Rows that carry an expected digest (from a checksum list), by outcome.
+  std::atomic<std::int32_t> FilesMatched{0};     // worker
+  std::atomic<std::int32_t> FilesMismatched{0};  // worker
+  std::atomic<std::int32_t> FilesMissing{0};     // worker
+  // Lines of the checksum list that started this job and were not used.
+  std::atomic<std::int32_t> ListLinesRejected{0};  // main thread
+  // The digest the last job computed, set when it starts; main thread only.
+  std::optional<DigestKind> ComputedKind;
 };
 
 JobState& Job();

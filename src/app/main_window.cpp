@@ -29,6 +29,7 @@ void BuildMenu() {
   if (!tk::CreateImageMenu(kMainMenu, tk::WindowID(kMainWindow))) return;
   tk::MenuTitle(T("tMenuFILE"));
   tk::MenuItem(kMenuOpen, T("tMenuOPEN"), tk::ImageID(kImageMenuOpen));
+  tk::MenuItem(kMenuVerify, T("tMenuVERIFY"));
   tk::MenuItem(kMenuCompare, T("tMenuCOMPARE"));
   tk::MenuBar();
   tk::MenuItem(kMenuQuit, T("tMenuQUIT"), tk::ImageID(kImageMenuQuit));
@@ -203,6 +204,7 @@ void RelayoutMainWindow() {
 void RelabelMainWindow(bool jobRunning) {
   tk::SetMenuTitleText(kMainMenu, 0, T("tMenuFILE"));
   tk::SetMenuItemText(kMainMenu, kMenuOpen, T("tMenuOPEN"));
+  tk::SetMenuItemText(kMainMenu, kMenuVerify, T("tMenuVERIFY"));
   tk::SetMenuItemText(kMainMenu, kMenuCompare, T("tMenuCOMPARE"));
   tk::SetMenuItemText(kMainMenu, kMenuQuit, T("tMenuQUIT"));
   tk::SetMenuTitleText(kMainMenu, 1, T("tMenuLANGUAGES"));

@@ -3,10 +3,14 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/ids.h"
 #include "settings/program.h"
 #include "dialogs/message_dialog.h"
+#include "app/checksum_list_save.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
 #include "toolkit/gadgets.h"
@@ -105,6 +109,25 @@ std::string WithDefaultExtension(const std::string& path) {
   return path + ".txt";
 }
 
+namespace {
+
+// A name like "sums.sha256" after a SHA-256 job asks for a checksum list;
+// any other name gets the export.
+std::string SavedText(const std::string& path) {
+  if (const std::optional<DigestKind> kind = Job().ComputedKind) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    const int count = tk::CountGadgetItems(kGadgetResults);
+    for (int row = 0; row < count; ++row) {
+      rows.emplace_back(tk::GetGadgetItemText(kGadgetResults, row, 0),
+                        tk::GetGadgetItemText(kGadgetResults, row, 1));
+    }
+    if (std::optional<std::string> list = ChecksumListText(path, *kind, rows)) return *list;
+  }
+  return ExportText();
+}
+
+}  // namespace
+
 // The text goes to the clipboard straight from memory: a temporary file of
 // a fixed name in a shared folder could be a link planted by another user.
 void CopyToClipboard() {
@@ -124,7 +147,7 @@ void SaveResults() {
   const std::string path = WithDefaultExtension(chosen);
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
-  const int error = tk::SaveWholeFile(path, ExportText(ExportForm::File));
+  const int error = tk::SaveWholeFile(path, SavedText(path));
   tk::DisableWindow(kMainWindow, false);
   if (error != 0) ShowSaveFailure(path, error);
 }

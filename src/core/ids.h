@@ -53,7 +53,8 @@ enum MenuItemId : int {
   kMenuOpenWeb = 4,
   kMenuFirstLanguage = 5,
   // Far above any language item, which count up from kMenuFirstLanguage.
-  kMenuCompare = 0x4000,
+  kMenuVerify = 0x4000,
+  kMenuCompare = 0x4001,
 };
 
 enum FontId : int {
