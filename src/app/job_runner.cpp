@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "core/algorithm.h"
@@ -100,6 +102,23 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   return result;
 }
 
+// The digest each row should have, taken on the main thread before the
+// worker starts and only read by it afterwards; empty when no row came from
+// a checksum list, so a plain job costs nothing more than before. The list
+// cannot change during a job, so the indices hold.
+std::vector<std::string> g_expected;
+const std::string kNothingExpected;
+
+void CollectExpectedDigests(int rows) {
+  g_expected.clear();
+  for (int row = 0; row < rows; ++row) {
+    std::string expected = tk::GetGadgetItemText(kGadgetResults, row, kColumnExpected);
+    if (expected.empty()) continue;
+    g_expected.resize(rows);
+    g_expected[row] = std::move(expected);
+  }
+}
+
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
 
@@ -169,6 +188,7 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
+  CollectExpectedDigests(rows);
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
@@ -216,7 +236,8 @@ int JobWorker(int algorithm) {
       continue;
     }
     const DigestResult result = DigestOf(path, *family, bits);
-    const std::string expected = tk::GetGadgetItemText(kGadgetResults, row, kColumnExpected);
+    const std::string& expected =
+        static_cast<std::size_t>(row) < g_expected.size() ? g_expected[row] : kNothingExpected;
     if (result.failure == DigestFailure::Abandoned) {
       // Cut short by the cancel: the file was neither digested nor failed.
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
