@@ -1,6 +1,7 @@
 // Starting, running, cancelling and finishing a checksum job.
 #include "app/job_runner.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -109,14 +110,11 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
 std::vector<std::string> g_expected;
 const std::string kNothingExpected;
 
-void CollectExpectedDigests(int rows) {
-  g_expected.clear();
-  for (int row = 0; row < rows; ++row) {
-    std::string expected = tk::GetGadgetItemText(kGadgetResults, row, kColumnExpected);
-    if (expected.empty()) continue;
-    g_expected.resize(rows);
-    g_expected[row] = std::move(expected);
-  }
+void CollectExpectedDigests() {
+  g_expected = tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpected);
+  const bool none = std::all_of(g_expected.begin(), g_expected.end(),
+                                [](const std::string& expected) { return expected.empty(); });
+  if (none) g_expected.clear();
 }
 
 // Height of one line of the summary, in the notice's bold font.
@@ -188,7 +186,7 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
-  CollectExpectedDigests(rows);
+  CollectExpectedDigests();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));

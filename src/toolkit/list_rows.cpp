@@ -114,6 +114,20 @@ std::string GetGadgetItemText(int number, int row, int column) {
   });
 }
 
+std::vector<std::string> GetGadgetColumnTexts(int number, int column) {
+  return FromList(number, std::vector<std::string>(), [&](GadgetRecord& record) {
+    std::vector<std::string> texts;
+    if (column < 0 || column >= kMaxColumns) return texts;
+    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
+    GtkTreeIter iter;
+    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
+         more = gtk_tree_model_iter_next(model, &iter)) {
+      texts.push_back(StoreText(model, &iter, column + 1));
+    }
+    return texts;
+  });
+}
+
 void SetGadgetItemText(int number, int row, const std::string& text, int column) {
   WithList(number, [&](GadgetRecord& record) {
     GtkTreeIter iter;
