@@ -106,7 +106,7 @@ void CompareWithClipboard() {
   std::vector<std::string> names;
   for (int row : matching) {
     tk::SetGadgetItemSelected(kGadgetResults, row, true);
-    names.push_back(tk::GetGadgetItemText(kGadgetResults, row, 0));
+    names.push_back(tk::DisplayText(tk::GetGadgetItemText(kGadgetResults, row, 0)));
   }
   // The rows are selected as if the user had clicked them: Delete and the
   // export buttons apply to them.

@@ -117,6 +117,11 @@ void CollectExpectedDigests() {
   if (none) g_expected.clear();
 }
 
+// The words of a difference's tooltip in the language of the moment the job
+// started; the worker never reads the text table.
+std::string g_expectedLabel;
+std::string g_gotLabel;
+
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
 
@@ -131,21 +136,24 @@ int LineBreaks(const std::string& text) {
 // A row from a checksum list: green only when the digest is the one the
 // list expects. A different digest is still shown, so the user sees what
 // the file really holds. Runs on the worker thread.
-void MarkVerifiedRow(int row, const std::string& digest, const std::string& expected) {
+void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& expected) {
   JobState& job = Job();
-  const bool matches = digest == expected;
+  const bool matches = !digest.hex.empty() && digest.hex == expected;
   tk::SetGadgetItemImage(kGadgetResults, row,
                          tk::ImageID(matches ? kImageRowComputed : kImageRowFailed));
-  if (!digest.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest, 1);
+  if (!digest.hex.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
   if (matches) {
     ++job.FilesMatched;
     return;
   }
   ++job.FilesFailed;
-  if (digest.empty()) {
+  if (digest.hex.empty()) {
     ++job.FilesMissing;
+    tk::SetGadgetItemToolTip(kGadgetResults, row, DescribeDigestFailure(digest));
   } else {
     ++job.FilesMismatched;
+    tk::SetGadgetItemToolTip(kGadgetResults, row,
+                             g_expectedLabel + " " + expected + " / " + g_gotLabel + " " + digest.hex);
   }
 }
 
@@ -187,6 +195,8 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
   CollectExpectedDigests();
+  g_expectedLabel = T("tInfoEXPECTED");
+  g_gotLabel = T("tInfoGOT");
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
@@ -241,7 +251,7 @@ int JobWorker(int algorithm) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
       --job.FilesProcessed;
     } else if (!expected.empty()) {
-      MarkVerifiedRow(row, result.hex, expected);
+      MarkVerifiedRow(row, result, expected);
     } else if (result.failure == DigestFailure::None) {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
       tk::SetGadgetItemText(kGadgetResults, row, result.hex, 1);

@@ -84,8 +84,8 @@ void VerifyChecksumList() {
   }
   tk::SetGadgetText(kGadgetSource, FolderPart(listPath));
   for (const VerifyEntry& entry : plan.entries) {
-    tk::AddGadgetItem(kGadgetResults, -1, entry.path + "\n\n" + entry.expectedHex,
-                      tk::ImageID(kImageRowQueued));
+    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex},
+                     tk::ImageID(kImageRowQueued));
   }
   tk::DisableGadget(kGadgetDeleteAll, false);
   tk::DisableGadget(kGadgetCalculate, false);

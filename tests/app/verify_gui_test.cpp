@@ -104,6 +104,14 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
       const std::string truth =
           name == "missing" ? "" : ReferenceDigest(testing::ReadBytes(dir_ + name), form.md);
       EXPECT_EQ(Cell(row, 1), truth) << name;
+      // A red row says why in its tooltip.
+      const std::string tip = tk::GadgetItemToolTipText(kGadgetResults, row);
+      if (name == "changed") {
+        EXPECT_NE(tip.find("expected " + Claimed(name, form.md) + " / got " + truth),
+                  std::string::npos) << tip;
+      } else if (name == "missing") {
+        EXPECT_NE(tip.find("cannot open: "), std::string::npos) << tip;
+      }
     }
     EXPECT_EQ(tk::GetGadgetText(kGadgetSource), dir_);
   }
