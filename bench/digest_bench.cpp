@@ -319,9 +319,9 @@ int main(int argc, char** argv) {
     vandrel::DigestOptions options;
     options.chunkBytes = std::strtoull(argv[4], nullptr, 10);
     const int descriptor = ::open(argv[5], O_RDONLY | O_CLOEXEC);
-    const vandrel::DigestResult result = vandrel::DigestOpenDescriptor(
-        descriptor, static_cast<std::int32_t>(std::atoi(argv[2])),
-        static_cast<std::int32_t>(std::atoi(argv[3])), options);
+    const vandrel::DigestResult result =
+        vandrel::DigestOpenDescriptor(descriptor, static_cast<std::int32_t>(std::atoi(argv[2])),
+                                      static_cast<std::int32_t>(std::atoi(argv[3])), options);
     if (descriptor >= 0) ::close(descriptor);
     std::printf("%s\n", result.hex.c_str());
     return result.hex.empty() ? 1 : 0;

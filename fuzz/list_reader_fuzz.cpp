@@ -16,8 +16,8 @@ namespace {
 void CheckRoundTrip(const cl::ListLine& line) {
   if (line.rejection != cl::Rejection::None) return;
   if (line.form != cl::LineForm::Gnu && line.form != cl::LineForm::BsdTag) return;
-  const cl::WriteForm form = line.form == cl::LineForm::Gnu ? cl::WriteForm::Gnu
-                                                            : cl::WriteForm::BsdTag;
+  const cl::WriteForm form =
+      line.form == cl::LineForm::Gnu ? cl::WriteForm::Gnu : cl::WriteForm::BsdTag;
   const std::optional<std::string> text =
       cl::FormatLine(form, line.kind, line.name, line.expectedHex, line.binary);
   if (!text || text->back() != '\n') __builtin_trap();

@@ -20,21 +20,21 @@
 #include <vector>
 
 #include "app/event_loop.h"
-#include "core/ids.h"
-#include "app/main_window.h"
-#include "settings/program.h"
-#include "app/startup.h"
-#include "dialogs/message_dialog.h"
-#include "digest/digest_engine.h"
 #include "app/file_intake.h"
 #include "app/job_runner.h"
 #include "app/job_state.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "core/ids.h"
+#include "dialogs/message_dialog.h"
+#include "digest/digest_engine.h"
+#include "settings/program.h"
+#include "system/threads.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "testing/toolkit_hooks.h"
-#include "system/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -167,7 +167,7 @@ void AnswerSummaryWithReturn() {
 }
 
 struct JobRun {
-  double seconds = 0;     // Calculate until the completion event arrives
+  double seconds = 0;          // Calculate until the completion event arrives
   double startJobSeconds = 0;  // StartJob itself, on the main thread
   double longestGapMs = 0;
   int processed = 0;
@@ -216,9 +216,8 @@ enum class ProbeCall : int {
   kSetProgress,
 };
 constexpr const char* kProbeCallNames[] = {
-    "GetGadgetState (a button)",   "CountGadgetItems",
-    "GetGadgetItemText",           "SetGadgetItemImage",
-    "SetGadgetItemText",           "SetGadgetState (select row + scroll)",
+    "GetGadgetState (a button)", "CountGadgetItems",  "GetGadgetItemText",
+    "SetGadgetItemImage",        "SetGadgetItemText", "SetGadgetState (select row + scroll)",
     "SetGadgetState (progress)"};
 std::atomic<int> g_probeCall{0};
 std::atomic<double> g_probeSeconds{0};
@@ -231,15 +230,27 @@ int WorkerCallProbe(int calls) {
   for (int i = 0; i < calls; ++i) {
     const int row = i % rows;
     switch (static_cast<ProbeCall>(g_probeCall.load())) {
-      case ProbeCall::kGetButtonState: tk::GetGadgetState(kGadgetCalculate); break;
-      case ProbeCall::kCountRows: tk::CountGadgetItems(kGadgetResults); break;
-      case ProbeCall::kGetRowPath: tk::GetGadgetItemText(kGadgetResults, row, 0); break;
-      case ProbeCall::kSetRowImage: tk::SetGadgetItemImage(kGadgetResults, row, image); break;
+      case ProbeCall::kGetButtonState:
+        tk::GetGadgetState(kGadgetCalculate);
+        break;
+      case ProbeCall::kCountRows:
+        tk::CountGadgetItems(kGadgetResults);
+        break;
+      case ProbeCall::kGetRowPath:
+        tk::GetGadgetItemText(kGadgetResults, row, 0);
+        break;
+      case ProbeCall::kSetRowImage:
+        tk::SetGadgetItemImage(kGadgetResults, row, image);
+        break;
       case ProbeCall::kSetRowDigest:
         tk::SetGadgetItemText(kGadgetResults, row, (i & 1) ? "odd" : "even", 1);
         break;
-      case ProbeCall::kSelectRow: tk::SetGadgetState(kGadgetResults, row); break;
-      case ProbeCall::kSetProgress: tk::SetGadgetState(kGadgetProgress, row); break;
+      case ProbeCall::kSelectRow:
+        tk::SetGadgetState(kGadgetResults, row);
+        break;
+      case ProbeCall::kSetProgress:
+        tk::SetGadgetState(kGadgetProgress, row);
+        break;
     }
   }
   g_probeSeconds = Seconds(Clock::now() - start);
@@ -389,15 +400,16 @@ int Run() {
     small.tool.push_back(TimeCommand("cd " + ShellQuoted(smallFolder) + " && sha256sum -- *"));
   }
 
-
   Report("(a) one file of 1 GiB", big, double(kBigFileBytes) / (1 << 20), "MiB");
-  std::printf("  peak memory (VmHWM) during the jobs: %.1f MB%s, of which %.1f MB above the\n"
-              "  %.1f MB the program held before the first job\n",
-              peak / 1024.0, peakReset ? "" : " (whole process: peak reset unavailable)",
-              (peak - residentBefore) / 1024.0, residentBefore / 1024.0);
-  std::printf("  resident after the jobs: %.1f MB private (RssAnon), %.1f MB mapped files\n"
-              "  (RssFile: shared libraries, shared with other processes)\n\n",
-              anonymous / 1024.0, fileBacked / 1024.0);
+  std::printf(
+      "  peak memory (VmHWM) during the jobs: %.1f MB%s, of which %.1f MB above the\n"
+      "  %.1f MB the program held before the first job\n",
+      peak / 1024.0, peakReset ? "" : " (whole process: peak reset unavailable)",
+      (peak - residentBefore) / 1024.0, residentBefore / 1024.0);
+  std::printf(
+      "  resident after the jobs: %.1f MB private (RssAnon), %.1f MB mapped files\n"
+      "  (RssFile: shared libraries, shared with other processes)\n\n",
+      anonymous / 1024.0, fileBacked / 1024.0);
   Report("(b) 10,000 files of 4 KiB", small, kSmallFiles, "files");
   std::printf("\nworker-to-window calls, from a worker thread while the main thread waits:\n");
   ReportWorkerCalls(kWorkerCalls);
@@ -405,8 +417,9 @@ int Run() {
   AddSource(bigFolder);
   ReportWorkerCalls(kWorkerCalls);
   ClearList();
-  std::printf("\ntargets: (a) job >= 95 %% of FileDigest and > 3x sha256sum; (b) >= 3300 files/s;\n"
-              "         (c) longest gap < 50 ms; (d) peak memory during (a) < 40 MB\n");
+  std::printf(
+      "\ntargets: (a) job >= 95 %% of FileDigest and > 3x sha256sum; (b) >= 3300 files/s;\n"
+      "         (c) longest gap < 50 ms; (d) peak memory during (a) < 40 MB\n");
   return 0;
 }
 

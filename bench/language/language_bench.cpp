@@ -77,7 +77,8 @@ std::string LanguageText(const std::string& name, std::size_t keys) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Discovery and the load of one language, as at start-up.
@@ -109,8 +110,7 @@ void LanguageFileWithManyKeys(const std::vector<std::size_t>& counts) {
     const std::string text = LanguageText("Many", keys);
     WriteFile(program.catalogue() + "/xx_XX.language", text);
     const StartUp run = TimeStartUp(program, "xx_XX");
-    std::printf("%10zu %10.1f %9.3f %12zu\n", keys, text.size() / 1048576.0, run.seconds,
-                run.keys);
+    std::printf("%10zu %10.1f %9.3f %12zu\n", keys, text.size() / 1048576.0, run.seconds, run.keys);
   }
 }
 

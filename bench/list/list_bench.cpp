@@ -15,11 +15,11 @@
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -81,13 +81,17 @@ int Run() {
   while (tk::WaitWindowEventTimeout(50) != tk::kEventNone) {
   }
   std::printf("%d rows, whole command including its question:\n", kRows);
-  TimeCommand("Delete, all but every tenth row selected", 1, [](int row) { return row % 10; },
-              DeleteSelected);
-  TimeCommand("Delete, every other row selected", 0, [](int row) { return row % 2 == 0; },
-              DeleteSelected);
-  TimeCommand("Delete, every row selected", kRows / 2, [](int) { return true; }, DeleteSelected);
-  TimeCommand("Delete all after a click on a row", 0, [](int) { return false; }, DeleteAll);
-  TimeCommand("Delete all, nothing selected", -1, [](int) { return false; }, DeleteAll);
+  TimeCommand(
+      "Delete, all but every tenth row selected", 1, [](int row) { return row % 10; },
+      DeleteSelected);
+  TimeCommand(
+      "Delete, every other row selected", 0, [](int row) { return row % 2 == 0; }, DeleteSelected);
+  TimeCommand(
+      "Delete, every row selected", kRows / 2, [](int) { return true; }, DeleteSelected);
+  TimeCommand(
+      "Delete all after a click on a row", 0, [](int) { return false; }, DeleteAll);
+  TimeCommand(
+      "Delete all, nothing selected", -1, [](int) { return false; }, DeleteAll);
   return 0;
 }
 

@@ -36,7 +36,9 @@ std::string WindowTitle(Display* display, Window window) {
   return title;
 }
 
-bool IsMainWindow(Display* display, Window window) { return WindowTitle(display, window) == kMainTitle; }
+bool IsMainWindow(Display* display, Window window) {
+  return WindowTitle(display, window) == kMainTitle;
+}
 
 }  // namespace
 

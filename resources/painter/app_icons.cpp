@@ -37,7 +37,8 @@ bool DrawScaledLogo(cairo_surface_t* surface, double size) {
 }
 
 std::string PrepareFolder(const std::string& root, const std::string& size_folder) {
-  const std::filesystem::path folder = std::filesystem::path(root) / "hicolor" / size_folder / "apps";
+  const std::filesystem::path folder =
+      std::filesystem::path(root) / "hicolor" / size_folder / "apps";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   return error ? std::string() : folder.string();

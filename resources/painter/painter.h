@@ -72,20 +72,20 @@ void CirclePath(cairo_t* cr, double cx, double cy, double radius);
 void Stroke(cairo_t* cr, Rgb colour, double width, double alpha = 1.0);
 
 // The images, each drawn into a transparent surface of its own size.
-void DrawLogo(cairo_t* cr);             // 128 x 128
-void DrawErrorIcon(cairo_t* cr);        // 64 x 64
-void DrawNoticeIcon(cairo_t* cr);       // 64 x 64
-void DrawQuestionIcon(cairo_t* cr);     // 64 x 64
-void DrawWarningIcon(cairo_t* cr);      // 64 x 64
-void DrawWebIcon(cairo_t* cr);          // 16 x 16
-void DrawOpenIcon(cairo_t* cr);         // 16 x 16
-void DrawAboutIcon(cairo_t* cr);        // 16 x 16
-void DrawHelpIcon(cairo_t* cr);         // 16 x 16
-void DrawQuitIcon(cairo_t* cr);         // 16 x 16
-void DrawComputingIcon(cairo_t* cr);    // 16 x 16
-void DrawComputedIcon(cairo_t* cr);     // 16 x 16
-void DrawQueuedIcon(cairo_t* cr);       // 16 x 16
-void DrawFailedIcon(cairo_t* cr);       // 16 x 16
+void DrawLogo(cairo_t* cr);           // 128 x 128
+void DrawErrorIcon(cairo_t* cr);      // 64 x 64
+void DrawNoticeIcon(cairo_t* cr);     // 64 x 64
+void DrawQuestionIcon(cairo_t* cr);   // 64 x 64
+void DrawWarningIcon(cairo_t* cr);    // 64 x 64
+void DrawWebIcon(cairo_t* cr);        // 16 x 16
+void DrawOpenIcon(cairo_t* cr);       // 16 x 16
+void DrawAboutIcon(cairo_t* cr);      // 16 x 16
+void DrawHelpIcon(cairo_t* cr);       // 16 x 16
+void DrawQuitIcon(cairo_t* cr);       // 16 x 16
+void DrawComputingIcon(cairo_t* cr);  // 16 x 16
+void DrawComputedIcon(cairo_t* cr);   // 16 x 16
+void DrawQueuedIcon(cairo_t* cr);     // 16 x 16
+void DrawFailedIcon(cairo_t* cr);     // 16 x 16
 
 // Writes the logo as the desktop icon `name` in every hicolor size and as
 // SVG under <root>/hicolor/. Returns the number of files it could not write.

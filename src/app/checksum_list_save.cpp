@@ -6,8 +6,9 @@
 
 namespace vandrel {
 
-std::optional<std::string> ChecksumListText(const std::string& listPath, DigestKind computed,
-                                            const std::vector<std::pair<std::string, std::string>>& rows) {
+std::optional<std::string> ChecksumListText(
+    const std::string& listPath, DigestKind computed,
+    const std::vector<std::pair<std::string, std::string>>& rows) {
   namespace cl = checksum_list;
   const cl::ListNameHint hint = cl::KindFromListName(listPath);
   if (!hint.kind || *hint.kind != computed) return std::nullopt;
@@ -19,7 +20,8 @@ std::optional<std::string> ChecksumListText(const std::string& listPath, DigestK
     const bool inside = !folder.empty() && path.size() > folder.size() &&
                         path.compare(0, folder.size(), folder) == 0;
     const std::string name = inside ? path.substr(folder.size()) : path;
-    if (std::optional<std::string> line = cl::FormatLine(form, computed, name, digest)) text += *line;
+    if (std::optional<std::string> line = cl::FormatLine(form, computed, name, digest))
+      text += *line;
   }
   return text;
 }

@@ -17,7 +17,8 @@ namespace vandrel {
 // when the name asks for no list of algorithm `computed`. Names under the
 // list's folder are written relative to it; rows without a digest, and names
 // the form cannot carry, are left out.
-std::optional<std::string> ChecksumListText(const std::string& listPath, DigestKind computed,
-                                            const std::vector<std::pair<std::string, std::string>>& rows);
+std::optional<std::string> ChecksumListText(
+    const std::string& listPath, DigestKind computed,
+    const std::vector<std::pair<std::string, std::string>>& rows);
 
 }  // namespace vandrel

@@ -23,8 +23,9 @@ bool IsWordCharacter(char c) {
 }
 
 bool IsDigestLength(std::size_t length) {
-  return std::any_of(kDigestKindNames.begin(), kDigestKindNames.end(),
-                     [length](const DigestKindName& entry) { return entry.kind.hexLength() == length; });
+  return std::any_of(
+      kDigestKindNames.begin(), kDigestKindNames.end(),
+      [length](const DigestKindName& entry) { return entry.kind.hexLength() == length; });
 }
 
 std::string LowercaseHexWord(std::string_view word) {
@@ -42,7 +43,8 @@ void ShowNotice(const std::string& text) { ShowMessageDialog(DialogConfigs().not
 std::string MatchNotice(const std::vector<std::string>& names) {
   std::string text = T("tReqMATCH");
   for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\\n" + names[i];
-  if (names.size() > kNamesShown) text += "\\n… (+" + std::to_string(names.size() - kNamesShown) + ")";
+  if (names.size() > kNamesShown)
+    text += "\\n… (+" + std::to_string(names.size() - kNamesShown) + ")";
   return text;
 }
 

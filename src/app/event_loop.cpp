@@ -2,19 +2,19 @@
 #include "app/event_loop.h"
 
 #include "app/accessibility.h"
-#include "core/ids.h"
-#include "app/main_window.h"
-#include "settings/program.h"
-#include "dialogs/about.h"
-#include "app/help.h"
-#include "dialogs/web_link.h"
-#include "dialogs/message_dialog.h"
 #include "app/digest_clipboard.h"
 #include "app/file_intake.h"
+#include "app/help.h"
 #include "app/job_runner.h"
 #include "app/job_state.h"
+#include "app/main_window.h"
 #include "app/results_list.h"
 #include "app/verify_list.h"
+#include "core/ids.h"
+#include "dialogs/about.h"
+#include "dialogs/message_dialog.h"
+#include "dialogs/web_link.h"
+#include "settings/program.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -40,13 +40,27 @@ void SwitchLanguage(int item) {
 
 void OnMenu(int item) {
   switch (item) {
-    case kMenuOpen: AddChosenFiles(); break;
-    case kMenuVerify: VerifyChecksumList(); break;
-    case kMenuCompare: CompareWithClipboard(); break;
-    case kMenuQuit: if (AskToQuit()) Program().quitRequest = true; break;
-    case kMenuOpenHelp: OpenHelp(); break;
-    case kMenuAbout: ShowAbout(); break;
-    case kMenuOpenWeb: OpenWeb(); break;
+    case kMenuOpen:
+      AddChosenFiles();
+      break;
+    case kMenuVerify:
+      VerifyChecksumList();
+      break;
+    case kMenuCompare:
+      CompareWithClipboard();
+      break;
+    case kMenuQuit:
+      if (AskToQuit()) Program().quitRequest = true;
+      break;
+    case kMenuOpenHelp:
+      OpenHelp();
+      break;
+    case kMenuAbout:
+      ShowAbout();
+      break;
+    case kMenuOpenWeb:
+      OpenWeb();
+      break;
     default:
       if (item >= kMenuFirstLanguage) SwitchLanguage(item);
       break;
@@ -55,23 +69,42 @@ void OnMenu(int item) {
 
 void OnGadget(int gadget) {
   switch (gadget) {
-    case kGadgetBrowse: AddChosenFiles(); break;
-    case kGadgetResults:
-      if (tk::EventType() == tk::kListEventCopy) CopySelectedDigests(); else OnListEvent();
+    case kGadgetBrowse:
+      AddChosenFiles();
       break;
-    case kGadgetClipboard: CopyToClipboard(); break;
-    case kGadgetSave: SaveResults(); break;
-    case kGadgetDelete: DeleteSelected(); break;
-    case kGadgetDeleteAll: DeleteAll(); break;
+    case kGadgetResults:
+      if (tk::EventType() == tk::kListEventCopy)
+        CopySelectedDigests();
+      else
+        OnListEvent();
+      break;
+    case kGadgetClipboard:
+      CopyToClipboard();
+      break;
+    case kGadgetSave:
+      SaveResults();
+      break;
+    case kGadgetDelete:
+      DeleteSelected();
+      break;
+    case kGadgetDeleteAll:
+      DeleteAll();
+      break;
     case kGadgetCrc32:
     case kGadgetMd5:
     case kGadgetSha1:
     case kGadgetSha2:
-    case kGadgetSha3: SelectAlgorithm(gadget); break;
-    case kGadgetCalculate:
-      if (Job().JobRunning) RequestCancel(); else StartJob();
+    case kGadgetSha3:
+      SelectAlgorithm(gadget);
       break;
-    default: break;  // the source field's text is read when the requester opens
+    case kGadgetCalculate:
+      if (Job().JobRunning)
+        RequestCancel();
+      else
+        StartJob();
+      break;
+    default:
+      break;  // the source field's text is read when the requester opens
   }
 }
 
@@ -85,15 +118,26 @@ void OnClose() {
 
 void DispatchMainWindow(int kind) {
   switch (kind) {
-    case tk::kEventMenu: OnMenu(tk::EventMenu()); break;
-    case tk::kEventGadget: OnGadget(tk::EventGadget()); break;
-    case tk::kEventCloseWindow: OnClose(); break;
-    case tk::kEventSizeWindow: RelayoutMainWindow(); break;
+    case tk::kEventMenu:
+      OnMenu(tk::EventMenu());
+      break;
+    case tk::kEventGadget:
+      OnGadget(tk::EventGadget());
+      break;
+    case tk::kEventCloseWindow:
+      OnClose();
+      break;
+    case tk::kEventSizeWindow:
+      RelayoutMainWindow();
+      break;
     case tk::kEventGadgetDrop:
       if (tk::EventGadget() == kGadgetResults) AddDroppedPaths(tk::EventDroppedPaths());
       break;
-    case kEventJobFinished: OnJobFinished(); break;
-    default: break;
+    case kEventJobFinished:
+      OnJobFinished();
+      break;
+    default:
+      break;
   }
 }
 

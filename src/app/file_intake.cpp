@@ -37,9 +37,9 @@ std::string WithTrailingSlash(const std::string& path) {
 }
 
 void AddChosenFiles() {
-  std::string first = tk::OpenFileRequester(T("tReqOPENFILE"),
-                                            FolderPart(tk::GetGadgetText(kGadgetSource)),
-                                            T("tReqOPENPATTERN"), 0, tk::kRequesterMultiple);
+  std::string first =
+      tk::OpenFileRequester(T("tReqOPENFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)),
+                            T("tReqOPENPATTERN"), 0, tk::kRequesterMultiple);
   if (first.empty()) return;
   tk::SetGadgetText(kGadgetSource, FolderPart(first));
   for (std::string path = first; !path.empty(); path = tk::NextSelectedFileName()) {

@@ -8,12 +8,12 @@
 // watcher never tests a handle that has been released. (The handle is not an
 // atomic: 64-bit atomics need a library call on some ARM targets.)
 #include "app/help.h"
-#include "app/help_state.h"
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
+#include "app/help_state.h"
 #include "settings/program.h"
 #include "system/threads.h"
 

@@ -9,27 +9,27 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "core/algorithm.h"
-#include "core/ids.h"
-#include "settings/program.h"
-#include "dialogs/message_dialog.h"
-#include "digest/digest_engine.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
+#include "app/main_window.h"
 #include "app/verify_list.h"
+#include "core/algorithm.h"
+#include "core/ids.h"
+#include "dialogs/message_dialog.h"
+#include "digest/digest_engine.h"
+#include "settings/program.h"
+#include "system/debug_log.h"
+#include "system/threads.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "system/debug_log.h"
-#include "system/threads.h"
 
 namespace vandrel {
 namespace {
 
-constexpr int kJobMenuItems[] = {kMenuOpen,  kMenuVerify, kMenuCompare, kMenuQuit,
-                                 kMenuOpenHelp, kMenuAbout, kMenuOpenWeb};
+constexpr int kJobMenuItems[] = {kMenuOpen,     kMenuVerify, kMenuCompare, kMenuQuit,
+                                 kMenuOpenHelp, kMenuAbout,  kMenuOpenWeb};
 
 // Whether the size options apply to the algorithm stored in the settings.
 bool StoredAlgorithmHasSizes() {
@@ -48,7 +48,8 @@ void RestoreIdleWindow() {
   }
   tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));
   tk::SetGadgetState(kGadgetProgress, 0);
-  for (int gadget = kGadgetSource; gadget <= kGadgetSave; ++gadget) tk::DisableGadget(gadget, false);
+  for (int gadget = kGadgetSource; gadget <= kGadgetSave; ++gadget)
+    tk::DisableGadget(gadget, false);
   tk::DisableGadget(kGadgetDelete, tk::GetGadgetState(kGadgetResults) < 0);
   tk::DisableGadget(kGadgetDeleteAll, false);
   for (int option = kGadgetCrc32; option <= kGadgetSha3; ++option) tk::DisableGadget(option, false);
@@ -98,8 +99,10 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
     return KeepDigesting(done, total);
   };
   options.refuseFolders = true;
-  DigestResult result = DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
-  if (result.failure != DigestFailure::None) DebugLog("job", path + ": " + DescribeDigestFailure(result));
+  DigestResult result =
+      DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
+  if (result.failure != DigestFailure::None)
+    DebugLog("job", path + ": " + DescribeDigestFailure(result));
   return result;
 }
 
@@ -152,8 +155,9 @@ void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& exp
     tk::SetGadgetItemToolTip(kGadgetResults, row, DescribeDigestFailure(digest));
   } else {
     ++job.FilesMismatched;
-    tk::SetGadgetItemToolTip(kGadgetResults, row,
-                             g_expectedLabel + " " + expected + " / " + g_gotLabel + " " + digest.hex);
+    tk::SetGadgetItemToolTip(
+        kGadgetResults, row,
+        g_expectedLabel + " " + expected + " / " + g_gotLabel + " " + digest.hex);
   }
 }
 
@@ -212,9 +216,10 @@ void StartJob() {
   job.JobCancelled = 0;
   job.CancelRequested = 0;
   job.ListLinesRejected = 0;
-  if (const std::optional<Algorithm> family = AlgorithmFromSetting(Program().settings.Fingerprint)) {
-    job.ComputedKind = DigestKind{*family, HasSizes(*family) ? BitsForSizeSetting(SelectedBits())
-                                                             : Info(*family).fixedBits};
+  if (const std::optional<Algorithm> family =
+          AlgorithmFromSetting(Program().settings.Fingerprint)) {
+    job.ComputedKind = DigestKind{
+        *family, HasSizes(*family) ? BitsForSizeSetting(SelectedBits()) : Info(*family).fixedBits};
   } else {
     job.ComputedKind.reset();
   }
@@ -265,9 +270,7 @@ int JobWorker(int algorithm) {
   return 0;
 }
 
-void RequestCancel() {
-  AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL"));
-}
+void RequestCancel() { AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL")); }
 
 void QuitDuringJob() {
   if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) return;

@@ -58,18 +58,12 @@ struct Place {
 
 std::vector<Place> MainWindowLayout(int w, int h) {
   std::vector<Place> places = {
-      {kGadgetSourceFrame, 5, 5, w - 10, h - 167},
-      {kGadgetSource, 10, 23, w - 145, 27},
-      {kGadgetBrowse, w - 130, 23, 120, 27},
-      {kGadgetResults, 10, 63, w - 20, h - 265},
-      {kGadgetClipboard, 10, h - 195, 120, 27},
-      {kGadgetSave, 135, h - 195, 120, 27},
-      {kGadgetDelete, w - 255, h - 195, 120, 27},
-      {kGadgetDeleteAll, w - 130, h - 195, 120, 27},
-      {kGadgetSettingsFrame, 5, h - 150, w - 10, 80},
-      {kGadgetAlgorithmLabel, 10, h - 130, 100, 22},
-      {kGadgetBitsLabel, 10, h - 100, 100, 22},
-      {kGadgetProgress, 5, h - 55, w - 145, 27},
+      {kGadgetSourceFrame, 5, 5, w - 10, h - 167},    {kGadgetSource, 10, 23, w - 145, 27},
+      {kGadgetBrowse, w - 130, 23, 120, 27},          {kGadgetResults, 10, 63, w - 20, h - 265},
+      {kGadgetClipboard, 10, h - 195, 120, 27},       {kGadgetSave, 135, h - 195, 120, 27},
+      {kGadgetDelete, w - 255, h - 195, 120, 27},     {kGadgetDeleteAll, w - 130, h - 195, 120, 27},
+      {kGadgetSettingsFrame, 5, h - 150, w - 10, 80}, {kGadgetAlgorithmLabel, 10, h - 130, 100, 22},
+      {kGadgetBitsLabel, 10, h - 100, 100, 22},       {kGadgetProgress, 5, h - 55, w - 145, 27},
       {kGadgetCalculate, w - 135, h - 60, 130, 35},
   };
   for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
@@ -118,10 +112,9 @@ void BuildGadgets(int w, int h) {
   tk::AddGadgetColumn(kGadgetResults, 1, T("tMainHASH"), (w - 20) / 2);
   Font(kGadgetResults, kFontList);
   tk::EnableGadgetDrop(kGadgetResults);
-  for (auto [gadget, key] : {std::pair{kGadgetClipboard, "tMainCLIPBOARD"},
-                             std::pair{kGadgetSave, "tMainSAVE"},
-                             std::pair{kGadgetDelete, "tMainDELETE"},
-                             std::pair{kGadgetDeleteAll, "tMainDELETEALL"}}) {
+  for (auto [gadget, key] :
+       {std::pair{kGadgetClipboard, "tMainCLIPBOARD"}, std::pair{kGadgetSave, "tMainSAVE"},
+        std::pair{kGadgetDelete, "tMainDELETE"}, std::pair{kGadgetDeleteAll, "tMainDELETEALL"}}) {
     button(gadget, T(key), kFontMain);
     tk::DisableGadget(gadget, true);
   }
@@ -144,7 +137,8 @@ void BuildGadgets(int w, int h) {
 
 void ApplyOptionSettings() {
   const Settings& settings = Program().settings;
-  if (BitsForSizeSetting(settings.Bits) != 0) tk::SetGadgetState(kSizeOptionGadgets[settings.Bits], 1);
+  if (BitsForSizeSetting(settings.Bits) != 0)
+    tk::SetGadgetState(kSizeOptionGadgets[settings.Bits], 1);
   if (AlgorithmFromSetting(settings.Fingerprint)) {
     tk::SetGadgetState(kAlgorithmOptionGadgets[settings.Fingerprint], 1);
     ApplySizeOptionRule();
@@ -173,8 +167,8 @@ bool BuildMainWindow() {
       FitWindowSize(settings.WindowWidth, settings.WindowHeight, areaWidth, areaHeight);
   settings.WindowWidth = size.width;
   settings.WindowHeight = size.height;
-  if (!tk::OpenWindow(kMainWindow, 0, 0, settings.WindowWidth, settings.WindowHeight,
-                      kWindowTitle, kMainWindowFlags)) {
+  if (!tk::OpenWindow(kMainWindow, 0, 0, settings.WindowWidth, settings.WindowHeight, kWindowTitle,
+                      kMainWindowFlags)) {
     return false;
   }
   tk::WindowBounds(kMainWindow, kMinimumWidth, kMinimumHeight, tk::kUnchanged, tk::kUnchanged);

@@ -7,17 +7,17 @@
 #include <utility>
 #include <vector>
 
-#include "core/ids.h"
-#include "settings/program.h"
-#include "dialogs/message_dialog.h"
 #include "app/checksum_list_save.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
+#include "core/ids.h"
+#include "dialogs/message_dialog.h"
+#include "settings/program.h"
+#include "system/files.h"
+#include "system/whole_file.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
 #include "toolkit/window.h"
-#include "system/files.h"
-#include "system/whole_file.h"
 
 namespace vandrel {
 namespace {
@@ -25,8 +25,8 @@ namespace {
 constexpr int kClipboardNoticeHeight = 120;
 
 void DisableListButtonsAndCalculate() {
-  for (int gadget : {kGadgetClipboard, kGadgetSave, kGadgetDelete, kGadgetDeleteAll,
-                     kGadgetCalculate}) {
+  for (int gadget :
+       {kGadgetClipboard, kGadgetSave, kGadgetDelete, kGadgetDeleteAll, kGadgetCalculate}) {
     tk::DisableGadget(gadget, true);
   }
 }
@@ -72,8 +72,8 @@ std::string MessageLines(std::initializer_list<std::string> lines) {
 void ShowSaveFailure(const std::string& path, int error) {
   MessageDialogConfig warning = DialogConfigs().notice;
   warning.icon = kImageDialogWarning;
-  ShowMessageDialog(warning,
-                    MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
+  ShowMessageDialog(
+      warning, MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
 }
 
 // The requester asked about the name the user picked, if at all; the name

@@ -73,9 +73,8 @@ VerifyPlan PlanVerify(const std::string& listPath, const std::string& listText) 
 }
 
 void VerifyChecksumList() {
-  const std::string listPath =
-      tk::OpenFileRequester(T("tReqVERIFYFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)),
-                            T("tReqVERIFYPATTERN"), 0);
+  const std::string listPath = tk::OpenFileRequester(
+      T("tReqVERIFYFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)), T("tReqVERIFYPATTERN"), 0);
   if (listPath.empty()) return;
   const VerifyPlan plan = PlanVerify(listPath, ReadWholeFile(listPath));
   if (plan.entries.empty()) {

@@ -25,11 +25,11 @@ enum class LineForm { Gnu, BsdTag, Sfv, Export };
 
 enum class Rejection {
   None,
-  Malformed,     // no known form fits the line
-  BadEscape,     // escaped name with a backslash sequence other than \\ \n \r
-  WrongLength,   // digest length does not fit the list's algorithm
-  NulByte,       // the line holds a NUL byte
-  TooLong,       // longer than kMaxLineBytes
+  Malformed,    // no known form fits the line
+  BadEscape,    // escaped name with a backslash sequence other than \\ \n \r
+  WrongLength,  // digest length does not fit the list's algorithm
+  NulByte,      // the line holds a NUL byte
+  TooLong,      // longer than kMaxLineBytes
 };
 
 // One line of a list that is neither blank nor a comment.
@@ -37,10 +37,10 @@ struct ListLine {
   std::size_t lineNumber = 0;  // 1-based
   Rejection rejection = Rejection::None;
   LineForm form = LineForm::Gnu;
-  std::string name;            // raw bytes, escapes undone
-  std::string expectedHex;     // lowercase
-  DigestKind kind;             // valid when rejection == None
-  bool binary = false;         // GNU "*name"
+  std::string name;         // raw bytes, escapes undone
+  std::string expectedHex;  // lowercase
+  DigestKind kind;          // valid when rejection == None
+  bool binary = false;      // GNU "*name"
 };
 
 struct ReadOptions {

@@ -52,10 +52,17 @@ bool Unescape(std::string_view text, std::string& out) {
     }
     if (++i == text.size()) return false;
     switch (text[i]) {
-      case '\\': out += '\\'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      default: return false;
+      case '\\':
+        out += '\\';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      default:
+        return false;
     }
   }
   return true;
@@ -65,8 +72,8 @@ bool Unescape(std::string_view text, std::string& out) {
 // user's choice wins over the list's name, which wins over the length.
 std::optional<DigestKind> UntaggedKind(std::size_t length, const ReadOptions& options,
                                        Rejection& reason) {
-  const std::optional<DigestKind> wanted = options.forcedKind ? options.forcedKind
-                                                              : options.listKind;
+  const std::optional<DigestKind> wanted =
+      options.forcedKind ? options.forcedKind : options.listKind;
   if (!wanted) {
     const std::optional<DigestKind> kind = KindFromHexLength(length);
     if (!kind) reason = std::max(reason, Rejection::WrongLength);
@@ -164,8 +171,7 @@ bool ReadExport(std::string_view text, const ReadOptions& options, ListLine& lin
 }
 
 // "name crc32": the last blank-separated word is the CRC.
-bool ReadSfv(std::string_view text, const ReadOptions& options, ListLine& line,
-             Rejection& reason) {
+bool ReadSfv(std::string_view text, const ReadOptions& options, ListLine& line, Rejection& reason) {
   std::size_t end = text.size();
   while (end > 0 && IsBlank(text[end - 1])) --end;
   std::size_t start = end;
@@ -173,8 +179,8 @@ bool ReadSfv(std::string_view text, const ReadOptions& options, ListLine& line,
   const std::string_view hex = text.substr(start, end - start);
   if (hex.size() != 8 || !AllHex(hex) || start == 0) return false;
   const DigestKind crc32 = *FindDigestKindByName("crc32");
-  const std::optional<DigestKind> wanted = options.forcedKind ? options.forcedKind
-                                                              : options.listKind;
+  const std::optional<DigestKind> wanted =
+      options.forcedKind ? options.forcedKind : options.listKind;
   if (wanted && *wanted != crc32) {
     reason = std::max(reason, Rejection::WrongLength);
     return false;
@@ -187,8 +193,8 @@ bool ReadSfv(std::string_view text, const ReadOptions& options, ListLine& line,
   return Finish(line, hex, crc32, text.substr(name_start, name_end - name_start), false, reason);
 }
 
-ListLine ParseWithState(std::string_view text, const ReadOptions& options,
-                        std::size_t line_number, int* single_space_form) {
+ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::size_t line_number,
+                        int* single_space_form) {
   ListLine line;
   line.lineNumber = line_number;
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);

@@ -14,10 +14,17 @@ std::string EscapeName(std::string_view name) {
   text.reserve(name.size() + 8);
   for (const char c : name) {
     switch (c) {
-      case '\\': text += "\\\\"; break;
-      case '\n': text += "\\n"; break;
-      case '\r': text += "\\r"; break;
-      default: text += c;
+      case '\\':
+        text += "\\\\";
+        break;
+      case '\n':
+        text += "\\n";
+        break;
+      case '\r':
+        text += "\\r";
+        break;
+      default:
+        text += c;
     }
   }
   return text;
@@ -28,7 +35,8 @@ std::optional<std::string> FormatLine(WriteForm form, DigestKind kind, std::stri
   std::string line;
   line.reserve(name.size() + hex.size() + 24);
   if (form == WriteForm::Sfv) {
-    if (name.empty() || name.front() == ';' || name.find_first_of("\n\r") != std::string_view::npos) {
+    if (name.empty() || name.front() == ';' ||
+        name.find_first_of("\n\r") != std::string_view::npos) {
       return std::nullopt;
     }
     line.append(name).append(" ").append(hex).append("\n");

@@ -28,9 +28,9 @@ inline constexpr std::array<std::int32_t, 4> kDigestSizes = {224, 256, 384, 512}
 
 struct AlgorithmInfo {
   Algorithm algorithm;
-  std::string_view label;    // option text and list tag: "CRC32", "SHA2"
-  std::int32_t engine;       // kDigest* number
-  std::int32_t fixedBits;    // the one size, or 0 when kDigestSizes apply
+  std::string_view label;  // option text and list tag: "CRC32", "SHA2"
+  std::int32_t engine;     // kDigest* number
+  std::int32_t fixedBits;  // the one size, or 0 when kDigestSizes apply
 };
 
 inline constexpr std::array<AlgorithmInfo, 5> kAlgorithms = {{
@@ -56,8 +56,9 @@ constexpr std::optional<Algorithm> AlgorithmFromSetting(std::int32_t setting) {
 
 // Size in bits for a size setting 0..3, or 0 for any other value.
 constexpr std::int32_t BitsForSizeSetting(std::int32_t setting) {
-  return setting >= 0 && setting < static_cast<std::int32_t>(kDigestSizes.size()) ? kDigestSizes[setting]
-                                                                                : 0;
+  return setting >= 0 && setting < static_cast<std::int32_t>(kDigestSizes.size())
+             ? kDigestSizes[setting]
+             : 0;
 }
 
 // One concrete digest: a family and, for SHA2/SHA3, its size.

@@ -40,8 +40,8 @@ enum Gadget : int {
 };
 
 // The option gadgets in the order of the algorithm table and of the sizes.
-inline constexpr std::array<int, 5> kAlgorithmOptionGadgets = {kGadgetCrc32, kGadgetMd5, kGadgetSha1,
-                                                               kGadgetSha2, kGadgetSha3};
+inline constexpr std::array<int, 5> kAlgorithmOptionGadgets = {
+    kGadgetCrc32, kGadgetMd5, kGadgetSha1, kGadgetSha2, kGadgetSha3};
 inline constexpr std::array<int, 4> kSizeOptionGadgets = {kGadgetBits224, kGadgetBits256,
                                                           kGadgetBits384, kGadgetBits512};
 
@@ -58,11 +58,11 @@ enum MenuItemId : int {
 };
 
 enum FontId : int {
-  kFontMain = 0,       // "Arial" 11
-  kFontCalculate = 1,  // "Arial" 14 bold
-  kFontList = 2,       // "Arial" 10
-  kFontDialog = 3,     // "Arial" 12 bold
-  kFontAboutTitle = 4, // "Tahoma" 25
+  kFontMain = 0,        // "Arial" 11
+  kFontCalculate = 1,   // "Arial" 14 bold
+  kFontList = 2,        // "Arial" 10
+  kFontDialog = 3,      // "Arial" 12 bold
+  kFontAboutTitle = 4,  // "Tahoma" 25
 };
 
 enum ImageId : int {

@@ -4,8 +4,8 @@
 #include "dialogs/about.h"
 
 #include "core/ids.h"
-#include "settings/program.h"
 #include "dialogs/web_link.h"
+#include "settings/program.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/resources.h"
@@ -18,8 +18,8 @@ constexpr int kAboutX = 228;  // has no effect: the window is centred over the m
 constexpr int kAboutY = 172;
 constexpr int kAboutWidth = 600;
 constexpr int kAboutHeight = 250;
-constexpr int kAboutFlags = tk::kWindowInvisible | tk::kWindowSystemMenu | tk::kWindowTitleBar |
-                            tk::kWindowWindowCentered;
+constexpr int kAboutFlags =
+    tk::kWindowInvisible | tk::kWindowSystemMenu | tk::kWindowTitleBar | tk::kWindowWindowCentered;
 constexpr int kOkRightInset = 105;  // from the window's right edge to the OK button
 constexpr int kOkY = 220;
 constexpr int kOkWidth = 100;
@@ -64,7 +64,8 @@ void ShowAbout() {
 }
 
 bool HandleAboutEvent(int kind, int gadget) {
-  bool closes = kind == tk::kEventCloseWindow || (kind == tk::kEventGadget && gadget == kGadgetAboutOk);
+  bool closes =
+      kind == tk::kEventCloseWindow || (kind == tk::kEventGadget && gadget == kGadgetAboutOk);
   if (!closes) return false;
   tk::CloseWindow(kAboutWindow);
   tk::DisableWindow(kMainWindow, false);

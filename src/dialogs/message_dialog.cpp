@@ -16,8 +16,8 @@
 namespace vandrel {
 namespace {
 
-constexpr int kDialogFlags = tk::kWindowInvisible | tk::kWindowSystemMenu | tk::kWindowTitleBar |
-                             tk::kWindowWindowCentered;
+constexpr int kDialogFlags =
+    tk::kWindowInvisible | tk::kWindowSystemMenu | tk::kWindowTitleBar | tk::kWindowWindowCentered;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 constexpr int kEscapeEvent = 1;
@@ -100,8 +100,7 @@ void SetDialogBackground(std::int32_t colour) {
 }
 
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
-                                        const std::string& message, int iconWidth,
-                                        int iconHeight) {
+                                        const std::string& message, int iconWidth, int iconHeight) {
   MessageDialogLayout layout;
   layout.text = WithLineBreaks(message);
   std::size_t bar = config.buttons.find('|');
@@ -167,7 +166,8 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   int text = tk::TextGadget(tk::kAutomatic, layout.textX, 5, layout.textWidth, layout.textHeight,
                             layout.text, config.textAlignment);
   if (config.font != -1) tk::SetGadgetFont(text, tk::FontID(config.font));
-  if (config.backgroundColour != -1) tk::SetGadgetColor(text, tk::kBackColour, config.backgroundColour);
+  if (config.backgroundColour != -1)
+    tk::SetGadgetColor(text, tk::kBackColour, config.backgroundColour);
   if (config.textColour != -1) tk::SetGadgetColor(text, tk::kFrontColour, config.textColour);
   if (layout.bandHeight > 0) {
     int band = tk::TextGadget(tk::kAutomatic, layout.bandX, layout.bandY, layout.bandWidth,
@@ -193,11 +193,15 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   while (result < 0) {
     int kind = tk::WaitWindowEventOf(window);
     if (kind == tk::kEventGadget) {
-      if (tk::EventGadget() == first) result = 1;
-      else if (second >= 0 && tk::EventGadget() == second) result = 0;
+      if (tk::EventGadget() == first)
+        result = 1;
+      else if (second >= 0 && tk::EventGadget() == second)
+        result = 0;
     } else if (kind == tk::kEventMenu) {
-      if (tk::EventMenu() == kReturnEvent) result = 1;
-      else if (tk::EventMenu() == kEscapeEvent) result = 0;
+      if (tk::EventMenu() == kReturnEvent)
+        result = 1;
+      else if (tk::EventMenu() == kEscapeEvent)
+        result = 0;
     } else if (kind == tk::kEventCloseWindow) {
       result = 0;
     }

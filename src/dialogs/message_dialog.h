@@ -58,7 +58,6 @@ struct MessageDialogLayout {
   std::string firstButtonText, secondButtonText, text;
 };
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
-                                        const std::string& message, int iconWidth,
-                                        int iconHeight);
+                                        const std::string& message, int iconWidth, int iconHeight);
 
 }  // namespace vandrel

@@ -45,7 +45,6 @@ const DigestOperations* FindDigest(std::int32_t algorithm) {
   return nullptr;
 }
 
-
 struct BufferRelease {
   void operator()(std::uint8_t* buffer) const { std::free(buffer); }
 };
@@ -72,9 +71,8 @@ bool IsReadableKind(mode_t mode) { return S_ISREG(mode) || S_ISBLK(mode) || S_IS
 void ReadToEnd(int descriptor, const DigestOperations& operations, DigestContext* context,
                const DigestOptions& options, std::uint64_t total, DigestResult& result) {
   const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
-  ReadBuffer buffer(static_cast<std::uint8_t*>(
-      std::aligned_alloc(kBufferAlignment, (chunk + kBufferAlignment - 1) / kBufferAlignment *
-                                               kBufferAlignment)));
+  ReadBuffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(
+      kBufferAlignment, (chunk + kBufferAlignment - 1) / kBufferAlignment * kBufferAlignment)));
   if (!buffer) {
     result.failure = DigestFailure::OutOfMemory;
     return;
@@ -200,7 +198,8 @@ DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::in
   }
   // Only a hint for read-ahead; reading works the same without it.
   (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  return DigestFrom(file.get(), algorithm, bits, options, static_cast<std::uint64_t>(status.st_size));
+  return DigestFrom(file.get(), algorithm, bits, options,
+                    static_cast<std::uint64_t>(status.st_size));
 }
 
 DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
@@ -210,16 +209,23 @@ DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::i
 
 std::string DescribeDigestFailure(const DigestResult& result) {
   switch (result.failure) {
-    case DigestFailure::None: return {};
-    case DigestFailure::UnknownAlgorithm: return "algorithm or size not available";
-    case DigestFailure::CannotOpen: return "cannot open: " + ErrorText(result.error);
-    case DigestFailure::NotAFile: return "not a regular file";
-    case DigestFailure::IsAFolder: return "is a folder";
+    case DigestFailure::None:
+      return {};
+    case DigestFailure::UnknownAlgorithm:
+      return "algorithm or size not available";
+    case DigestFailure::CannotOpen:
+      return "cannot open: " + ErrorText(result.error);
+    case DigestFailure::NotAFile:
+      return "not a regular file";
+    case DigestFailure::IsAFolder:
+      return "is a folder";
     case DigestFailure::ReadError:
       return "read error after " + std::to_string(result.bytesRead) +
              " bytes: " + ErrorText(result.error);
-    case DigestFailure::Abandoned: return "abandoned";
-    case DigestFailure::OutOfMemory: return "out of memory";
+    case DigestFailure::Abandoned:
+      return "abandoned";
+    case DigestFailure::OutOfMemory:
+      return "out of memory";
   }
   return {};
 }

@@ -138,7 +138,8 @@ bool LanguageCatalogue::load(const std::string& cataloguePath, const std::string
   if (code.find('/') != std::string::npos) return false;
   KeyValueFile file;
   if (IsFolder(cataloguePath)) {
-    if (!file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes)) return false;
+    if (!file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes))
+      return false;
   } else {
     if (tk::FileSize(cataloguePath) <= 0) return false;
     std::string bytes;

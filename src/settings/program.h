@@ -17,9 +17,9 @@ struct ProgramState {
   Settings settings;
   TextTable texts;
   LanguageCatalogue languages;
-  std::string programDirectory;        // ends in "/"
-  std::string configurationDirectory;  // ends in "/"
-  std::string preferencesDirectory;    // where the preferences were read and go back to
+  std::string programDirectory;                 // ends in "/"
+  std::string configurationDirectory;           // ends in "/"
+  std::string preferencesDirectory;             // where the preferences were read and go back to
   std::vector<std::string> commandLineSources;  // every argument, in order
   bool quitRequest = false;
   std::int32_t windowBackground = 0xFFFFFF;

@@ -123,9 +123,7 @@ class ListingRegistry {
     return number;
   }
 
-  void advance() {
-    automatic_ = automatic_ == INT32_MAX ? kFirstAutomaticNumber : automatic_ + 1;
-  }
+  void advance() { automatic_ = automatic_ == INT32_MAX ? kFirstAutomaticNumber : automatic_ + 1; }
 
   std::mutex mutex_;
   std::map<int, std::unique_ptr<Listing>> listings_;

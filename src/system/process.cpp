@@ -10,9 +10,6 @@
 // reach a process id that has been recycled.
 #include "system/process.h"
 
-#include "system/immortal.h"
-#include "system/paths.h"
-
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -28,6 +25,9 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "system/immortal.h"
+#include "system/paths.h"
 
 namespace vandrel::tk {
 namespace {
@@ -88,7 +88,8 @@ struct LaunchPlan {
              const std::string& directory)
       : path(std::move(resolved)), workingDirectory(directory) {
     arguments.push_back(name);
-    for (std::string& argument : SplitParameters(parameters)) arguments.push_back(std::move(argument));
+    for (std::string& argument : SplitParameters(parameters))
+      arguments.push_back(std::move(argument));
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     sigemptyset(&emptyMask);

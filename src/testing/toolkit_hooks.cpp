@@ -122,7 +122,8 @@ void ClickListRow(int gadget, int row) {
   if (!gtk_widget_is_sensitive(record->inner)) return;
   GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record->inner));
   GtkTreeIter iter;
-  if (row >= 0 && gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record->store), &iter, nullptr, row)) {
+  if (row >= 0 &&
+      gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record->store), &iter, nullptr, row)) {
     gtk_tree_selection_unselect_all(selection);
     gtk_tree_selection_select_iter(selection, &iter);
   }

@@ -14,7 +14,9 @@ namespace {
 using detail::GadgetRecord;
 using detail::WindowRecord;
 
-AtkObject* AccessibleOf(GtkWidget* widget) { return widget ? gtk_widget_get_accessible(widget) : nullptr; }
+AtkObject* AccessibleOf(GtkWidget* widget) {
+  return widget ? gtk_widget_get_accessible(widget) : nullptr;
+}
 
 // A frame is captioned by its label widget, a text gadget by its label.
 GtkWidget* CaptionWidget(GadgetRecord& caption) {
@@ -59,7 +61,8 @@ void SetWindowAccessibleRole(int window, WindowRole role, const std::string& des
   detail::OnMainThreadVoid([&] {
     WindowRecord* record = detail::Windows().find(window);
     if (AtkObject* accessible = record ? AccessibleOf(record->window) : nullptr) {
-      atk_object_set_role(accessible, role == WindowRole::kAlert ? ATK_ROLE_ALERT : ATK_ROLE_DIALOG);
+      atk_object_set_role(accessible,
+                          role == WindowRole::kAlert ? ATK_ROLE_ALERT : ATK_ROLE_DIALOG);
       atk_object_set_description(accessible, description.c_str());
     }
   });

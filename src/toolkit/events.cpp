@@ -90,7 +90,11 @@ int WaitWindowEventOf(int window) { return Wait(-1, &window); }
 int WaitWindowEvent() { return WaitWindowEventTimeout(-1); }
 
 int EventWindow() { return Queue().current.window; }
-int EventGadget() { return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop ? Queue().current.object : 0; }
+int EventGadget() {
+  return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop
+             ? Queue().current.object
+             : 0;
+}
 int EventMenu() { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; }
 int EventType() { return Queue().current.type; }
 std::string EventDroppedFiles() {

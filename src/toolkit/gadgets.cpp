@@ -65,7 +65,8 @@ void OnToggled(GtkToggleButton* button, gpointer data) {
 void OnEntryChanged(GtkEditable*, gpointer data) { Post(GPOINTER_TO_INT(data), 768); }
 
 gboolean OnFocusChange(GtkWidget*, GdkEvent* event, gpointer data) {
-  Post(GPOINTER_TO_INT(data), event->type == GDK_FOCUS_CHANGE && event->focus_change.in ? 256 : 512);
+  Post(GPOINTER_TO_INT(data),
+       event->type == GDK_FOCUS_CHANGE && event->focus_change.in ? 256 : 512);
   return FALSE;
 }
 
@@ -74,8 +75,9 @@ void EllipsizeLabelsOf(GtkWidget* widget) {
   if (GTK_IS_LABEL(widget)) {
     gtk_label_set_ellipsize(GTK_LABEL(widget), PANGO_ELLIPSIZE_END);
   } else if (GTK_IS_CONTAINER(widget)) {
-    gtk_container_foreach(GTK_CONTAINER(widget),
-                          [](GtkWidget* child, gpointer) { EllipsizeLabelsOf(child); }, nullptr);
+    gtk_container_foreach(
+        GTK_CONTAINER(widget), [](GtkWidget* child, gpointer) { EllipsizeLabelsOf(child); },
+        nullptr);
   }
 }
 
@@ -136,8 +138,9 @@ void UpdateProgress(GadgetRecord& record) {
   int span = record.maximum - record.minimum;
   const double value = record.value - record.minimum + record.part / double(kProgressBarPartScale);
   double fraction = span > 0 ? value / span : 0.0;
-  gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(record.inner),
-                                fraction < 0 ? 0 : fraction > 1 ? 1 : fraction);
+  gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(record.inner), fraction < 0   ? 0
+                                                                : fraction > 1 ? 1
+                                                                               : fraction);
 }
 
 }  // namespace
@@ -197,11 +200,9 @@ int ButtonGadget(int number, int x, int y, int width, int height, const std::str
 int OptionGadget(int number, int x, int y, int width, int height, const std::string& caption) {
   return detail::OnMainThread([&] {
     auto record = NewRecord(GadgetKind::kOption, x, y, width, height);
-    GtkWidget* button =
-        g_optionGroup
-            ? gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(g_optionGroup),
-                                                          caption.c_str())
-            : gtk_radio_button_new_with_label(nullptr, caption.c_str());
+    GtkWidget* button = g_optionGroup ? gtk_radio_button_new_with_label_from_widget(
+                                            GTK_RADIO_BUTTON(g_optionGroup), caption.c_str())
+                                      : gtk_radio_button_new_with_label(nullptr, caption.c_str());
     record->outer = record->inner = button;
     EllipsizeLabelsOf(button);
     int result = Install(number, std::move(record));

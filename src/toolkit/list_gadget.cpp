@@ -85,8 +85,8 @@ gboolean OnQueryToolTip(GtkWidget* widget, gint x, gint y, gboolean keyboard, Gt
   GtkTreeModel* model = nullptr;
   GtkTreePath* path = nullptr;
   GtkTreeIter iter;
-  if (!record || !gtk_tree_view_get_tooltip_context(GTK_TREE_VIEW(widget), &x, &y, keyboard,
-                                                    &model, &path, &iter)) {
+  if (!record || !gtk_tree_view_get_tooltip_context(GTK_TREE_VIEW(widget), &x, &y, keyboard, &model,
+                                                    &path, &iter)) {
     return FALSE;
   }
   const std::string text = detail::RowToolTip(*record, &iter);
@@ -143,8 +143,8 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
   // of hiding the rest of the name below the row.
   g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, "single-paragraph-mode", TRUE, nullptr);
   gtk_tree_view_column_pack_start(view, text, TRUE);
-  gtk_tree_view_column_set_cell_data_func(view, text, ShowDisplayText,
-                                          GINT_TO_POINTER(column + 1), nullptr);
+  gtk_tree_view_column_set_cell_data_func(view, text, ShowDisplayText, GINT_TO_POINTER(column + 1),
+                                          nullptr);
   gtk_tree_view_append_column(GTK_TREE_VIEW(record.inner), view);
   record.columns.push_back(view);
   return view;
@@ -189,8 +189,8 @@ void ConnectList(GadgetRecord& record) {
 }
 
 int ListState(GadgetRecord& record) {
-  GList* rows =
-      gtk_tree_selection_get_selected_rows(gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), nullptr);
+  GList* rows = gtk_tree_selection_get_selected_rows(
+      gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), nullptr);
   int first = -1;
   for (GList* node = rows; node; node = node->next) {
     int index = gtk_tree_path_get_indices(static_cast<GtkTreePath*>(node->data))[0];

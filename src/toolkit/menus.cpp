@@ -31,9 +31,12 @@ std::string MnemonicText(const std::string& text) {
   std::string label = text.substr(0, text.find('\t'));
   std::string result;
   for (char c : label) {
-    if (c == '_') result += "__";
-    else if (c == '&') result += '_';
-    else result += c;
+    if (c == '_')
+      result += "__";
+    else if (c == '&')
+      result += '_';
+    else
+      result += c;
   }
   return result;
 }

@@ -33,7 +33,8 @@ std::vector<GtkFileFilter*> AddFilters(GtkFileChooser* chooser, const std::strin
   for (const RequesterFilter& parsed : ParseRequesterPattern(pattern)) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, parsed.name.c_str());
-    for (const std::string& glob : parsed.patterns) gtk_file_filter_add_pattern(filter, glob.c_str());
+    for (const std::string& glob : parsed.patterns)
+      gtk_file_filter_add_pattern(filter, glob.c_str());
     gtk_file_chooser_add_filter(chooser, filter);
     filters.push_back(filter);
   }
@@ -93,7 +94,8 @@ std::string RunRequester(bool save, const std::string& title, const std::string&
       std::string folder = startPath.substr(0, startPath.rfind('/') + 1);
       if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, folder.c_str());
       if (save) {
-        gtk_file_chooser_set_current_name(chooser, startPath.substr(startPath.rfind('/') + 1).c_str());
+        gtk_file_chooser_set_current_name(chooser,
+                                          startPath.substr(startPath.rfind('/') + 1).c_str());
       } else {
         gtk_file_chooser_set_filename(chooser, startPath.c_str());
       }

@@ -44,9 +44,9 @@ void RebuildFontCss() {
   for (int id : Fonts().numbers()) {
     FontRecord* font = Fonts().find(id);
     if (!font) continue;
-    css += "." + font->cssClass + " { font-family: \"" + font->face + "\"; font-size: " +
-           std::to_string(font->points) + "pt; font-weight: " +
-           ((font->style & kFontBold) ? "bold" : "normal") +
+    css += "." + font->cssClass + " { font-family: \"" + font->face +
+           "\"; font-size: " + std::to_string(font->points) +
+           "pt; font-weight: " + ((font->style & kFontBold) ? "bold" : "normal") +
            "; font-style: " + ((font->style & kFontItalic) ? "italic" : "normal") + "; }\n";
   }
   if (!g_fontCss) {
@@ -102,7 +102,8 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
   height = static_cast<int>(png_get_image_height(png, info));
   pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
   rows.resize(height);
-  for (int y = 0; y < height; ++y) rows[y] = pixels.data() + static_cast<std::size_t>(y) * width * 4;
+  for (int y = 0; y < height; ++y)
+    rows[y] = pixels.data() + static_cast<std::size_t>(y) * width * 4;
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -131,10 +132,10 @@ void* LoadFont(int id, const std::string& face, int points, int style) {
     font->description = pango_font_description_new();
     pango_font_description_set_family(font->description, face.c_str());
     pango_font_description_set_size(font->description, points * PANGO_SCALE);
-    pango_font_description_set_weight(font->description,
-                                      (style & kFontBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(font->description,
-                                     (style & kFontItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(
+        font->description, (style & kFontBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(
+        font->description, (style & kFontItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     detail::FontRecord* stored = font.get();
     std::unique_ptr<detail::FontRecord> replaced;
     int number = detail::Fonts().add(id, std::move(font), &replaced);

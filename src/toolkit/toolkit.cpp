@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <chrono>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -137,8 +137,10 @@ class EnvironmentForGtk {
     setenv(name, value, overwrite ? 1 : 0);
   }
   ~EnvironmentForGtk() {
-    if (previous_) setenv(name_, previous_->c_str(), 1);
-    else unsetenv(name_);
+    if (previous_)
+      setenv(name_, previous_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
   EnvironmentForGtk(const EnvironmentForGtk&) = delete;
   EnvironmentForGtk& operator=(const EnvironmentForGtk&) = delete;

@@ -188,8 +188,8 @@ void CentreOn(GtkWidget* window, int width, int height, GtkWidget* parent) {
 
 }  // namespace
 
-int OpenWindow(int number, int x, int y, int width, int height, const std::string& title,
-               int flags, WindowHandle parent) {
+int OpenWindow(int number, int x, int y, int width, int height, const std::string& title, int flags,
+               WindowHandle parent) {
   return detail::OnMainThread([&]() -> int {
     auto record = std::make_unique<WindowRecord>();
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -321,8 +321,10 @@ void WindowBounds(int number, int minWidth, int minHeight, int maxWidth, int max
           record->width = width;
           record->height = height;
           // A window that opens hidden and centred stays centred at its new size.
-          if (record->flags & kWindowScreenCentered) CentreOn(record->window, width, height, nullptr);
-          else if (record->flags & kWindowWindowCentered) CentreOn(record->window, width, height, record->parent);
+          if (record->flags & kWindowScreenCentered)
+            CentreOn(record->window, width, height, nullptr);
+          else if (record->flags & kWindowWindowCentered)
+            CentreOn(record->window, width, height, record->parent);
         }
       }
     }
@@ -347,8 +349,11 @@ std::int32_t WindowThemeBackground(int number) {
                           GTK_STYLE_PROPERTY_BACKGROUND_COLOR, &rgba, nullptr);
     if (!rgba) return 0xFFFFFF;
     // 16-bit channels shifted down to 8 bits.
-    auto channel = [](double value) { return (static_cast<int>(value * 65535.0 + 0.5) >> 8) & 0xFF; };
-    std::int32_t colour = channel(rgba->red) | channel(rgba->green) << 8 | channel(rgba->blue) << 16;
+    auto channel = [](double value) {
+      return (static_cast<int>(value * 65535.0 + 0.5) >> 8) & 0xFF;
+    };
+    std::int32_t colour =
+        channel(rgba->red) | channel(rgba->green) << 8 | channel(rgba->blue) << 16;
     gdk_rgba_free(rgba);
     return colour;
   });

@@ -27,8 +27,8 @@ inline constexpr std::int32_t kThemeColour = -1;
 // box, one without kWindowSizeGadget no resize border).
 // Returns the number (a new one for kAutomatic) or, for a fixed number, a
 // non-zero value; 0 on failure. Gadgets are created in the window opened last.
-int OpenWindow(int number, int x, int y, int width, int height, const std::string& title,
-               int flags, WindowHandle parent = nullptr);
+int OpenWindow(int number, int x, int y, int width, int height, const std::string& title, int flags,
+               WindowHandle parent = nullptr);
 bool IsWindow(int number);
 WindowHandle WindowID(int number);
 // Inner size: client area including the menu bar.

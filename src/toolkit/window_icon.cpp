@@ -19,8 +19,7 @@ bool SetProgramIcon(int id) {
     GList* icons = nullptr;
     for (int size : {16, 24, 32, 48, 64}) {
       if (size >= largest) break;
-      icons = g_list_append(icons,
-                            gdk_pixbuf_scale_simple(source, size, size, GDK_INTERP_HYPER));
+      icons = g_list_append(icons, gdk_pixbuf_scale_simple(source, size, size, GDK_INTERP_HYPER));
     }
     icons = g_list_append(icons, g_object_ref(source));
     gtk_window_set_default_icon_list(icons);

@@ -68,8 +68,8 @@ class ListCheck {
     if (line.rejection != cl::Rejection::None) {
       ++tally_.misformatted;
       if (options_.warn) {
-        const std::string algorithm = options_.kindGiven
-            ? std::string(NamesOf(options_.kind).tag) + " " : std::string();
+        const std::string algorithm =
+            options_.kindGiven ? std::string(NamesOf(options_.kind).tag) + " " : std::string();
         Complain(QuoteName(list_) + ": " + std::to_string(line.lineNumber) +
                  ": improperly formatted " + algorithm + "checksum line");
       }

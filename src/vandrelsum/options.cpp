@@ -78,11 +78,13 @@ std::optional<std::string> Conflict(const SumOptions& options) {
   if (options.check) {
     if (options.tag) return "the --tag option is meaningless when verifying checksums";
     if (options.recursive) return "the --recursive option is meaningless when verifying checksums";
-    if (options.binary) return "the --binary and --text options are meaningless when verifying checksums";
+    if (options.binary)
+      return "the --binary and --text options are meaningless when verifying checksums";
     if (options.zero) return "the --zero option is not supported when verifying checksums";
     return std::nullopt;
   }
-  if (options.ignoreMissing) return "the --ignore-missing option is meaningful only when verifying checksums";
+  if (options.ignoreMissing)
+    return "the --ignore-missing option is meaningful only when verifying checksums";
   if (options.quiet) return "the --quiet option is meaningful only when verifying checksums";
   if (options.status) return "the --status option is meaningful only when verifying checksums";
   if (options.strict) return "the --strict option is meaningful only when verifying checksums";
@@ -111,18 +113,43 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         options.kindGiven = true;
         break;
       }
-      case 'b': options.binary = true; break;
-      case 't': options.binary = false; text_mode_given = true; break;
-      case 'c': options.check = true; break;
-      case 'r': options.recursive = true; break;
-      case 'w': options.warn = true; break;
-      case 'z': options.zero = true; break;
-      case kTag: options.tag = true; break;
-      case kIgnoreMissing: options.ignoreMissing = true; break;
-      case kQuiet: options.quiet = true; break;
-      case kStatus: options.status = true; break;
-      case kStrict: options.strict = true; break;
-      case kHelp: std::fputs(kHelpText, stdout); return parsed;
+      case 'b':
+        options.binary = true;
+        break;
+      case 't':
+        options.binary = false;
+        text_mode_given = true;
+        break;
+      case 'c':
+        options.check = true;
+        break;
+      case 'r':
+        options.recursive = true;
+        break;
+      case 'w':
+        options.warn = true;
+        break;
+      case 'z':
+        options.zero = true;
+        break;
+      case kTag:
+        options.tag = true;
+        break;
+      case kIgnoreMissing:
+        options.ignoreMissing = true;
+        break;
+      case kQuiet:
+        options.quiet = true;
+        break;
+      case kStatus:
+        options.status = true;
+        break;
+      case kStrict:
+        options.strict = true;
+        break;
+      case kHelp:
+        std::fputs(kHelpText, stdout);
+        return parsed;
       case kVersion:
         std::printf("vandrelsum (Vandrel) %s\n", VANDREL_VERSION);
         return parsed;
@@ -131,9 +158,9 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
                                        static_cast<char>(optopt) + "'");
         return parsed;
       default: {
-        const std::string text = optopt != 0
-            ? std::string("invalid option -- '") + static_cast<char>(optopt) + "'"
-            : "unrecognized option '" + std::string(argv[optind - 1]) + "'";
+        const std::string text =
+            optopt != 0 ? std::string("invalid option -- '") + static_cast<char>(optopt) + "'"
+                        : "unrecognized option '" + std::string(argv[optind - 1]) + "'";
         parsed.exitStatus = UsageError(text);
         return parsed;
       }

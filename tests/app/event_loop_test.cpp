@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "support/app_fixture.h"
-#include "app/help.h"
 #include "app/file_intake.h"
+#include "app/help.h"
+#include "support/app_fixture.h"
 #include "support/test_support.h"
 #include "testing/app_hooks.h"
 
@@ -182,7 +182,8 @@ TEST_F(EventLoopTest, F1StartsTheHelpProgramOnceWithTheHelpFileAsOneArgument) {
   DispatchPending();
   ASSERT_TRUE(RunUntil([&] { return !lines().empty(); }, 5000));
   Settle(300);
-  EXPECT_EQ(lines(), std::vector<std::string>{"[" + Program().programDirectory + "Vandrel_EN.help]"});
+  EXPECT_EQ(lines(),
+            std::vector<std::string>{"[" + Program().programDirectory + "Vandrel_EN.help]"});
   EXPECT_NE(HelpProcess(), 0u);
 
   // After the language switch the help file is the new language's.

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "settings/program.h"
-#include "testing/app_hooks.h"
 #include "support/fake_program.h"
 #include "support/test_support.h"
+#include "testing/app_hooks.h"
 
 namespace vandrel {
 namespace {
@@ -139,8 +139,9 @@ TEST_F(HelpProgramTest, NothingStartsWithoutAnExecutableHelpProgramOnPath) {
     EXPECT_FALSE(HelpWatching());
   }
   FakeProgram help(programs_, "Leafscope.exe", "30");
-  std::filesystem::permissions(programs_ / "Leafscope.exe", std::filesystem::perms::owner_read |
-                                                                 std::filesystem::perms::owner_write);
+  std::filesystem::permissions(
+      programs_ / "Leafscope.exe",
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ScopedVariable path("PATH", PathWith(programs_.path()).c_str());
   OpenHelp();
   EXPECT_EQ(HelpProcess(), 0u);

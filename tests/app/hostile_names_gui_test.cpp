@@ -167,8 +167,8 @@ TEST_F(HostileNamesTest, ExportsOneLinePerRowThatCoreutilsVerifies) {
     parsedPaths.insert(parsedPath);
     // The same line in sha256sum's own layout, its escaped name unchanged.
     const std::size_t comma = line.rfind(',');
-    checkList += (escaped ? "\\" : "") + digest + "  " + line.substr(escaped ? 1 : 0, comma - escaped) +
-                 "\n";
+    checkList += (escaped ? "\\" : "") + digest + "  " +
+                 line.substr(escaped ? 1 : 0, comma - escaped) + "\n";
   }
   EXPECT_EQ(parsedPaths, ExpectedPaths());
   EXPECT_EQ(testing::ReadBytes(saved), ExportText(ExportForm::File));

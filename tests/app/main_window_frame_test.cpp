@@ -27,9 +27,9 @@ TEST(FitWindowSizeTest, KeepsSizesWithinTheMinimumTheWorkAreaAndX11sLimit) {
     WindowSize expected;
   };
   const Case cases[] = {
-      {1000, 700, 1920, 1080, {1000, 700}},          // fits: kept
-      {840, 999999999, 1920, 1080, {840, 1080}},     // the height that crashed cairo
-      {40000, 600, 1920, 1080, {1920, 600}},         // the width of the X error
+      {1000, 700, 1920, 1080, {1000, 700}},       // fits: kept
+      {840, 999999999, 1920, 1080, {840, 1080}},  // the height that crashed cairo
+      {40000, 600, 1920, 1080, {1920, 600}},      // the width of the X error
       {0, 0, 1920, 1080, {840, 600}},
       {-5, -5, 1920, 1080, {840, 600}},
       {2000, 1200, 1920, 1080, {1920, 1080}},        // a little larger than the screen
@@ -49,8 +49,8 @@ TEST_F(MainWindowFrameTest, TheWindowManagerIsOfferedTitleCloseAndMinimiseButNoM
   ASSERT_TRUE(hints.present);
   EXPECT_EQ(hints.functions & kMotifFunctionMaximize, 0);
   EXPECT_EQ(hints.decorations & kMotifDecorMaximize, 0);
-  for (long function : {kMotifFunctionMove, kMotifFunctionResize, kMotifFunctionMinimize,
-                        kMotifFunctionClose}) {
+  for (long function :
+       {kMotifFunctionMove, kMotifFunctionResize, kMotifFunctionMinimize, kMotifFunctionClose}) {
     EXPECT_NE(hints.functions & function, 0) << function;
   }
   for (long decoration : {kMotifDecorTitle, kMotifDecorMinimize, kMotifDecorResize}) {
@@ -73,7 +73,8 @@ TEST_F(MainWindowFrameTest, EveryFileRequesterDisablesTheMainWindowUntilItCloses
   };
   const Case cases[] = {
       {"Browse", [] { Click(kGadgetBrowse); }},
-      {"File > Open", [] {
+      {"File > Open",
+       [] {
          tk::ActivateMenuItem(kMainMenu, kMenuOpen);
          DispatchPending();
        }},

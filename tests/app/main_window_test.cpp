@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/app_fixture.h"
 #include "app/file_intake.h"
+#include "support/app_fixture.h"
 #include "support/test_support.h"
 
 namespace vandrel {
@@ -29,13 +29,13 @@ std::ostream& operator<<(std::ostream& out, const Rect& r) {
 // Every main-window gadget at 840 x 600, as the layout table gives it there.
 const std::map<int, Rect>& LayoutAt840x600() {
   static const std::map<int, Rect> layout = {
-      {0, {5, 5, 830, 433}},     {1, {10, 23, 695, 27}},    {2, {710, 23, 120, 27}},
-      {3, {10, 63, 820, 335}},   {4, {10, 405, 120, 27}},   {5, {135, 405, 120, 27}},
-      {6, {585, 405, 120, 27}},  {7, {710, 405, 120, 27}},  {8, {5, 450, 830, 80}},
-      {11, {10, 470, 100, 22}},  {13, {130, 468, 70, 22}},  {14, {220, 468, 70, 22}},
-      {15, {310, 468, 70, 22}},  {16, {400, 468, 70, 22}},  {17, {490, 468, 70, 22}},
-      {12, {10, 500, 100, 22}},  {18, {130, 498, 70, 22}},  {19, {220, 498, 70, 22}},
-      {20, {310, 498, 70, 22}},  {21, {400, 498, 70, 22}},  {22, {5, 545, 695, 27}},
+      {0, {5, 5, 830, 433}},     {1, {10, 23, 695, 27}},   {2, {710, 23, 120, 27}},
+      {3, {10, 63, 820, 335}},   {4, {10, 405, 120, 27}},  {5, {135, 405, 120, 27}},
+      {6, {585, 405, 120, 27}},  {7, {710, 405, 120, 27}}, {8, {5, 450, 830, 80}},
+      {11, {10, 470, 100, 22}},  {13, {130, 468, 70, 22}}, {14, {220, 468, 70, 22}},
+      {15, {310, 468, 70, 22}},  {16, {400, 468, 70, 22}}, {17, {490, 468, 70, 22}},
+      {12, {10, 500, 100, 22}},  {18, {130, 498, 70, 22}}, {19, {220, 498, 70, 22}},
+      {20, {310, 498, 70, 22}},  {21, {400, 498, 70, 22}}, {22, {5, 545, 695, 27}},
       {23, {705, 540, 130, 35}},
   };
   return layout;
@@ -46,14 +46,12 @@ const std::map<int, Rect>& LayoutAt840x600() {
 // the wide gadgets widen and the two tall ones grow.
 const std::map<int, Rect>& ChangeWhenGrownBy100x50() {
   static const std::map<int, Rect> change = {
-      {0, {0, 0, 100, 50}},   {1, {0, 0, 100, 0}},   {2, {100, 0, 0, 0}},
-      {3, {0, 0, 100, 50}},   {4, {0, 50, 0, 0}},    {5, {0, 50, 0, 0}},
-      {6, {100, 50, 0, 0}},   {7, {100, 50, 0, 0}},  {8, {0, 50, 100, 0}},
-      {11, {0, 50, 0, 0}},    {13, {0, 50, 0, 0}},   {14, {0, 50, 0, 0}},
-      {15, {0, 50, 0, 0}},    {16, {0, 50, 0, 0}},   {17, {0, 50, 0, 0}},
-      {12, {0, 50, 0, 0}},    {18, {0, 50, 0, 0}},   {19, {0, 50, 0, 0}},
-      {20, {0, 50, 0, 0}},    {21, {0, 50, 0, 0}},   {22, {0, 50, 100, 0}},
-      {23, {100, 50, 0, 0}},
+      {0, {0, 0, 100, 50}},  {1, {0, 0, 100, 0}},   {2, {100, 0, 0, 0}},  {3, {0, 0, 100, 50}},
+      {4, {0, 50, 0, 0}},    {5, {0, 50, 0, 0}},    {6, {100, 50, 0, 0}}, {7, {100, 50, 0, 0}},
+      {8, {0, 50, 100, 0}},  {11, {0, 50, 0, 0}},   {13, {0, 50, 0, 0}},  {14, {0, 50, 0, 0}},
+      {15, {0, 50, 0, 0}},   {16, {0, 50, 0, 0}},   {17, {0, 50, 0, 0}},  {12, {0, 50, 0, 0}},
+      {18, {0, 50, 0, 0}},   {19, {0, 50, 0, 0}},   {20, {0, 50, 0, 0}},  {21, {0, 50, 0, 0}},
+      {22, {0, 50, 100, 0}}, {23, {100, 50, 0, 0}},
   };
   return change;
 }
@@ -62,8 +60,8 @@ const std::map<int, Rect>& ChangeWhenGrownBy100x50() {
 // display name in a 512-slot table (h := h * 65599 + UTF-16 unit), worked
 // out by hand from the names, so English is not first and Deutsch is last.
 const std::vector<std::string>& ShippedLanguageMenu() {
-  static const std::vector<std::string> names = {
-      "Nederlands", "English", "Magyar", "Italiano", "Español", "Polski", "Français", "Deutsch"};
+  static const std::vector<std::string> names = {"Nederlands", "English", "Magyar",   "Italiano",
+                                                 "Español",    "Polski",  "Français", "Deutsch"};
   return names;
 }
 constexpr int kEnglishItem = 6;
@@ -265,8 +263,11 @@ TEST_F(MainWindowTest, MenuBarHoldsItsItemsWithTheirIdsAndImages) {
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 0), LanguageFileText("en_GB", "tMenuFILE"));
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 1), LanguageFileText("en_GB", "tMenuLANGUAGES"));
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 2), LanguageFileText("en_GB", "tMenuHELP"));
-  const std::pair<int, const char*> fixed[] = {
-      {0, "tMenuOPEN"}, {1, "tMenuQUIT"}, {2, "tMenuOPENHELP"}, {3, "tMenuABOUT"}, {4, "tMenuOPENWEB"}};
+  const std::pair<int, const char*> fixed[] = {{0, "tMenuOPEN"},
+                                               {1, "tMenuQUIT"},
+                                               {2, "tMenuOPENHELP"},
+                                               {3, "tMenuABOUT"},
+                                               {4, "tMenuOPENWEB"}};
   for (const auto& [item, key] : fixed) {
     EXPECT_EQ(tk::GetMenuItemText(kMainMenu, item), LanguageFileText("en_GB", key)) << key;
     EXPECT_TRUE(tk::MenuItemHasImage(kMainMenu, item)) << key;
@@ -309,13 +310,17 @@ TEST_F(MainWindowTest, SwitchingToDeutschRelabelsEverythingButOptionsTitleAndLan
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 0), de("tMenuFILE"));
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 1), de("tMenuLANGUAGES"));
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 2), de("tMenuHELP"));
-  const std::pair<int, const char*> items[] = {
-      {0, "tMenuOPEN"}, {1, "tMenuQUIT"}, {2, "tMenuOPENHELP"}, {3, "tMenuABOUT"}, {4, "tMenuOPENWEB"}};
-  for (const auto& [item, key] : items) EXPECT_EQ(tk::GetMenuItemText(kMainMenu, item), de(key)) << key;
+  const std::pair<int, const char*> items[] = {{0, "tMenuOPEN"},
+                                               {1, "tMenuQUIT"},
+                                               {2, "tMenuOPENHELP"},
+                                               {3, "tMenuABOUT"},
+                                               {4, "tMenuOPENWEB"}};
+  for (const auto& [item, key] : items)
+    EXPECT_EQ(tk::GetMenuItemText(kMainMenu, item), de(key)) << key;
   const std::pair<int, const char*> captions[] = {
-      {0, "tMainSOURCE"},    {2, "tGenBROWSE"},     {4, "tMainCLIPBOARD"}, {5, "tMainSAVE"},
-      {6, "tMainDELETE"},    {7, "tMainDELETEALL"}, {8, "tMainSETTINGS"},  {11, "tMainALGORITHM"},
-      {12, "tMainBITS"},     {23, "tMainCALCULATE"}};
+      {0, "tMainSOURCE"}, {2, "tGenBROWSE"},     {4, "tMainCLIPBOARD"}, {5, "tMainSAVE"},
+      {6, "tMainDELETE"}, {7, "tMainDELETEALL"}, {8, "tMainSETTINGS"},  {11, "tMainALGORITHM"},
+      {12, "tMainBITS"},  {23, "tMainCALCULATE"}};
   for (const auto& [gadget, key] : captions) EXPECT_EQ(tk::GetGadgetText(gadget), de(key)) << key;
   EXPECT_EQ(tk::GadgetToolTipText(kGadgetSource), de("tMainSOURCETIP"));
   EXPECT_EQ(tk::GadgetColumnTitle(kGadgetResults, 0), de("tMainFILENAME"));

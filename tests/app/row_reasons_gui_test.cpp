@@ -1,8 +1,8 @@
 // Rows that fail say why in their tooltip, with the full path and digest;
 // a link to a folder fails as a folder; entries past PATH_MAX are listed and
 // fail with the system's reason; deleting many selected rows keeps the rest.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <limits.h>
 #include <unistd.h>
 

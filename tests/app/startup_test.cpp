@@ -24,8 +24,8 @@ std::string PrefsText(const std::string& language, int fingerprint, int bits, in
                       int height) {
   return "\xEF\xBB\xBF\n; Vandrel Preferences\n[Language]\nLanguage = " + language +
          "\n[General]\nFingerprint = " + std::to_string(fingerprint) +
-         "\nBits = " + std::to_string(bits) + "\n[Window]\nWindowWidth = " +
-         std::to_string(width) + "\nWindowHeight = " + std::to_string(height) + "\n";
+         "\nBits = " + std::to_string(bits) + "\n[Window]\nWindowWidth = " + std::to_string(width) +
+         "\nWindowHeight = " + std::to_string(height) + "\n";
 }
 
 int Mode(const std::string& path) {
@@ -37,8 +37,8 @@ int Mode(const std::string& path) {
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_directory_symlink(
-        testing::BuiltProgramDirectory() + "Vandrel.lang", program_ / "Vandrel.lang");
+    std::filesystem::create_directory_symlink(testing::BuiltProgramDirectory() + "Vandrel.lang",
+                                              program_ / "Vandrel.lang");
     Program().settings = Settings{};
     Program().preferencesDirectory.clear();
   }
@@ -98,9 +98,8 @@ TEST_F(StartupTest, LanguageFallsBackToEnglishWhenLangGivesNoShippedLanguage) {
     const char* lang;  // nullptr: unset
     const char* expected;
   } cases[] = {
-      {nullptr, "en_GB"},        {"", "en_GB"},         {"xx_YY.UTF-8", "en_GB"},
-      {"C", "en_GB"},            {".UTF-8", "en_GB"},   {"de_DE", "de_DE"},
-      {"de_DE.UTF-8", "de_DE"},  {"de_DE@euro", "en_GB"},
+      {nullptr, "en_GB"},  {"", "en_GB"},      {"xx_YY.UTF-8", "en_GB"}, {"C", "en_GB"},
+      {".UTF-8", "en_GB"}, {"de_DE", "de_DE"}, {"de_DE.UTF-8", "de_DE"}, {"de_DE@euro", "en_GB"},
   };
   for (const auto& c : cases) {
     ScopedVariable lang("LANG", c.lang);

@@ -108,7 +108,8 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
       const std::string tip = tk::GadgetItemToolTipText(kGadgetResults, row);
       if (name == "changed") {
         EXPECT_NE(tip.find("expected " + Claimed(name, form.md) + " / got " + truth),
-                  std::string::npos) << tip;
+                  std::string::npos)
+            << tip;
       } else if (name == "missing") {
         EXPECT_NE(tip.find("cannot open: "), std::string::npos) << tip;
       }
@@ -119,16 +120,17 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
 
 TEST_F(VerifyTest, AListWithoutAUsableLineAddsNothingAndSaysSo) {
   AddSource(dir_ + "good1");
-  for (const std::string& text : {std::string(), std::string("# only a comment\n"),
-                                  std::string("not a list\nat all\n")}) {
+  for (const std::string& text :
+       {std::string(), std::string("# only a comment\n"), std::string("not a list\nat all\n")}) {
     tk::testing::ScriptRequester({{dir_ + "bad.sha256"}, nullptr});
     testing::WriteBytes(dir_ + "bad.sha256", text);
     std::vector<std::vector<std::string>> shown;
     AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
     tk::ActivateMenuItem(kMainMenu, kMenuVerify);
     ASSERT_TRUE(RunUntil([&] { return !shown.empty(); }));
-    EXPECT_EQ(shown[0][0], "This file holds no checksum line that Vandrel can read.\n"
-                           "Nothing has been added to the list.");
+    EXPECT_EQ(shown[0][0],
+              "This file holds no checksum line that Vandrel can read.\n"
+              "Nothing has been added to the list.");
     EXPECT_EQ(Rows(), 1);
     EXPECT_EQ(Job().JobRunning, 0);
   }
@@ -143,9 +145,9 @@ TEST_F(VerifyTest, AListWithoutAUsableLineAddsNothingAndSaysSo) {
 TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheListFolder) {
   const std::string md5 = ReferenceDigest("x", EVP_md5());
   const std::string sha1 = ReferenceDigest("x", EVP_sha1());
-  const VerifyPlan plan = PlanVerify(
-      "/lists/CHECKSUMS", "MD5 (a) = " + md5 + "\nSHA1 (b) = " + sha1 + "\n" + md5 +
-                              "  /abs/c\n" + md5 + "  sub/d\n");
+  const VerifyPlan plan =
+      PlanVerify("/lists/CHECKSUMS", "MD5 (a) = " + md5 + "\nSHA1 (b) = " + sha1 + "\n" + md5 +
+                                         "  /abs/c\n" + md5 + "  sub/d\n");
   EXPECT_EQ(plan.kind, (DigestKind{Algorithm::Md5, 128}));
   ASSERT_EQ(plan.entries.size(), 3u);
   EXPECT_EQ(plan.entries[0].path, "/lists/a");
@@ -179,8 +181,8 @@ TEST_F(SaveAsListTest, AnExtensionNamingTheAlgorithmWritesAListOtherNamesTheExpo
 
   auto sha = [&](int i) { return ReferenceDigest(names[i], EVP_sha256()); };
   // coreutils' form: a name with a backslash is escaped and the line marked.
-  EXPECT_EQ(Save(dir + "sums.sha256"), sha(0) + "  one.txt\n" + sha(1) + "  sub/two words\n\\" +
-                                           sha(2) + "  back\\\\slash\n");
+  EXPECT_EQ(Save(dir + "sums.sha256"),
+            sha(0) + "  one.txt\n" + sha(1) + "  sub/two words\n\\" + sha(2) + "  back\\\\slash\n");
   // Another folder: the names stay whole paths.
   const std::string other = testing::ScratchFolder("save-list-other");
   EXPECT_EQ(Save(other + "all.SHA256"), sha(0) + "  " + dir + "one.txt\n" + sha(1) + "  " + dir +

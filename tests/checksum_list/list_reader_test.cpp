@@ -64,8 +64,14 @@ std::vector<LineCase> LineCases() {
       {H56 + "  x", {}, ok, gnu, "x", H56, "sha224", false},
       {H96 + "  x", {}, ok, gnu, "x", H96, "sha384", false},
       {H128 + "  x", {}, ok, gnu, "x", H128, "sha512", false},
-      {"CA978112CA1BBDCAFAC231B39A23DC4DA786EFF8147C4E72B9807785AFEE48BB  x", {}, ok, gnu, "x",
-       H64, "sha256", false},
+      {"CA978112CA1BBDCAFAC231B39A23DC4DA786EFF8147C4E72B9807785AFEE48BB  x",
+       {},
+       ok,
+       gnu,
+       "x",
+       H64,
+       "sha256",
+       false},
       {H64.substr(1) + "  x", {}, Rejection::WrongLength, gnu, "", "", nullptr, false},
       // BSD tagged lines; the name ends at the last ")".
       {"SHA256 (name) = " + H64, {}, ok, bsd, "name", H64, "sha256", false},
@@ -90,7 +96,14 @@ std::vector<LineCase> LineCases() {
       {H64 + " ", {}, Rejection::Malformed, gnu, "", "", nullptr, false},
       {"SHA256 (f = " + H64, {}, Rejection::Malformed, gnu, "", "", nullptr, false},
       {"   ", {}, Rejection::Malformed, gnu, "", "", nullptr, false},
-      {H64 + "  a" + std::string(1, '\0') + "b", {}, Rejection::NulByte, gnu, "", "", nullptr, false},
+      {H64 + "  a" + std::string(1, '\0') + "b",
+       {},
+       Rejection::NulByte,
+       gnu,
+       "",
+       "",
+       nullptr,
+       false},
       // The user's algorithm and the list's extension.
       {H64 + "  x", Forced("md5"), Rejection::WrongLength, gnu, "", "", nullptr, false},
       {H64 + "  x", Forced("sha3-256"), ok, gnu, "x", H64, "sha3-256", false},
@@ -136,7 +149,8 @@ std::vector<ListCase> ListCases() {
       {"two-character form first: a one-space line is refused",
        H64 + "  a\n" + H64 + " b\n" + H64 + " *c\n",
        {{1, "a"}, {2, "!"}, {3, "c"}}},
-      {"mixed forms in one list", "SHA256 (a) = " + H64 + "\nx " + H8 + "\n/p/q," + H32 + "\n",
+      {"mixed forms in one list",
+       "SHA256 (a) = " + H64 + "\nx " + H8 + "\n/p/q," + H32 + "\n",
        {{1, "a"}, {2, "x"}, {3, "/p/q"}}},
   };
 }
@@ -208,11 +222,16 @@ TEST(ListReaderTest, TakesTheAlgorithmFromTheListsExtension) {
     bool sfv;
   };
   const NameCase cases[] = {
-      {"SHA256SUMS", nullptr, false},      {"x.md5", "md5", false},
-      {"dir.v2/x.SHA256", "sha256", false}, {"a.sha3-512", "sha3-512", false},
-      {"a.sha1", "sha1", false},           {"a.sha224", "sha224", false},
-      {"a.sfv", "crc32", true},            {"/x/.md5", nullptr, false},
-      {"a.txt", nullptr, false},           {"dir.md5/list", nullptr, false},
+      {"SHA256SUMS", nullptr, false},
+      {"x.md5", "md5", false},
+      {"dir.v2/x.SHA256", "sha256", false},
+      {"a.sha3-512", "sha3-512", false},
+      {"a.sha1", "sha1", false},
+      {"a.sha224", "sha224", false},
+      {"a.sfv", "crc32", true},
+      {"/x/.md5", nullptr, false},
+      {"a.txt", nullptr, false},
+      {"dir.md5/list", nullptr, false},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.path);

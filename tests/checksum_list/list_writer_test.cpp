@@ -49,8 +49,8 @@ TEST(ListWriterTest, WritesTheBytesCoreutilsWrites) {
 
 TEST(ListWriterTest, WrittenLinesReadBackUnchanged) {
   const std::string names[] = {
-      "plain", " lead", "trail ", "a\\b", "c\nd", "e\rf", "\\\\n", "x (y) z", "q)", "\xc3\x28 bad",
-      "t\tab", "*star", "#hash",
+      "plain",   " lead", "trail ",       "a\\b",  "c\nd",  "e\rf",  "\\\\n",
+      "x (y) z", "q)",    "\xc3\x28 bad", "t\tab", "*star", "#hash",
   };
   for (WriteForm form : {WriteForm::Gnu, WriteForm::BsdTag}) {
     for (const char* kind : {"sha256", "sha3-256", "md5"}) {
@@ -61,8 +61,7 @@ TEST(ListWriterTest, WrittenLinesReadBackUnchanged) {
         ASSERT_TRUE(line);
         // A list named after the algorithm, as a window save would name it,
         // so that SHA-3 needs no tag to be read back.
-        const std::vector<ListLine> read =
-            ParseList(*line, {std::nullopt, Kind(kind), false});
+        const std::vector<ListLine> read = ParseList(*line, {std::nullopt, Kind(kind), false});
         ASSERT_EQ(read.size(), 1u);
         EXPECT_EQ(read[0].rejection, Rejection::None);
         EXPECT_EQ(read[0].name, name);

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "core/ids.h"
-#include "settings/program.h"
 #include "dialogs/dialog_test_support.h"
+#include "settings/program.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
-#include "testing/toolkit_hooks.h"
 #include "toolkit/window.h"
 
 namespace vandrel {

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "core/ids.h"
-#include "settings/program.h"
 #include "dialogs/message_dialog.h"
 #include "embedded_images.h"
+#include "settings/program.h"
 #include "toolkit/resources.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"

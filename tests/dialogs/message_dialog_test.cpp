@@ -11,11 +11,11 @@
 
 #include "core/ids.h"
 #include "dialogs/dialog_test_support.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "testing/toolkit_hooks.h"
 #include "toolkit/window.h"
 
 namespace vandrel {
@@ -130,7 +130,8 @@ TEST_F(MessageDialogTest, LayoutHandlesOddButtonTextsBandsAndTallIcons) {
 
   config.bandKind = 1;
   MessageDialogLayout line = LayoutMessageDialog(config, "", 64, 64);
-  EXPECT_EQ((Rect{line.bandX, line.bandY, line.bandWidth, line.bandHeight}), (Rect{74, 85, 361, 1}));
+  EXPECT_EQ((Rect{line.bandX, line.bandY, line.bandWidth, line.bandHeight}),
+            (Rect{74, 85, 361, 1}));
   config.bandKind = 4;
   EXPECT_EQ(LayoutMessageDialog(config, "", 64, 64).bandHeight, 0);
 
@@ -162,7 +163,8 @@ TEST_F(MessageDialogTest, QuestionGadgetsStandWhereTheyBelongOnScreen) {
 }
 
 TEST_F(MessageDialogTest, NoticeGadgetsStandWhereTheyBelongOnScreen) {
-  for (const MessageDialogConfig* notice : {&DialogConfigs().notice, &DialogConfigs().errorNotice}) {
+  for (const MessageDialogConfig* notice :
+       {&DialogConfigs().notice, &DialogConfigs().errorNotice}) {
     seen_ = {};
     const int h = notice == &DialogConfigs().notice ? 160 : 120;
     SCOPED_TRACE(h);
@@ -187,9 +189,12 @@ TEST_F(MessageDialogTest, AnswersFollowTheButtonOrKeyUsed) {
   const std::vector<Way> ways = {
       {"first button", ClickFirst, 1},
       {"second button", [](int, const std::vector<int>& g) { tk::testing::ClickGadget(g[3]); }, 0},
-      {"Return", [](int w, const std::vector<int>&) { tk::testing::PressKey(w, tk::kKeyReturn); }, 1},
-      {"keypad Enter", [](int w, const std::vector<int>&) { tk::testing::PressKey(w, kKeypadEnter); }, 1},
-      {"Escape", [](int w, const std::vector<int>&) { tk::testing::PressKey(w, tk::kKeyEscape); }, 0},
+      {"Return", [](int w, const std::vector<int>&) { tk::testing::PressKey(w, tk::kKeyReturn); },
+       1},
+      {"keypad Enter",
+       [](int w, const std::vector<int>&) { tk::testing::PressKey(w, kKeypadEnter); }, 1},
+      {"Escape", [](int w, const std::vector<int>&) { tk::testing::PressKey(w, tk::kKeyEscape); },
+       0},
       {"close box", [](int w, const std::vector<int>&) { tk::testing::RequestClose(w); }, 0},
   };
   for (const Way& way : ways) {
@@ -224,8 +229,8 @@ TEST_F(MessageDialogTest, ReturnAnswersYesEvenWhenTheNoButtonHasTheFocus) {
 
 TEST_F(MessageDialogTest, TheButtonReturnAnswersHoldsTheFocusAndIsTheDefaultInEveryKind) {
   const MessageDialogConfigs& configs = DialogConfigs();
-  for (const MessageDialogConfig* config : {&configs.notice, &configs.warningQuestion,
-                                            &configs.errorNotice, &configs.cancelQuestion}) {
+  for (const MessageDialogConfig* config :
+       {&configs.notice, &configs.warningQuestion, &configs.errorNotice, &configs.cancelQuestion}) {
     SCOPED_TRACE(config->buttons);
     bool firstFocused = false, firstDefault = false, secondFocused = true, secondDefault = true;
     auto look = [&](int, const std::vector<int>& gadgets) {

@@ -2,7 +2,6 @@
 // leading zeros of the printed text, and chaining of partial updates, checked
 // against zlib's crc32 on the same bytes.
 #include "digest/digest_crc32.h"
-#include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/scratch_directory.h"
 
 namespace vandrel {
 namespace {

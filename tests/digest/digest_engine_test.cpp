@@ -3,7 +3,6 @@
 // several threads at once. References come from one-shot calls of zlib and
 // libcrypto on the same bytes, never from the engine's own read loop.
 #include "digest/digest_engine.h"
-#include "support/scratch_directory.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -25,6 +24,8 @@
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include "support/scratch_directory.h"
 
 namespace vandrel {
 namespace {
@@ -338,7 +339,9 @@ TEST_F(DigestEngineTest, SaysWhyNoDigestCouldBeMade) {
     std::string reason;
   };
   const Case cases[] = {
-      {directory_ + "/absent", {}, DigestFailure::CannotOpen,
+      {directory_ + "/absent",
+       {},
+       DigestFailure::CannotOpen,
        "cannot open: no such file or directory"},
       {fifo, {}, DigestFailure::NotAFile, "not a regular file"},
       {big, failing, DigestFailure::ReadError,

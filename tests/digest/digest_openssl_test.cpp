@@ -3,7 +3,6 @@
 // examples for SHA-3. Every vector goes through FileDigest on a real file,
 // so the byte order and digit count of the printed text are checked too.
 #include "digest/digest_openssl.h"
-#include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -12,6 +11,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/scratch_directory.h"
 
 namespace vandrel {
 namespace {

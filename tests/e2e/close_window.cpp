@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   event.xclient.window = window;
   event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[0] =
+      static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   if (!XSendEvent(display.get(), window, False, NoEventMask, &event)) return 1;
   XSync(display.get(), False);

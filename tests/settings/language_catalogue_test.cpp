@@ -292,9 +292,9 @@ const std::set<std::string> kProgramKeys = {
 // The keys of the checksum-list and copied-checksum commands, which every
 // shipped language has too.
 const std::set<std::string> kVerifyKeys = {
-    "tMenuVERIFY",    "tMenuCOMPARE",  "tReqVERIFYFILE",  "tReqVERIFYPATTERN", "tReqBADLIST",
-    "tReqMATCH",      "tReqNOMATCH",   "tReqNODIGEST",    "tReqNOTCOMPUTED",   "tInfoMATCHED",
-    "tInfoMISMATCHED", "tInfoMISSING", "tInfoREJECTED",   "tInfoEXPECTED",     "tInfoGOT"};
+    "tMenuVERIFY",     "tMenuCOMPARE", "tReqVERIFYFILE", "tReqVERIFYPATTERN", "tReqBADLIST",
+    "tReqMATCH",       "tReqNOMATCH",  "tReqNODIGEST",   "tReqNOTCOMPUTED",   "tInfoMATCHED",
+    "tInfoMISMATCHED", "tInfoMISSING", "tInfoREJECTED",  "tInfoEXPECTED",     "tInfoGOT"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;

@@ -134,8 +134,8 @@ TEST(LanguagePackSizeTest, APackFileOverTheSizeLimitIsNotRead) {
     ScratchDirectory program;
     const std::string pack = program.file(kCatalogueName);
     const std::size_t filler = over ? kMaxPackBytes : kMaxPackBytes - 64 * 1024;
-    ASSERT_TRUE(WriteArchive(pack, {{"en_GB.language", Header("English")},
-                                    {"filler.bin", Noise(filler)}}));
+    ASSERT_TRUE(
+        WriteArchive(pack, {{"en_GB.language", Header("English")}, {"filler.bin", Noise(filler)}}));
     ASSERT_EQ(fs::file_size(pack) > kMaxPackBytes, over);
     LanguageCatalogue catalogue;
     TextTable table;
@@ -146,8 +146,7 @@ TEST(LanguagePackSizeTest, APackFileOverTheSizeLimitIsNotRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FolderAndPack, LanguageLimitsTest,
-                         ::testing::Values(Kind::Folder, Kind::Pack),
-                         [](const auto& info) {
+                         ::testing::Values(Kind::Folder, Kind::Pack), [](const auto& info) {
                            return info.param == Kind::Folder ? "Folder" : "Pack";
                          });
 

@@ -23,7 +23,6 @@ namespace vandrel::testing {
 
 namespace fs = std::filesystem;
 
-
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -13,19 +13,19 @@
 #include <vector>
 
 #include "app/event_loop.h"
-#include "core/ids.h"
+#include "app/job_state.h"
 #include "app/main_window.h"
-#include "settings/program.h"
 #include "app/startup.h"
+#include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
-#include "app/job_state.h"
+#include "settings/program.h"
+#include "system/threads.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"
-#include "testing/toolkit_hooks.h"
-#include "system/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -214,15 +214,15 @@ class AppFixture : public ::testing::Test {
     std::vector<int> keys;
     std::vector<std::vector<std::string>>* shown = nullptr;
     std::size_t next = 0;
-    int lastAnswered = -1;  // dialog windows get ever larger numbers
+    int lastAnswered = -1;              // dialog windows get ever larger numbers
     tk::WindowHandle window = nullptr;  // the test's main window: stop with it
   };
 
   static void AnswerInTurn(const std::shared_ptr<DialogScript>& script) {
     if (script->next >= script->keys.size() || tk::WindowID(kMainWindow) != script->window) return;
     int dialog = tk::testing::LastOpenedWindow();
-    if (tk::IsWindowDisabled(kMainWindow) && dialog != kMainWindow && dialog > script->lastAnswered &&
-        tk::IsWindow(dialog)) {
+    if (tk::IsWindowDisabled(kMainWindow) && dialog != kMainWindow &&
+        dialog > script->lastAnswered && tk::IsWindow(dialog)) {
       if (script->shown) script->shown->push_back(tk::testing::WindowTexts(dialog));
       script->lastAnswered = dialog;
       tk::testing::PressKey(dialog, script->keys[script->next++]);

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>

@@ -12,9 +12,8 @@
 namespace vandrel::testing {
 
 // Bits of the property's functions and decorations words (Motif's values).
-inline constexpr long kMotifFunctionResize = 2, kMotifFunctionMove = 4,
-                      kMotifFunctionMinimize = 8, kMotifFunctionMaximize = 16,
-                      kMotifFunctionClose = 32;
+inline constexpr long kMotifFunctionResize = 2, kMotifFunctionMove = 4, kMotifFunctionMinimize = 8,
+                      kMotifFunctionMaximize = 16, kMotifFunctionClose = 32;
 inline constexpr long kMotifDecorBorder = 2, kMotifDecorResize = 4, kMotifDecorTitle = 8,
                       kMotifDecorMenu = 16, kMotifDecorMinimize = 32, kMotifDecorMaximize = 64;
 

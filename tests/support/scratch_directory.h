@@ -12,8 +12,7 @@ namespace vandrel::testing {
 class ScratchDirectory {
  public:
   ScratchDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vandrel-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vandrel-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~ScratchDirectory() {

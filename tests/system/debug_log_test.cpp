@@ -20,7 +20,10 @@ std::string ChildLog(const char* value) {
   const pid_t child = ::fork();
   if (child == 0) {
     ::dup2(ends[1], STDERR_FILENO);
-    if (value) ::setenv("VANDREL_DEBUG", value, 1); else ::unsetenv("VANDREL_DEBUG");
+    if (value)
+      ::setenv("VANDREL_DEBUG", value, 1);
+    else
+      ::unsetenv("VANDREL_DEBUG");
     DebugLog("job", "/tmp/a: cannot open: permission denied");
     DebugLog("save", "/nowhere/x.txt: no such file or directory");
     ::_exit(0);

@@ -4,6 +4,7 @@
 #include "system/files.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +13,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/test_support.h"
 
@@ -155,7 +154,7 @@ TEST_F(FilesTest, EntryTypeJudgesLinksThemselvesNotTheirTargets) {
   FinishDirectory(number);
   std::sort(entries.begin(), entries.end());
   const std::vector<std::pair<std::string, int>> expected{
-      {".", kEntryDirectory}, {"..", kEntryDirectory}, {"dangling", kEntryFile},
+      {".", kEntryDirectory}, {"..", kEntryDirectory},  {"dangling", kEntryFile},
       {"plain", kEntryFile},  {"sub", kEntryDirectory}, {"to-dir", kEntryFile},
       {"to-file", kEntryFile}};
   EXPECT_EQ(entries, expected);

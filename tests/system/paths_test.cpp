@@ -1,11 +1,10 @@
 // Tests of the command line, the program path and the environment lookups.
 #include "system/paths.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/emulation.h"
 #include "support/test_support.h"
@@ -36,7 +35,8 @@ TEST_F(PathsTest, ParametersAreCountedAfterTheProgramName) {
 }
 
 TEST_F(PathsTest, ProgramPathNamesTheRunningExecutable) {
-  if (testing::UnderEmulator()) GTEST_SKIP() << "under qemu-user /proc/self/exe names the emulator, not the test";
+  if (testing::UnderEmulator())
+    GTEST_SKIP() << "under qemu-user /proc/self/exe names the emulator, not the test";
   const std::string path = ProgramPath();
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.front(), '/');

@@ -4,6 +4,7 @@
 // write their process ids.
 #include "system/process.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/emulation.h"
 #include "support/test_support.h"
@@ -168,21 +167,23 @@ TEST_F(ProcessTest, ParametersSplitAtBlanksTabsAndLineFeedsWithQuotedArguments) 
 }
 
 TEST_F(ProcessTest, TheProgramReceivesItsNameAndQuotedPathsAsSingleArguments) {
-  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
+  if (testing::UnderEmulator())
+    GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   const std::string probeDir = std::filesystem::path(kProbe).parent_path().string();
   const std::string probeName = std::filesystem::path(kProbe).filename().string();
   const std::string pathValue = probeDir + ":/usr/bin:/bin";
   ScopedVariable pathVariable("PATH", pathValue.c_str());
 
   const auto lines = RunProbe(probeName, "\"/tmp/my dir/file name\"\tplain\n\"\" last");
-  const std::vector<std::string> expected{"5", probeName, "/tmp/my dir/file name", "plain", "",
-                                          "last"};
+  const std::vector<std::string> expected{"5",     probeName, "/tmp/my dir/file name",
+                                          "plain", "",        "last"};
   ASSERT_GE(lines.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6), expected);
 }
 
 TEST_F(ProcessTest, TheProgramStartsInTheWorkingDirectoryGiven) {
-  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
+  if (testing::UnderEmulator())
+    GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   MakeDirectory("work place");
   const std::string where = std::filesystem::canonical(dir_ / "work place").string();
   auto lines = RunProbe(kProbe, "", dir_ / "work place");
@@ -259,8 +260,8 @@ TEST_F(ProcessTest, KillAndReleaseWhileTheWaiterWaitsIsSafe) {
 TEST_F(ProcessTest, ADetachedProgramOutlivesTheCallAndLeavesNoZombie) {
   const std::string pidFile = dir_ / "pid";
   const std::string goFile = dir_ / "go";
-  const std::string script = "echo $$ > '" + pidFile + "'; while [ ! -e '" + goFile +
-                             "' ]; do sleep 0.05; done";
+  const std::string script =
+      "echo $$ > '" + pidFile + "'; while [ ! -e '" + goFile + "' ]; do sleep 0.05; done";
   ASSERT_EQ(RunProgram("sh", "-c \"" + script + "\"", "", kRunDetached), 1u);
   EXPECT_TRUE(ZombieChildren().empty()) << "the intermediate child was reaped";
 
@@ -285,7 +286,8 @@ int StartProbe(int) {
 }
 
 TEST_F(ProcessTest, AProgramStartedFromAPausableThreadDoesNotInheritItsBlockedSignal) {
-  if (testing::UnderEmulator()) GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
+  if (testing::UnderEmulator())
+    GTEST_SKIP() << "qemu-user without binfmt cannot start the ARM probe program";
   ScopedVariable out("VANDREL_PROBE_OUT", (dir_ / "probe.out").c_str());
   gStarted = 0;
   ASSERT_NE(CreateThread(StartProbe, 0), 0u);

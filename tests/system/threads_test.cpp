@@ -3,6 +3,7 @@
 // is bounded so a fault shows as a failure, not a hang.
 #include "system/threads.h"
 
+#include <gtest/gtest.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -12,8 +13,6 @@
 #include <cstring>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace vandrel::tk {
 namespace {

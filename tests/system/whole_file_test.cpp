@@ -4,6 +4,7 @@
 // and links that must be written through, never replaced.
 #include "system/whole_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,8 +19,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/test_support.h"
 

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
-#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -21,7 +21,8 @@ constexpr int kWindow = 40;
 class EventQueueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(OpenWindow(kWindow, 0, 0, 300, 200, "events", kWindowSystemMenu | kWindowSizeGadget));
+    ASSERT_TRUE(
+        OpenWindow(kWindow, 0, 0, 300, 200, "events", kWindowSystemMenu | kWindowSizeGadget));
     ProcessPendingToolkitEvents();
     Drain();
   }

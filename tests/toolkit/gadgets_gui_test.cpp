@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "embedded_images.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/requesters.h"
 #include "toolkit/resources.h"
-#include "testing/toolkit_hooks.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -19,7 +19,8 @@ constexpr int kWindow = 41;
 class GadgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(OpenWindow(kWindow, 0, 0, 400, 300, "gadgets", kWindowSystemMenu | kWindowSizeGadget));
+    ASSERT_TRUE(
+        OpenWindow(kWindow, 0, 0, 400, 300, "gadgets", kWindowSystemMenu | kWindowSizeGadget));
   }
   void TearDown() override {
     CloseWindow(kWindow);
@@ -173,8 +174,9 @@ TEST(FontTest, AMissingFaceFallsBackToAnInstalledOne) {
 }
 
 TEST(WindowTest, ScreenCentredWindowHasItsSizeAndMinimum) {
-  int w = OpenWindow(42, 0, 0, 500, 300, "centred",
-                     kWindowInvisible | kWindowSizeGadget | kWindowSystemMenu | kWindowScreenCentered);
+  int w =
+      OpenWindow(42, 0, 0, 500, 300, "centred",
+                 kWindowInvisible | kWindowSizeGadget | kWindowSystemMenu | kWindowScreenCentered);
   ASSERT_NE(w, 0);
   WindowBounds(42, 600, 400, kUnchanged, kUnchanged);
   EXPECT_EQ(WindowWidth(42), 600) << "a window below its minimum grows to it";

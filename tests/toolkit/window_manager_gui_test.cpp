@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "support/motif_hints.h"
-#include "toolkit/events.h"
 #include "testing/toolkit_hooks.h"
+#include "toolkit/events.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -30,15 +30,17 @@ TEST_F(WindowManagerTest, MotifHintsOfferExactlyTheBoxesTheFlagsName) {
     long decorations;
   };
   const Case cases[] = {
-      {"main window: no maximise box", kWindowSizeGadget | kWindowSystemMenu | kWindowTitleBar |
-                                           kWindowMinimizeGadget | kWindowScreenCentered,
+      {"main window: no maximise box",
+       kWindowSizeGadget | kWindowSystemMenu | kWindowTitleBar | kWindowMinimizeGadget |
+           kWindowScreenCentered,
        kMotifFunctionResize | kMotifFunctionMove | kMotifFunctionMinimize | kMotifFunctionClose,
        kMotifDecorBorder | kMotifDecorResize | kMotifDecorTitle | kMotifDecorMenu |
            kMotifDecorMinimize},
-      {"with a maximise box", kWindowSizeGadget | kWindowSystemMenu | kWindowTitleBar |
-                                  kWindowMinimizeGadget | kWindowMaximizeGadget,
-       kMotifFunctionResize | kMotifFunctionMove | kMotifFunctionMinimize |
-           kMotifFunctionMaximize | kMotifFunctionClose,
+      {"with a maximise box",
+       kWindowSizeGadget | kWindowSystemMenu | kWindowTitleBar | kWindowMinimizeGadget |
+           kWindowMaximizeGadget,
+       kMotifFunctionResize | kMotifFunctionMove | kMotifFunctionMinimize | kMotifFunctionMaximize |
+           kMotifFunctionClose,
        kMotifDecorBorder | kMotifDecorResize | kMotifDecorTitle | kMotifDecorMenu |
            kMotifDecorMinimize | kMotifDecorMaximize},
       {"fixed-size dialog", kWindowSystemMenu | kWindowTitleBar | kWindowWindowCentered,

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
+#include "system/threads.h"
+#include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
-#include "testing/toolkit_hooks.h"
-#include "system/threads.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
 
@@ -132,7 +132,8 @@ TEST_F(WorkerCallTest, APausedWorkerCannotDeadlockTheMainThread) {
   ResumeThread(worker);
   int kind = kEventNone;
   end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (kind != kEventCustom && std::chrono::steady_clock::now() < end) kind = WaitWindowEventTimeout(20);
+  while (kind != kEventCustom && std::chrono::steady_clock::now() < end)
+    kind = WaitWindowEventTimeout(20);
   EXPECT_EQ(kind, kEventCustom);
   EXPECT_EQ(CountGadgetItems(kList), 5);
   EXPECT_LE(rowsAtResume, 2);
