@@ -45,7 +45,8 @@ std::string ListFolder(const std::string& list) {
 void Report(const std::string& name, const char* verdict) {
   std::string line;
   if (name.find('\n') != std::string::npos) {
-    line = "\\" + cl::EscapeName(name);
+    line.push_back('\\');
+    line.append(cl::EscapeName(name));
   } else {
     line = name;
   }
