@@ -13,6 +13,7 @@
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
+#include "system/debug_log.h"
 #include "system/files.h"
 #include "system/whole_file.h"
 #include "toolkit/gadgets.h"
@@ -72,6 +73,7 @@ std::string MessageLines(std::initializer_list<std::string> lines) {
 void ShowSaveFailure(const std::string& path, int error) {
   MessageDialogConfig warning = DialogConfigs().notice;
   warning.icon = kImageDialogWarning;
+  DebugLog("save", path + ": " + std::strerror(error));
   ShowMessageDialog(
       warning, MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
 }

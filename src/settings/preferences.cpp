@@ -4,6 +4,7 @@
 
 #include "core/algorithm.h"
 #include "settings/key_value_file.h"
+#include "system/debug_log.h"
 
 namespace vandrel {
 namespace {
@@ -38,7 +39,11 @@ bool Preferences::load(const std::string& directory) {
 
 void Preferences::save(const std::string& directory) {
   KeyValueFile file;
-  if (!file.create(directory + kPreferencesFileName)) return;
+  if (!file.create(directory + kPreferencesFileName)) {
+    // The program ends without a word either way; only the log says why.
+    DebugLog("preferences", "cannot create " + directory + kPreferencesFileName);
+    return;
+  }
   file.addComment("Vandrel Preferences");
   file.selectGroup("Language");
   file.writeText("Language", settings_.Language);
