@@ -10,6 +10,7 @@
 #include "app/checksum_list_save.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
+#include "checksum_list/checksum_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
@@ -38,20 +39,15 @@ void ClearSourceWhenListEmpty() {
   DisableListButtonsAndCalculate();
 }
 
+// Only a name holding a backslash or a line feed takes the escaped form that
+// checksum verifiers read (a carriage return in it then becomes \r, as they
+// write it); every other line is the plain "path,digest".
 void AppendExportLine(std::string& text, const std::string& path, const std::string& digest) {
   if (path.find_first_of("\\\n") == std::string::npos) {
     text += path;
   } else {
     text += '\\';
-    for (char c : path) {
-      if (c == '\\') {
-        text += "\\\\";
-      } else if (c == '\n') {
-        text += "\\n";
-      } else {
-        text += c;
-      }
-    }
+    text += checksum_list::EscapeName(path);
   }
   text += ',';
   text += digest;

@@ -19,20 +19,6 @@ class FileIntakeTest : public testing::JobGuiTest {
     return paths;
   }
 
-  static std::string FileUri(const std::string& path) {
-    std::string uri = "file://";
-    for (unsigned char c : path) {
-      if (std::isalnum(c) || std::string("/._-~").find(static_cast<char>(c)) != std::string::npos) {
-        uri += static_cast<char>(c);
-      } else {
-        char escaped[4];
-        std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-        uri += escaped;
-      }
-    }
-    return uri;
-  }
-
   static void ExpectAllQueuedAndEmpty() {
     for (int row = 0; row < Rows(); ++row) {
       EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
@@ -89,8 +75,8 @@ TEST_F(FileIntakeTest, ADropAddsAFolderThenAFileInOrderAndShowsTheFilesFolder) {
   std::filesystem::create_directory(dir + "other place");
   testing::WriteBytes(dir + "other place/with blank.txt", "w");
 
-  tk::testing::DropUris(kGadgetResults, {FileUri(dir + "folder"), "http://example.org/x",
-                                         FileUri(dir + "other place/with blank.txt")});
+  tk::testing::DropUris(kGadgetResults, {testing::FileUri(dir + "folder"), "http://example.org/x",
+                                         testing::FileUri(dir + "other place/with blank.txt")});
   DispatchPending();
   std::vector<std::string> expected = ListedFiles(dir + "folder/");
   expected.push_back(dir + "other place/with blank.txt");

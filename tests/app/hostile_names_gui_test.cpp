@@ -28,20 +28,6 @@ const std::map<std::string, std::string> kHostileFiles = {
     {"back\\slash", "backslash inside\n"},
 };
 
-std::string FileUri(const std::string& path) {
-  std::string uri = "file://";
-  for (unsigned char c : path) {
-    if (std::isalnum(c) || std::string("/._-~").find(static_cast<char>(c)) != std::string::npos) {
-      uri += static_cast<char>(c);
-    } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-      uri += escaped;
-    }
-  }
-  return uri;
-}
-
 // The path and digest of one export line, undoing the backslash form.
 std::pair<std::string, std::string> ParseExportLine(const std::string& line) {
   const std::size_t comma = line.rfind(',');
@@ -109,13 +95,13 @@ TEST_F(HostileNamesTest, EveryIntakeGivesEachFileItsOwnRowAndDigest) {
   const std::set<std::string> expected = ExpectedPaths();
   const std::vector<std::string> paths(expected.begin(), expected.end());
   std::vector<std::string> uris;
-  for (const std::string& path : paths) uris.push_back(FileUri(path));
+  for (const std::string& path : paths) uris.push_back(testing::FileUri(path));
   const std::vector<std::pair<std::string, std::function<void()>>> intakes = {
       {"command line folder", [&] { AddSource(dir_); }},
       {"command line files", [&] { AddEach(paths); }},
       {"dropped folder",
        [&] {
-         tk::testing::DropUris(kGadgetResults, {FileUri(dir_.substr(0, dir_.size() - 1))});
+         tk::testing::DropUris(kGadgetResults, {testing::FileUri(dir_.substr(0, dir_.size() - 1))});
          DispatchPending();
        }},
       {"dropped files",

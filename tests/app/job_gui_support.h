@@ -7,6 +7,7 @@
 #include <openssl/evp.h>
 #include <zlib.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -89,5 +90,21 @@ class JobGuiTest : public AppFixture {
     return cells;
   }
 };
+
+// A file: URI as a file manager sends it, every byte outside the unreserved
+// set percent-encoded (line feeds and non-UTF-8 bytes included).
+inline std::string FileUri(const std::string& path) {
+  std::string uri = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || std::string("/._-~").find(static_cast<char>(c)) != std::string::npos) {
+      uri += static_cast<char>(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      uri += escaped;
+    }
+  }
+  return uri;
+}
 
 }  // namespace vandrel::testing
