@@ -1,6 +1,7 @@
 // The digest engine: the algorithm table and FileDigest, which reads a file
 // sequentially in 1 MiB requests and feeds each chunk to the algorithm as
-// read. It knows the algorithms only through their four operations.
+// read (past the first few MiB on a second thread, when asked). It knows the
+// algorithms only through their four operations.
 //
 // Design: registration writes a table slot and then publishes the new count
 // with a release store; lookups read the count with an acquire load, so a
@@ -9,6 +10,7 @@
 #include "digest/digest_engine.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,17 +19,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "digest/digest_crc32.h"
 #include "digest/digest_openssl.h"
+#include "digest/read_ahead.h"
+#include "digest/read_buffer.h"
 #include "system/file_descriptor.h"
 
 namespace vandrel {
 namespace {
 
 constexpr std::size_t kTableCapacity = 16;
-// Page alignment lets the kernel copy whole pages into the buffer.
-constexpr std::size_t kBufferAlignment = 4096;
 
 struct TableEntry {
   std::int32_t algorithm = 0;
@@ -45,11 +48,6 @@ const DigestOperations* FindDigest(std::int32_t algorithm) {
   return nullptr;
 }
 
-struct BufferRelease {
-  void operator()(std::uint8_t* buffer) const { std::free(buffer); }
-};
-using ReadBuffer = std::unique_ptr<std::uint8_t, BufferRelease>;
-
 class ContextRelease {
  public:
   explicit ContextRelease(void (*free_operation)(DigestContext*)) : free_(free_operation) {}
@@ -65,33 +63,95 @@ using ContextHandle = std::unique_ptr<DigestContext, ContextRelease>;
 // /dev/zero may never end, and a socket cannot be read as a file.
 bool IsReadableKind(mode_t mode) { return S_ISREG(mode) || S_ISBLK(mode) || S_ISDIR(mode); }
 
+// Where the bytes of one digest go: the algorithm, then the progress
+// callback after every chunk.
+struct DigestSink {
+  const DigestOperations& operations;
+  DigestContext* context;
+  const DigestOptions& options;
+  std::uint64_t total;
+  DigestResult& result;
+
+  // False when the progress callback asked to stop.
+  bool take(const std::uint8_t* data, std::size_t count) {
+    operations.DigestUpdate(context, data, count);
+    result.bytesRead += count;
+    if (options.progress && !options.progress(result.bytesRead, total)) {
+      result.failure = DigestFailure::Abandoned;
+      return false;
+    }
+    return true;
+  }
+};
+
+// Whether this process may run on more than one CPU; on one, a reading
+// thread only takes turns with the digest.
+bool SeveralCpus() {
+  static const bool several = [] {
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    return ::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) > 1;
+  }();
+  return several;
+}
+
+// Files and disks only: a read from a pipe or terminal may block for as
+// long as its writer pleases, and an abandoned digest would then wait for
+// the reading thread.
+bool MayReadAhead(int descriptor, const DigestOptions& options) {
+  struct stat status {};
+  return options.readAhead && ::fstat(descriptor, &status) == 0 &&
+         (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) && SeveralCpus();
+}
+
+// The rest of the input through a ReadAhead. False when its thread or
+// buffers could not be had; nothing has been read then.
+bool ReadAheadToEnd(int descriptor, DigestReadFunction read_function, std::size_t chunk,
+                    DigestSink& sink) {
+  std::optional<ReadAhead> ahead;
+  try {
+    ahead.emplace(descriptor, read_function, chunk);
+  } catch (const std::exception&) {
+    return false;
+  }
+  for (;;) {
+    const ReadAhead::Chunk got = ahead->next();
+    if (got.size == 0) {
+      if (got.error != 0) {
+        sink.result.failure = DigestFailure::ReadError;
+        sink.result.error = got.error;
+      }
+      return true;
+    }
+    if (!sink.take(got.data, got.size)) return true;
+  }
+}
+
 // Reads to end of file. A short read is not taken as the end: only a read of
 // 0 bytes is. A read error fails the digest, so that a file cut short by a
 // failing disk is never reported with the digest of its first part.
-void ReadToEnd(int descriptor, const DigestOperations& operations, DigestContext* context,
-               const DigestOptions& options, std::uint64_t total, DigestResult& result) {
+void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
   const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
-  ReadBuffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(
-      kBufferAlignment, (chunk + kBufferAlignment - 1) / kBufferAlignment * kBufferAlignment)));
+  const ReadBuffer buffer = MakeReadBuffer(chunk);
   if (!buffer) {
-    result.failure = DigestFailure::OutOfMemory;
+    sink.result.failure = DigestFailure::OutOfMemory;
     return;
   }
   const DigestReadFunction read_function = options.read ? options.read : ::read;
+  bool may_read_ahead = MayReadAhead(descriptor, options);
   for (;;) {
+    if (may_read_ahead && sink.result.bytesRead >= kReadAheadAfterBytes) {
+      if (ReadAheadToEnd(descriptor, read_function, chunk, sink)) return;
+      may_read_ahead = false;
+    }
     const ssize_t got = read_function(descriptor, buffer.get(), chunk);
     if (got > 0) {
-      operations.DigestUpdate(context, buffer.get(), static_cast<std::size_t>(got));
-      result.bytesRead += static_cast<std::uint64_t>(got);
-      if (options.progress && !options.progress(result.bytesRead, total)) {
-        result.failure = DigestFailure::Abandoned;
-        return;
-      }
+      if (!sink.take(buffer.get(), static_cast<std::size_t>(got))) return;
     } else if (got == 0) {
       return;
     } else if (errno != EINTR) {
-      result.failure = DigestFailure::ReadError;
-      result.error = errno;
+      sink.result.failure = DigestFailure::ReadError;
+      sink.result.error = errno;
       return;
     }
     // EINTR: the worker thread was paused by a signal before any byte came;
@@ -137,7 +197,8 @@ DigestResult DigestFrom(int descriptor, std::int32_t algorithm, std::int32_t bit
   ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
   if (!context) return Failed(DigestFailure::UnknownAlgorithm);
   DigestResult result;
-  ReadToEnd(descriptor, *operations, context.get(), options, total, result);
+  DigestSink sink{*operations, context.get(), options, total, result};
+  ReadToEnd(descriptor, options, sink);
   if (result.failure != DigestFailure::None) return result;
   operations->DigestFinal(context.get());
   result.hex = HexText(*context);

@@ -4,8 +4,9 @@
 // digest_openssl.cpp); this header knows nothing about the libraries.
 //
 // Design: the table is filled once at start-up on the main thread and only
-// read afterwards. FileDigest keeps everything it uses (buffer, context) on
-// its own call, so any number of calls may run at once on any threads.
+// read afterwards. FileDigest keeps everything it uses (buffers, context, a
+// reading thread when asked for one) on its own call, so any number of calls
+// may run at once on any threads.
 #pragma once
 
 #include <sys/types.h>
@@ -89,7 +90,15 @@ struct DigestOptions {
   // A row of the results list names a file: a folder there (a link to one
   // in a listed folder) is a failure, not the digest of empty input.
   bool refuseFolders = false;
+  // Past the first kReadAheadAfterBytes of a regular file or block device,
+  // a second thread reads the next chunks while this one digests. Only for
+  // callers that may start a thread at any point of the call (the window's
+  // worker may be paused by a signal there, and so does not ask).
+  bool readAhead = false;
 };
+
+// Below this much input a second thread would cost more than it saves.
+inline constexpr std::uint64_t kReadAheadAfterBytes = 4 * 1024 * 1024;
 
 // The digest of the file at `path`, with the reason when there is none. Only
 // regular files, block devices and folders are read; a folder gives the

@@ -31,6 +31,7 @@ InputDigest DigestDescriptor(int descriptor, DigestKind kind, const std::string&
   }
   DigestOptions options;
   options.chunkBytes = kSumReadBytes;
+  options.readAhead = true;
   std::unique_ptr<ProgressLine> progress;
   if (S_ISREG(status.st_mode)) {
     // Only a hint for read-ahead; reading works the same without it.
