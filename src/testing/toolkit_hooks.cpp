@@ -238,6 +238,25 @@ void ObserveListRows(int gadget, std::function<void(int row)> observer) {
                         DeleteRowObserver, GConnectFlags{});
 }
 
+std::pair<std::string, std::string> ListRowImageDescription(int gadget, int row) {
+  std::pair<std::string, std::string> texts;
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record || record->kind != detail::GadgetKind::kList) return texts;
+  AtkObject* cell = atk_table_ref_at(ATK_TABLE(gtk_widget_get_accessible(record->inner)), row, 0);
+  if (!cell) return texts;
+  for (int i = 0; i < atk_object_get_n_accessible_children(cell); ++i) {
+    AtkObject* child = atk_object_ref_accessible_child(cell, i);
+    if (ATK_IS_IMAGE(child)) {
+      const gchar* description = atk_object_get_description(child);
+      const gchar* imageDescription = atk_image_get_image_description(ATK_IMAGE(child));
+      texts = {description ? description : "", imageDescription ? imageDescription : ""};
+    }
+    g_object_unref(child);
+  }
+  g_object_unref(cell);
+  return texts;
+}
+
 }  // namespace vandrel::tk::testing
 
 namespace vandrel::tk {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vandrel::tk::testing {
@@ -67,6 +68,10 @@ void RunWorkerCalls();
 // change, a worker's queued call included. Replaces the list's previous
 // observer; an empty one removes it. Ends with the gadget.
 void ObserveListRows(int gadget, std::function<void(int row)> observer);
+// What a screen reader reads for the image of row `row` of list `gadget`,
+// asked through ATK as AT-SPI asks: the image cell's description and its
+// image description, empty when there is none.
+std::pair<std::string, std::string> ListRowImageDescription(int gadget, int row);
 
 }  // namespace vandrel::tk::testing
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "toolkit/gadgets.h"
+
 namespace vandrel::tk {
 
 enum class WindowRole { kDialog, kAlert };
@@ -17,5 +19,9 @@ bool LabelGadgetBy(int gadget, int caption);
 // Announces the window as a dialog or an alert, with `description` (the
 // message it shows) read after its title.
 void SetWindowAccessibleRole(int window, WindowRole role, const std::string& description);
+// What a screen reader says for a list row's image, wherever a row shows
+// `image`, now or later; an empty text takes the description away. Rows are
+// read with the text of the moment, so a change of language reaches them.
+void SetListImageDescription(ImageRef image, const std::string& description);
 
 }  // namespace vandrel::tk

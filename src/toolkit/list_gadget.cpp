@@ -9,6 +9,7 @@
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/list_access.h"
+#include "toolkit/list_row_image.h"
 #include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
@@ -133,7 +134,7 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
   gtk_tree_view_column_set_resizable(view, TRUE);
   gtk_tree_view_column_set_clickable(view, FALSE);
   if (column == 0) {
-    GtkCellRenderer* image = gtk_cell_renderer_pixbuf_new();
+    GtkCellRenderer* image = detail::NewRowImageRenderer();
     gtk_cell_renderer_set_fixed_size(image, 20, 18);
     gtk_tree_view_column_pack_start(view, image, FALSE);
     gtk_tree_view_column_add_attribute(view, image, "pixbuf", kImageColumn);
