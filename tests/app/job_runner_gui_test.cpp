@@ -1,11 +1,13 @@
 // The checksum job in-process: every algorithm and size against reference
 // digests, failed rows, cancel and quit questions, a completion that arrives
-// behind a cancel click, and a second run over the same rows.
+// behind a cancel click, a second run over the same rows, and how a screen
+// reader hears each row's state.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <map>
 
+#include "app/accessibility.h"
 #include "app/job_gui_support.h"
 #include "app/job_runner.h"
 
@@ -252,6 +254,35 @@ TEST_F(JobRunnerTest, CalculatingAgainClearsEveryRowBeforeRecomputingIt) {
     EXPECT_TRUE(RowShows(row, kImageRowComputed)) << row;
     EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), nullptr)) << row;
   }
+}
+
+// A screen reader reads each row's state image as the state, in the language
+// of the moment; the texts are the language files' own.
+TEST_F(JobRunnerTest, EachRowsStateImageIsDescribedInTheCurrentLanguage) {
+  constexpr int kDeutschItem = 12;
+  std::vector<std::string> files = AddTenFiles("described");
+  std::filesystem::remove(files[9]);
+  DescribeMainWindow();
+  auto expect = [](const std::string& code, const std::map<int, std::string>& keys) {
+    for (const auto& [row, key] : keys) {
+      const std::string text = testing::LanguageFileText(code, key);
+      ASSERT_FALSE(text.empty()) << key << " in " << code;
+      EXPECT_EQ(tk::testing::ListRowImageDescription(kGadgetResults, row), std::pair(text, text))
+          << "row " << row << ", " << key << " in " << code;
+    }
+  };
+  expect("en_GB", {{0, "tMainROWQUEUED"}, {9, "tMainROWQUEUED"}});
+  StartAndStopAtRow(1);
+  expect("en_GB", {{0, "tMainROWCOMPUTED"}, {1, "tMainROWCOMPUTING"}, {2, "tMainROWQUEUED"}});
+  ReleaseWorker();
+  {
+    AutoAnswer summary(tk::kKeyReturn);
+    ASSERT_TRUE(RunUntil([] { return Job().JobRunning == 0; }));
+  }
+  expect("en_GB", {{1, "tMainROWCOMPUTED"}, {9, "tMainROWFAILED"}});
+  tk::ActivateMenuItem(kMainMenu, kDeutschItem);
+  ASSERT_TRUE(RunUntil([] { return Program().settings.Language == "de_DE"; }));
+  expect("de_DE", {{0, "tMainROWCOMPUTED"}, {9, "tMainROWFAILED"}});
 }
 
 TEST_F(JobRunnerTest, ClosingTheWindowDuringAJobAsksAndStopsItOnlyOnYes) {

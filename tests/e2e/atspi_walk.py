@@ -1,9 +1,14 @@
 #!/usr/bin/python3
 # Walks the real program's window through AT-SPI, as a screen reader sees
 # it: every control must have a name, the unlabelled ones their names and
-# captions, and a question must come as an alert whose description is its
-# text. Run inside a private session bus (dbus-run-session).
-#   atspi_walk.py PROGRAM FILE
+# captions, each row's state image a description of the state, and a
+# question must come as an alert whose description is its text. Like a
+# screen reader, it keeps the descriptions it read and relies on the
+# program's change events to say when they went stale. Run inside a private
+# session bus (dbus-run-session).
+#   atspi_walk.py PROGRAM FILE DOOMED-FILE
+# DOOMED-FILE is removed after the program lists it, so that its row fails.
+import os
 import subprocess
 import sys
 import time
@@ -11,7 +16,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 CONTROLS = {
     Atspi.Role.PUSH_BUTTON, Atspi.Role.RADIO_BUTTON, Atspi.Role.TEXT, Atspi.Role.ENTRY,
@@ -26,9 +31,17 @@ def check(condition, message):
         failures.append(message)
 
 
+def take_events():
+    """Lets the change events that have arrived update what is cached."""
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
 def wait_for(find, what, seconds=20):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
+        take_events()
         found = find()
         if found is not None:
             return found
@@ -66,6 +79,30 @@ def group_of(node):
     return []
 
 
+def state_descriptions(table):
+    """The description of each row's state image, as a screen reader reads
+    it: column 0 packs the image and the path, the image first."""
+    take_events()
+    described = []
+    for row in range(Atspi.Table.get_n_rows(table)):
+        cell = Atspi.Table.get_accessible_at(table, row, 0)
+        images = [c for c in children(cell) if "Image" in c.get_interfaces()]
+        if len(images) != 1:
+            described.append(f"{len(images)} images")
+            continue
+        texts = {images[0].get_description(), Atspi.Image.get_image_description(images[0])}
+        described.append(texts.pop() if len(texts) == 1 else f"mixed {sorted(texts)}")
+    return described
+
+
+def enabled(node):
+    return node.get_state_set().contains(Atspi.StateType.ENABLED)
+
+
+def alert_of(app):
+    return next((w for w in children(app) if w.get_role() == Atspi.Role.ALERT), None)
+
+
 def application(pid):
     desktop = Atspi.get_desktop(0)
     for app in children(desktop):
@@ -75,13 +112,19 @@ def application(pid):
 
 
 def main():
-    program, path = sys.argv[1], sys.argv[2]
-    process = subprocess.Popen([program, path])
+    program, path, doomed = sys.argv[1], sys.argv[2], sys.argv[3]
+    process = subprocess.Popen([program, path, doomed])
     try:
         app = wait_for(lambda: application(process.pid), "the program on the accessibility bus")
         title = "Vandrel v1.0.0.0 (arm32) - Brassholt"
         window = wait_for(lambda: next((w for w in children(app) if w.get_name() == title), None),
                           "the main window")
+        # The program sends only the change events someone listens to. One
+        # registered before the window was up stalled the calls above until
+        # D-Bus timed them out, so the walk starts listening here.
+        listener = Atspi.EventListener.new(lambda event: None)
+        listener.register("object:property-change")
+        Atspi.Accessible.set_cache_mask(app, Atspi.Cache.DESCRIPTION)
         time.sleep(0.5)
         controls = [n for n in walk(window) if n.get_role() in CONTROLS]
         for node in controls:
@@ -112,10 +155,23 @@ def main():
         check(groups.get("384") == ["224", "256", "384", "512"],
               f"the size options form the group {groups.get('384')}")
 
-        clear = next(n for n in by_role.get(Atspi.Role.PUSH_BUTTON, []) if n.get_name() == "Clear list")
-        clear.do_action(0)
-        alert = wait_for(lambda: next((w for w in children(app) if w.get_role() == Atspi.Role.ALERT), None),
-                         "the question as an alert")
+        buttons = {n.get_name(): n for n in by_role.get(Atspi.Role.PUSH_BUTTON, [])}
+        if tables:
+            states = state_descriptions(tables[0])
+            check(states == ["Queued", "Queued"], f"rows before Calculate are described as {states}")
+            os.remove(doomed)
+            buttons["Calculate"].do_action(0)
+            summary = wait_for(lambda: alert_of(app), "the summary after Calculate")
+            states = state_descriptions(tables[0])
+            check(states == ["Computed", "Failed"], f"rows after Calculate are described as {states}")
+            ok = next(n for n in walk(summary) if n.get_role() == Atspi.Role.PUSH_BUTTON)
+            ok.do_action(0)
+            # The main window takes input again only after the summary is gone.
+            wait_for(lambda: True if enabled(buttons["Clear list"]) else None,
+                     "the main window to take input after the summary")
+
+        buttons["Clear list"].do_action(0)
+        alert = wait_for(lambda: alert_of(app), "the question as an alert")
         check(alert.get_description().startswith("Clear the list?"),
               f"the alert's description is {alert.get_description()!r}")
     finally:

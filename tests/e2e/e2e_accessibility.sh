@@ -15,4 +15,6 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work" LANG=en_GB.UTF-8
 unset LC_ALL LANGUAGE NO_AT_BRIDGE
 printf 'hello\n' >"$work/sample.txt"
-exec timeout 120 dbus-run-session -- /usr/bin/python3 "$here/atspi_walk.py" "$program" "$work/sample.txt"
+printf 'gone\n' >"$work/vanishing.txt"
+exec timeout 120 dbus-run-session -- /usr/bin/python3 "$here/atspi_walk.py" "$program" \
+  "$work/sample.txt" "$work/vanishing.txt"
