@@ -84,13 +84,5 @@ TEST_F(ListRowImageTest, EachRowIsReadAsTheImageItShowsNow) {
   }
 }
 
-TEST_F(ListRowImageTest, AClearedListReadsItsNewRowsAfresh) {
-  AddGadgetRow(kList, -1, {"/a", ""}, ImageID(kDone));
-  ASSERT_EQ(Read(), std::vector<std::string>{"done"});
-  ClearGadgetItems(kList);
-  AddGadgetRow(kList, -1, {"/b", ""}, ImageID(kBusy));
-  EXPECT_EQ(Read(), std::vector<std::string>{"busy"});
-}
-
 }  // namespace
 }  // namespace vandrel::tk
