@@ -170,17 +170,24 @@ TEST_F(ReadAheadThreadTest, FailsWithTheBytesBeforeAReadErrorWhereverItFalls) {
 TEST_F(ReadAheadThreadTest, StopsTheReadingThreadWhenTheDigestIsAbandoned) {
   const std::string data = PatternBytes(kReadAheadAfterBytes + 8 * 1024 * 1024, 23);
   const std::string path = WriteFile(data);
-  const int tasks_before = TaskCount();
   const std::uint64_t stop_after = kReadAheadAfterBytes + 2 * kChunk;
   options_.progress = [&](std::uint64_t done, std::uint64_t) { return done < stop_after; };
-  const DigestResult result = DigestFile(path, kDigestMd5, 0, options_);
-  EXPECT_EQ(result.failure, DigestFailure::Abandoned);
-  EXPECT_GE(result.bytesRead, stop_after);
-  EXPECT_LT(result.bytesRead, stop_after + kChunk);
-  // The reader ran ahead by at most the ring, and has been joined.
-  EXPECT_LE(bytes_handed_out.load(), result.bytesRead + (kReadAheadSlots + 1) * kChunk);
-  EXPECT_EQ(TaskCount(), tasks_before);
-  EXPECT_EQ(ReadingThreadCount(), 2u);
+  // Counted after a first round, since a sanitizer's runtime may start a
+  // thread of its own when the process makes its first one.
+  int tasks_after_first = 0;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ResetSeams();
+    const DigestResult result = DigestFile(path, kDigestMd5, 0, options_);
+    EXPECT_EQ(result.failure, DigestFailure::Abandoned);
+    EXPECT_GE(result.bytesRead, stop_after);
+    EXPECT_LT(result.bytesRead, stop_after + kChunk);
+    // The reader ran ahead by at most the ring, and has been joined.
+    EXPECT_LE(bytes_handed_out.load(), result.bytesRead + (kReadAheadSlots + 1) * kChunk);
+    EXPECT_EQ(ReadingThreadCount(), 2u);
+    if (round == 0) tasks_after_first = TaskCount();
+  }
+  EXPECT_EQ(TaskCount(), tasks_after_first);
 }
 
 TEST_F(ReadAheadTest, KeepsSmallFilesAndPipesOnTheCallingThread) {
