@@ -146,7 +146,8 @@ bool WritePack(const std::string& path, std::size_t count, std::size_t entryByte
   body.push_back('\n');
   for (std::size_t i = 0; ok && i < count; ++i) {
     archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, ("p" + std::to_string(i) + ".language").c_str());
+    archive_entry_set_pathname(
+        entry, std::string("p").append(std::to_string(i)).append(".language").c_str());
     archive_entry_set_filetype(entry, AE_IFREG);
     archive_entry_set_perm(entry, 0644);
     archive_entry_set_size(entry, static_cast<la_int64_t>(body.size()));
@@ -182,7 +183,7 @@ void PackOfEmptyEntries(std::size_t count) {
             archive_write_open_filename(zip, program.catalogue().c_str()) == ARCHIVE_OK;
   for (std::size_t i = 0; ok && i < count; ++i) {
     archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, ("e" + std::to_string(i)).c_str());
+    archive_entry_set_pathname(entry, std::string("e").append(std::to_string(i)).c_str());
     archive_entry_set_filetype(entry, AE_IFREG);
     archive_entry_set_perm(entry, 0644);
     archive_entry_set_size(entry, 0);

@@ -280,6 +280,7 @@ TEST_F(DigestEngineTest, SaysWhyNoDigestCouldBeMade) {
   const std::string big = WriteFile("reasons", PatternBytes(3 * kMiB, 5));
   const std::string fifo = directory_ + "/reasons-fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const DigestOptions plain;
   DigestOptions failing;
   failing.read = FailAfterFirstChunk;
   struct Case {
@@ -289,11 +290,9 @@ TEST_F(DigestEngineTest, SaysWhyNoDigestCouldBeMade) {
     std::string reason;
   };
   const Case cases[] = {
-      {directory_ + "/absent",
-       {},
-       DigestFailure::CannotOpen,
+      {directory_ + "/absent", plain, DigestFailure::CannotOpen,
        "cannot open: no such file or directory"},
-      {fifo, {}, DigestFailure::NotAFile, "not a regular file"},
+      {fifo, plain, DigestFailure::NotAFile, "not a regular file"},
       {big, failing, DigestFailure::ReadError,
        "read error after 1048576 bytes: input/output error"},
   };

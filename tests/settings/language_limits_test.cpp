@@ -70,7 +70,8 @@ TEST_P(LanguageLimitsTest, ALanguageUpToTheSizeLimitIsOfferedAndLoadedAndALarger
 TEST_P(LanguageLimitsTest, OneLoadAddsAtMostTheKeyLimitButStillReplacesKnownTexts) {
   std::string text = Header("Many");
   const std::size_t keys = kMaxLanguageKeys + 100;
-  for (std::size_t i = 0; i < keys; ++i) text += "k" + std::to_string(i) + " = v\n";
+  for (std::size_t i = 0; i < keys; ++i)
+    text.append("k").append(std::to_string(i)).append(" = v\n");
   text += "tMainSAVE = New\nk0 = again\n";
   Make({{"many.language", text}});
   table_.setText("tMainSAVE", "Old");
@@ -92,7 +93,7 @@ TEST_P(LanguageLimitsTest, OneLoadAddsAtMostTheKeyLimitButStillReplacesKnownText
 TEST_P(LanguageLimitsTest, DiscoveryExaminesAtMostTheEntryLimit) {
   std::vector<ZipMember> members;
   for (std::size_t i = 0; i < kMaxCatalogueEntries + 40; ++i) {
-    const std::string name = "L" + std::to_string(i);
+    const std::string name = std::string("L").append(std::to_string(i));
     members.push_back({name + ".language", Header(name)});
   }
   Make(members);
@@ -104,7 +105,7 @@ TEST_P(LanguageLimitsTest, DiscoveryStopsReadingWhenItsByteBudgetIsSpent) {
   constexpr std::size_t kFitting = kMaxCatalogueBytes / kMaxLanguageBytes;
   std::vector<ZipMember> members;
   for (std::size_t i = 0; i < kFitting + 2; ++i) {
-    const std::string name = "B" + std::to_string(i);
+    const std::string name = std::string("B").append(std::to_string(i));
     members.push_back({name + ".language", LanguageOfSize(name, kMaxLanguageBytes)});
   }
   Make(members);

@@ -47,9 +47,12 @@ inline std::string LanguageFileText(const std::string& code, const std::string& 
   for (std::string line; std::getline(in, line);) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos || trim(line.substr(0, equals)) != key) continue;
-    std::string value = trim(line.substr(equals + 1));
-    for (std::size_t at = value.find("\\n"); at != std::string::npos; at = value.find("\\n", at)) {
-      value.replace(at, 2, "\n");
+    const std::string raw = trim(line.substr(equals + 1));
+    std::string value;
+    for (std::size_t at = 0; at < raw.size(); ++at) {
+      const bool escaped_line_break = raw.compare(at, 2, "\\n") == 0;
+      value += escaped_line_break ? '\n' : raw[at];
+      if (escaped_line_break) ++at;
     }
     return value;
   }

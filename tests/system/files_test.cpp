@@ -191,12 +191,12 @@ TEST_F(FilesTest, FifosAndDevicesAreSpecialThroughLinksToo) {
 TEST_F(FilesTest, EntriesThatVanishAfterReadingStartAreSkipped) {
   // The first readdir buffers every name; deleting the files afterwards
   // makes their status unreadable, and they must not be reported.
-  for (int i = 0; i < 20; ++i) WriteFile("f" + std::to_string(i), "");
+  for (int i = 0; i < 20; ++i) WriteFile(std::string("f").append(std::to_string(i)), "");
   const int number = ExamineDirectory(-1, dir_.path(), "*");
   ASSERT_NE(number, 0);
   ASSERT_TRUE(NextDirectoryEntry(number));
   std::set<std::string> seen{DirectoryEntryName(number)};
-  for (int i = 0; i < 20; ++i) unlink((dir_ / ("f" + std::to_string(i))).c_str());
+  for (int i = 0; i < 20; ++i) unlink((dir_ / std::string("f").append(std::to_string(i))).c_str());
   while (NextDirectoryEntry(number)) seen.insert(DirectoryEntryName(number));
   FinishDirectory(number);
   seen.erase(".");

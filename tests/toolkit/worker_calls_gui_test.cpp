@@ -40,10 +40,11 @@ TEST_F(WorkerCallTest, ACallHasTakenEffectWhenItReturns) {
   std::atomic<int> mismatches{0};
   std::thread worker([&] {
     for (int i = 0; i < 200; ++i) {
-      AddGadgetItem(kList, -1, "row" + std::to_string(i) + "\n");
+      AddGadgetItem(kList, -1, std::string("row").append(std::to_string(i)).append("\n"));
       if (CountGadgetItems(kList) != i + 1) ++mismatches;
-      SetGadgetItemText(kList, i, "d" + std::to_string(i), 1);
-      if (GetGadgetItemText(kList, i, 1) != "d" + std::to_string(i)) ++mismatches;
+      const std::string digest = std::string("d").append(std::to_string(i));
+      SetGadgetItemText(kList, i, digest, 1);
+      if (GetGadgetItemText(kList, i, 1) != digest) ++mismatches;
     }
     done = true;
   });
