@@ -98,9 +98,9 @@ bool SeveralCpus() {
 // Files and disks only: a read from a pipe or terminal may block for as
 // long as its writer pleases, and an abandoned digest would then wait for
 // the reading thread.
-bool MayReadAhead(int descriptor, const DigestOptions& options) {
+bool MayReadAhead(int descriptor) {
   struct stat status {};
-  return options.readAhead && ::fstat(descriptor, &status) == 0 &&
+  return ::fstat(descriptor, &status) == 0 &&
          (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) && SeveralCpus();
 }
 
@@ -138,11 +138,14 @@ void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
     return;
   }
   const DigestReadFunction read_function = options.read ? options.read : ::read;
-  bool may_read_ahead = MayReadAhead(descriptor, options);
+  // Asked only once the input is big enough, so small files pay nothing.
+  bool may_read_ahead = options.readAhead;
   for (;;) {
     if (may_read_ahead && sink.result.bytesRead >= kReadAheadAfterBytes) {
-      if (ReadAheadToEnd(descriptor, read_function, chunk, sink)) return;
       may_read_ahead = false;
+      if (MayReadAhead(descriptor) && ReadAheadToEnd(descriptor, read_function, chunk, sink)) {
+        return;
+      }
     }
     const ssize_t got = read_function(descriptor, buffer.get(), chunk);
     if (got > 0) {
