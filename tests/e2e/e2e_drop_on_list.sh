@@ -44,16 +44,10 @@ drag_to $((705 + 65)) $((540 + MENU_BAR + 17))
 drag_to $((10 + 410)) $((63 + MENU_BAR + 160))
 
 {
-  while IFS= read -r name; do
-    [[ -d "$FOLDER/$name" ]] || printf '%s,\n' "$FOLDER/$name"
-  done < <(ls -1 -U -A "$FOLDER")
+  folder_rows "$FOLDER"
   printf '%s,\n' "$SINGLE"
 } >"$WORK/want"
 
-click_list_blank
-click_clipboard
-wait_until 10 "the clipboard notice" dialog_open
-read_clipboard_to "$WORK/got"
-answer_dialog Return 440x120
+copy_rows_to "$WORK/got"
 expect_same_file "$WORK/got" "$WORK/want" "rows after the drop"
 echo "PASS $TEST_NAME"

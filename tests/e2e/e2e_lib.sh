@@ -192,6 +192,25 @@ read_clipboard_to() {
   timeout 10 xclip -o -selection clipboard >"$1" || fail "xclip could not read the clipboard"
 }
 
+# Copies every row with the Clipboard button, keeps what the clipboard then
+# holds in file $1, and closes the notice that follows.
+copy_rows_to() {
+  click_list_blank
+  click_clipboard
+  wait_until 10 "the clipboard notice" dialog_open
+  read_clipboard_to "$1"
+  answer_dialog Return 440x120
+}
+
+# The rows ("path," before any digest) that the files directly in folder $1
+# give, in the order the folder lists them; subfolders give none.
+folder_rows() {
+  local name
+  while IFS= read -r name; do
+    [[ -d "$1/$name" ]] || printf '%s,\n' "$1/$name"
+  done < <(ls -1 -U -A "$1")
+}
+
 # Compares two files byte for byte; shows both on a mismatch.
 expect_same_file() {
   local got=$1 want=$2 what=$3

@@ -6,13 +6,7 @@
 # sha512sum -c, md5sum -c, and zlib for SFV), and report the counts in the
 # summary. The dialog text and the selection are read through AT-SPI, so the
 # test runs itself inside a private session bus.
-if [[ -z "${VANDREL_E2E_BUS:-}" ]]; then
-  exec env VANDREL_E2E_BUS=1 dbus-run-session -- bash "$0" "$@"
-fi
-source "$(dirname "$0")/e2e_lib.sh"
-PROBE="/usr/bin/python3 $(dirname "$(readlink -f "$0")")/atspi_probe.py"
-# The accessibility bridge must run for the probe to see the window.
-unset NO_AT_BRIDGE
+source "$(dirname "$0")/e2e_atspi_lib.sh"
 
 DATA="$WORK/downloads"
 mkdir -p "$DATA"
