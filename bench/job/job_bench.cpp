@@ -264,7 +264,7 @@ double MicrosecondsPerWorkerCall(ProbeCall call, int calls) {
   g_probeCall = static_cast<int>(call);
   std::vector<double> rounds;
   for (int round = 0; round < 5; ++round) {
-    if (!tk::CreateThread(WorkerCallProbe, calls)) return -1;
+    if (!sys::CreateThread(WorkerCallProbe, calls)) return -1;
     while (tk::WaitWindowEvent() != kEventProbeDone) {
     }
     rounds.push_back(g_probeSeconds * 1e6 / calls);

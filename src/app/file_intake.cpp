@@ -49,17 +49,17 @@ void AddChosenFiles() {
 }
 
 void AddSource(const std::string& path) {
-  std::int64_t size = tk::FileSize(path);
-  if (size == tk::kFileIsDirectory) {
-    int listing = tk::ExamineDirectory(tk::kAutomatic, path, "*.*");
+  std::int64_t size = sys::FileSize(path);
+  if (size == sys::kFileIsDirectory) {
+    int listing = sys::ExamineDirectory(tk::kAutomatic, path, "*.*");
     if (!listing) return;
     const std::string folder = WithTrailingSlash(path);
-    while (tk::NextDirectoryEntry(listing)) {
-      if (tk::DirectoryEntryType(listing) == tk::kEntryDirectory) continue;
-      if (tk::DirectoryEntryIsSpecial(listing)) continue;
-      AppendQueuedRow(folder + tk::DirectoryEntryName(listing));
+    while (sys::NextDirectoryEntry(listing)) {
+      if (sys::DirectoryEntryType(listing) == sys::kEntryDirectory) continue;
+      if (sys::DirectoryEntryIsSpecial(listing)) continue;
+      AppendQueuedRow(folder + sys::DirectoryEntryName(listing));
     }
-    tk::FinishDirectory(listing);
+    sys::FinishDirectory(listing);
     if (tk::CountGadgetItems(kGadgetResults) > 0) {
       tk::SetGadgetText(kGadgetSource, folder);
       EnableAfterAdding();

@@ -38,11 +38,11 @@ void OpenHelp() {
   HelpState& help = Help();
   {
     std::lock_guard lock(help.mutex);
-    const tk::ProgramHandle current = help.process;
-    if (current != 0 && tk::IsProgram(current)) {
-      if (help.watching.load() == 1 || tk::ProgramRunning(current)) return;
+    const sys::ProgramHandle current = help.process;
+    if (current != 0 && sys::IsProgram(current)) {
+      if (help.watching.load() == 1 || sys::ProgramRunning(current)) return;
       // Ended with no watcher to notice it (its thread could not be made).
-      tk::ReleaseProgram(current);
+      sys::ReleaseProgram(current);
       help.process = 0;
     }
   }
@@ -50,8 +50,8 @@ void OpenHelp() {
   std::string parameters(1, '"');
   parameters += HelpFilePath();
   parameters += '"';
-  const tk::ProgramHandle started =
-      tk::RunProgram(kHelpProgram, parameters, Program().programDirectory, tk::kRunKeepHandle);
+  const sys::ProgramHandle started =
+      sys::RunProgram(kHelpProgram, parameters, Program().programDirectory, sys::kRunKeepHandle);
   // Deliberately silent: a missing help program is not worth a message.
   if (started == 0) return;
 
@@ -60,7 +60,7 @@ void OpenHelp() {
   help.watching = 1;
   const std::int32_t watch = ++help.watch;
   // Without a watcher the handle stays set; the next OpenHelp notices the end.
-  if (tk::CreateThread(WatchHelpProgram, watch) == 0) help.watching = 0;
+  if (sys::CreateThread(WatchHelpProgram, watch) == 0) help.watching = 0;
 }
 
 // Runs on the watcher thread.
@@ -70,16 +70,16 @@ int WatchHelpProgram(int watch) {
     {
       std::lock_guard lock(help.mutex);
       if (help.watching.load() != 1 || help.watch.load() != watch) return 0;
-      const tk::ProgramHandle process = help.process;
-      if (!tk::ProgramRunning(process)) {
+      const sys::ProgramHandle process = help.process;
+      if (!sys::ProgramRunning(process)) {
         // The runner would keep the ended program's record for ever.
-        tk::ReleaseProgram(process);
+        sys::ReleaseProgram(process);
         help.process = 0;
         help.watching = 0;
         return 0;
       }
     }
-    tk::Delay(kWatchIntervalMilliseconds);
+    sys::Delay(kWatchIntervalMilliseconds);
   }
 }
 
@@ -87,11 +87,11 @@ void StopHelpProgram() {
   HelpState& help = Help();
   // Holding the mutex means the watcher is asleep, waiting, or ended.
   std::lock_guard lock(help.mutex);
-  const tk::ProgramHandle process = help.process;
-  if (process == 0 || !tk::ProgramRunning(process)) return;
+  const sys::ProgramHandle process = help.process;
+  if (process == 0 || !sys::ProgramRunning(process)) return;
   help.watching = 0;
-  tk::KillProgram(process);
-  tk::ReleaseProgram(process);
+  sys::KillProgram(process);
+  sys::ReleaseProgram(process);
   help.process = 0;
 }
 

@@ -14,7 +14,7 @@ namespace vandrel {
 struct HelpState {
   std::mutex mutex;
   std::atomic<std::int32_t> watching{0};
-  tk::ProgramHandle process = 0;  // guarded by mutex
+  sys::ProgramHandle process = 0;  // guarded by mutex
   // Numbers each watch, so that a watcher still asleep from an earlier watch
   // ends instead of watching alongside a newer one.
   std::atomic<std::int32_t> watch{0};

@@ -27,7 +27,7 @@ constexpr const char* kRateUnits[] = {"B/s", "KiB/s", "MiB/s", "GiB/s", nullptr}
 // The toolkit calls below take locks: no pause may stop the worker in them.
 // A negative `part` leaves the bar as it is; a null `tip` the tooltip.
 void ShowOnBar(int part, const std::string* tip) {
-  tk::PauseHeld held;
+  sys::PauseHeld held;
   if (part >= 0) tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarPart, part);
   if (tip) tk::GadgetToolTip(kGadgetProgress, *tip);
 }

@@ -91,7 +91,7 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
   // The digest itself is the long, lock-free part of a row: the only place
   // where a pause may stop the worker.
   FileProgress progress;
-  tk::PausableSection pausable;
+  sys::PausableSection pausable;
   DigestOptions options;
   // One call per read: the share for the bar, then whether to go on.
   options.progress = [&progress](std::uint64_t done, std::uint64_t total) {
@@ -163,15 +163,15 @@ void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& exp
 
 // Asks `question` with the worker paused, so that no row changes under it.
 int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
-  tk::ThreadHandle worker = Job().WorkerThread;
-  tk::PauseThread(worker);
+  sys::ThreadHandle worker = Job().WorkerThread;
+  sys::PauseThread(worker);
   int answer = ShowMessageDialog(config, question);
   if (answer == 1) {
     g_cancelConfirmedAt = NowMilliseconds();
     Job().CancelRequested = 1;
     Job().JobCancelled = 1;
   }
-  tk::ResumeThread(worker);
+  sys::ResumeThread(worker);
   return answer;
 }
 
@@ -223,7 +223,7 @@ void StartJob() {
   } else {
     job.ComputedKind.reset();
   }
-  job.WorkerThread = tk::CreateThread(JobWorker, Program().settings.Fingerprint);
+  job.WorkerThread = sys::CreateThread(JobWorker, Program().settings.Fingerprint);
   // Without a worker nothing would ever end the job: go back to idle at once.
   if (!job.WorkerThread) RestoreIdleWindow();
 }
@@ -274,7 +274,7 @@ void RequestCancel() { AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tR
 
 void QuitDuringJob() {
   if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) return;
-  tk::Delay(100);
+  sys::Delay(100);
   Program().quitRequest = true;
 }
 

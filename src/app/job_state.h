@@ -14,12 +14,12 @@
 namespace vandrel {
 
 struct JobState {
-  std::atomic<std::int32_t> CancelRequested{0};   // main thread
-  std::atomic<std::int32_t> FilesProcessed{0};    // worker
-  std::atomic<std::int32_t> FilesFailed{0};       // worker
-  std::atomic<std::int32_t> JobRunning{0};        // main thread
-  std::atomic<std::int32_t> JobCancelled{0};      // main thread
-  std::atomic<tk::ThreadHandle> WorkerThread{0};  // main thread
+  std::atomic<std::int32_t> CancelRequested{0};    // main thread
+  std::atomic<std::int32_t> FilesProcessed{0};     // worker
+  std::atomic<std::int32_t> FilesFailed{0};        // worker
+  std::atomic<std::int32_t> JobRunning{0};         // main thread
+  std::atomic<std::int32_t> JobCancelled{0};       // main thread
+  std::atomic<sys::ThreadHandle> WorkerThread{0};  // main thread
   // Rows that carry an expected digest (from a checksum list), by outcome.
   std::atomic<std::int32_t> FilesMatched{0};     // worker
   std::atomic<std::int32_t> FilesMismatched{0};  // worker

@@ -77,7 +77,7 @@ void ShowSaveFailure(const std::string& path, int error) {
 // The requester asked about the name the user picked, if at all; the name
 // the ".txt" rule made from it is one the user never saw.
 bool MayReplace(const std::string& chosen, const std::string& path) {
-  if (path == chosen || tk::FileSize(path) == tk::kFileMissing) return true;
+  if (path == chosen || sys::FileSize(path) == sys::kFileMissing) return true;
   return ShowMessageDialog(DialogConfigs().warningQuestion,
                            MessageLines({T("tReqSAVEREPLACE"), tk::DisplayText(path)})) == 1;
 }
@@ -145,7 +145,7 @@ void SaveResults() {
   const std::string path = WithDefaultExtension(chosen);
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
-  const int error = tk::SaveWholeFile(path, SavedText(path));
+  const int error = sys::SaveWholeFile(path, SavedText(path));
   tk::DisableWindow(kMainWindow, false);
   if (error != 0) ShowSaveFailure(path, error);
 }

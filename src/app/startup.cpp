@@ -59,28 +59,28 @@ void MakeDirectoryPath(const std::string& path) {
   for (std::size_t slash = full.find('/'); slash != std::string::npos;
        slash = full.find('/', start)) {
     built += full.substr(start, slash - start);
-    if (tk::FileSize(built) == tk::kFileMissing) tk::MakeDirectory(built);
+    if (sys::FileSize(built) == sys::kFileMissing) sys::MakeDirectory(built);
     built += '/';
     start = slash + 1;
   }
 }
 
-void LoadSettingsAndLanguage() { LoadSettingsAndLanguage(tk::PathPart(tk::ProgramPath())); }
+void LoadSettingsAndLanguage() { LoadSettingsAndLanguage(sys::PathPart(sys::ProgramPath())); }
 
 void LoadSettingsAndLanguage(const std::string& programDirectory) {
   ProgramState& program = Program();
   program.programDirectory = programDirectory;
-  program.configurationDirectory = tk::HomeDirectory() + ".Brassholt/Vandrel/";
+  program.configurationDirectory = sys::HomeDirectory() + ".Brassholt/Vandrel/";
   Preferences preferences(program.settings);
   program.preferencesDirectory = program.programDirectory;
   if (!preferences.load(program.programDirectory)) {
-    if (tk::FileSize(program.configurationDirectory) == tk::kFileMissing) {
+    if (sys::FileSize(program.configurationDirectory) == sys::kFileMissing) {
       MakeDirectoryPath(program.configurationDirectory);
     }
     preferences.load(program.configurationDirectory);
     program.preferencesDirectory = program.configurationDirectory;
     if (program.settings.Language.empty()) {
-      const std::string lang = tk::EnvironmentVariable("LANG");
+      const std::string lang = sys::EnvironmentVariable("LANG");
       program.settings.Language = lang.substr(0, lang.find('.'));
       if (program.settings.Language.empty()) program.settings.Language = "en_GB";
     }
@@ -93,14 +93,14 @@ void LoadSettingsAndLanguage(const std::string& programDirectory) {
 }
 
 void RunVandrel(int argc, char** argv) {
-  tk::SetCommandLine(argc, argv);
+  sys::SetCommandLine(argc, argv);
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
   // Without a display there is no window to open: end as if it failed to
   // open, but say why, or a start from a script or a remote shell would end
   // without a trace.
   if (!tk::InitialiseToolkit(&argc, &argv)) {
-    const std::string display = tk::EnvironmentVariable("DISPLAY");
+    const std::string display = sys::EnvironmentVariable("DISPLAY");
     std::fprintf(stderr, "Vandrel: cannot open the display%s%s\n", display.empty() ? "" : " ",
                  display.c_str());
     tk::EndOfProgram(0);
@@ -114,8 +114,8 @@ void RunVandrel(int argc, char** argv) {
   DecodeBuiltInImages();
   tk::SetProgramIcon(kImageLogo);
   program.commandLineSources.clear();
-  for (int i = 0; i < tk::CountProgramParameters(); ++i) {
-    program.commandLineSources.push_back(tk::ProgramParameter(i));
+  for (int i = 0; i < sys::CountProgramParameters(); ++i) {
+    program.commandLineSources.push_back(sys::ProgramParameter(i));
   }
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);

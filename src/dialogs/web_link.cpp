@@ -8,7 +8,7 @@ namespace vandrel {
 
 void OpenWeb() {
   // Deliberately silent: without a URL opener there is nothing useful to say.
-  tk::RunProgram("xdg-open", kMakerWebAddress, "", tk::kRunDetached);
+  sys::RunProgram("xdg-open", kMakerWebAddress, "", sys::kRunDetached);
 }
 
 }  // namespace vandrel

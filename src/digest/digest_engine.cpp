@@ -243,7 +243,7 @@ DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::in
   if (FindDigest(algorithm) == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
   // Non-blocking only for the open itself: opening a named pipe would
   // otherwise wait for a writer before fstat could refuse it.
-  tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  sys::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   struct stat status {};
   if (path.empty()) return Failed(DigestFailure::CannotOpen, ENOENT);
   if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {

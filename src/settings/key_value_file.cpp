@@ -46,7 +46,7 @@ void AppendOneLine(std::string& out, std::string_view text) {
 // Reads a regular file whole. Pipes, devices and directories are refused
 // without being read: opening them could block or never end.
 bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes) {
-  tk::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  sys::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return false;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -118,7 +118,7 @@ bool KeyValueFile::openMemory(std::string_view bytes) {
 
 bool KeyValueFile::create(const std::string& path) {
   close();
-  tk::FileDescriptor fd(CreateTruncated(path));
+  sys::FileDescriptor fd(CreateTruncated(path));
   if (!fd.valid()) return false;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -131,7 +131,7 @@ bool KeyValueFile::create(const std::string& path) {
 void KeyValueFile::close() {
   if (open_ && changed_ && !fromMemory_) {
     const std::string text = serialise();
-    tk::FileDescriptor fd(CreateTruncated(path_));
+    sys::FileDescriptor fd(CreateTruncated(path_));
     // A failed or short write is not reported: the caller has no remedy, and
     // the file then holds what could be written.
     std::size_t done = 0;

@@ -22,9 +22,9 @@ constexpr char kHeaderGroup[] = "LANGUAGE FILE";
 class DirectoryListing {
  public:
   DirectoryListing(const std::string& directory, const std::string& pattern)
-      : number_(tk::ExamineDirectory(-1, directory, pattern)) {}
+      : number_(sys::ExamineDirectory(-1, directory, pattern)) {}
   ~DirectoryListing() {
-    if (number_ != 0) tk::FinishDirectory(number_);
+    if (number_ != 0) sys::FinishDirectory(number_);
   }
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
@@ -54,7 +54,7 @@ void FillTable(KeyValueFile& file, TextTable& table) {
   }
 }
 
-bool IsFolder(const std::string& path) { return tk::FileSize(path) == tk::kFileIsDirectory; }
+bool IsFolder(const std::string& path) { return sys::FileSize(path) == sys::kFileIsDirectory; }
 
 }  // namespace
 
@@ -75,8 +75,8 @@ void LanguageCatalogue::discover(const std::string& programDirectory) {
   entries_.clear();
   checkedId_ = 0;
   path_ = programDirectory + kCatalogueName;
-  const std::int64_t size = tk::FileSize(path_);
-  if (size == tk::kFileIsDirectory) {
+  const std::int64_t size = sys::FileSize(path_);
+  if (size == sys::kFileIsDirectory) {
     discoverFolder();
   } else if (size != 0) {
     discoverPack();  // a missing pack fails to open and gives nothing
@@ -89,16 +89,16 @@ void LanguageCatalogue::discoverFolder() {
   if (!listing.valid()) return;
   KeyValueFile file;
   CatalogueBudget budget;
-  while (budget.examineEntry() && tk::NextDirectoryEntry(listing.number())) {
-    if (tk::DirectoryEntryType(listing.number()) == tk::kEntryDirectory) continue;
-    const std::string name = tk::DirectoryEntryName(listing.number());
+  while (budget.examineEntry() && sys::NextDirectoryEntry(listing.number())) {
+    if (sys::DirectoryEntryType(listing.number()) == sys::kEntryDirectory) continue;
+    const std::string name = sys::DirectoryEntryName(listing.number());
     if (name.size() < extension.size() ||
         std::string_view(name).substr(name.size() - extension.size()) != extension) {
       continue;
     }
     // The size is only the budget's estimate; open enforces the file limit.
     const std::string path = path_ + "/" + name;
-    const std::int64_t size = tk::FileSize(path);
+    const std::int64_t size = sys::FileSize(path);
     if (size < 0 || static_cast<std::uint64_t>(size) > kMaxLanguageBytes ||
         !budget.spend(static_cast<std::size_t>(size))) {
       continue;
@@ -141,7 +141,7 @@ bool LanguageCatalogue::load(const std::string& cataloguePath, const std::string
     if (!file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes))
       return false;
   } else {
-    if (tk::FileSize(cataloguePath) <= 0) return false;
+    if (sys::FileSize(cataloguePath) <= 0) return false;
     std::string bytes;
     if (!ReadPackLanguage(cataloguePath, code, bytes) || !file.openMemory(bytes)) return false;
   }

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 class FileDescriptor {
  public:
@@ -20,4 +20,4 @@ class FileDescriptor {
   int descriptor_;
 };
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

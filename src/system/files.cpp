@@ -17,7 +17,7 @@
 #include <mutex>
 #include <string>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 struct DirCloser {
@@ -169,4 +169,4 @@ bool DirectoryEntryIsSpecial(int number) { return Listings().special(number); }
 
 void FinishDirectory(int number) { Listings().finish(number); }
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 inline constexpr std::int64_t kFileMissing = -1;
 inline constexpr std::int64_t kFileIsDirectory = -2;
@@ -44,4 +44,4 @@ int DirectoryEntryType(int number);
 bool DirectoryEntryIsSpecial(int number);
 void FinishDirectory(int number);
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

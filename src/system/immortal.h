@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 template <typename T>
 union Immortal {
@@ -15,4 +15,4 @@ union Immortal {
   T value;
 };
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

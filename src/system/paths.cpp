@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 struct CommandLine {
@@ -89,4 +89,4 @@ std::string EnvironmentVariable(const std::string& name) {
   return value ? std::string(value) : std::string();
 }
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

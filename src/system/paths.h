@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 // Remembers the command line; called once at start-up.
 void SetCommandLine(int argc, char** argv);
@@ -23,4 +23,4 @@ std::string TemporaryDirectory();
 // The variable's value, or empty when it is unset.
 std::string EnvironmentVariable(const std::string& name);
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

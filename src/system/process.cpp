@@ -29,7 +29,7 @@
 #include "system/immortal.h"
 #include "system/paths.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 struct ProgramRecord {
@@ -322,4 +322,4 @@ void ReleaseProgram(ProgramHandle program) {
   list.records.erase(program);
 }
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

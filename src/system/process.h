@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 using ProgramHandle = std::uint64_t;
 
@@ -41,4 +41,4 @@ void KillProgram(ProgramHandle program);
 // Forgets the handle and its record.
 void ReleaseProgram(ProgramHandle program);
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

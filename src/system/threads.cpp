@@ -27,7 +27,7 @@
 #include "system/debug_log.h"
 #include "system/immortal.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 constexpr std::size_t kThreadStackSize = 1024 * 1024;
@@ -230,4 +230,4 @@ PauseHeld::~PauseHeld() {
   if (held_) SetUserSignalBlocked(false);
 }
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

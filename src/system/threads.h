@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 using ThreadProcedure = int (*)(int);
 using ThreadHandle = std::uint64_t;
@@ -61,4 +61,4 @@ class PauseHeld {
   bool held_;
 };
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

@@ -14,7 +14,7 @@
 
 #include "system/file_descriptor.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 constexpr int kNameAttempts = 100;
@@ -123,4 +123,4 @@ int SaveWholeFile(const std::string& path, std::string_view bytes) {
   return WriteThroughTemporary(target, bytes, &status);
 }
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

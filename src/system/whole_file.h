@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 
 // Writes `bytes` as the whole content of the file at `path` and returns 0,
 // or the errno of the first failure. A regular file, or a path where nothing
@@ -20,4 +20,4 @@ namespace vandrel::tk {
 // umask, as any created file does.
 int SaveWholeFile(const std::string& path, std::string_view bytes);
 
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

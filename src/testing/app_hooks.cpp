@@ -8,7 +8,7 @@
 
 namespace vandrel {
 
-tk::ProgramHandle HelpProcess() {
+sys::ProgramHandle HelpProcess() {
   HelpState& help = Help();
   std::lock_guard lock(help.mutex);
   return help.process;

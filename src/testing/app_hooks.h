@@ -7,7 +7,7 @@ namespace vandrel {
 
 // The help program known to run (0 for none) and whether a watcher is meant
 // to run.
-tk::ProgramHandle HelpProcess();
+sys::ProgramHandle HelpProcess();
 bool HelpWatching();
 
 }  // namespace vandrel

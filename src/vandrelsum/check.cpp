@@ -130,8 +130,8 @@ class ListCheck {
 
 bool CheckList(const SumOptions& options, const std::string& list) {
   int descriptor = STDIN_FILENO;
-  tk::FileDescriptor owned(list == "-" ? -1
-                                       : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  sys::FileDescriptor owned(list == "-" ? -1
+                                        : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   if (list != "-") {
     if (!owned.valid()) {
       ComplainAbout(list, errno);

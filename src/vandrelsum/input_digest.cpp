@@ -60,7 +60,7 @@ InputDigest DigestDescriptor(int descriptor, DigestKind kind, const std::string&
 
 InputDigest DigestInput(const std::string& path, DigestKind kind, const std::string& shownName) {
   if (path == "-") return DigestDescriptor(STDIN_FILENO, kind, shownName);
-  tk::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  sys::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   if (!file.valid()) {
     InputDigest result;
     result.error = errno;

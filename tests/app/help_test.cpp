@@ -65,7 +65,7 @@ TEST_F(HelpProgramTest, SecondOpenWhileItRunsStartsNothing) {
   ScopedVariable path("PATH", PathWith(programs_.path()).c_str());
 
   OpenHelp();
-  const tk::ProgramHandle first = HelpProcess();
+  const sys::ProgramHandle first = HelpProcess();
   ASSERT_NE(first, 0u);
   OpenHelp();
   EXPECT_EQ(HelpProcess(), first);

@@ -38,7 +38,7 @@ class JobRunnerTest : public testing::JobGuiTest {
     tk::testing::ObserveListRows(kGadgetResults, [row, paused = false](int changed) mutable {
       if (!paused && changed == row && RowShows(row, kImageRowComputing)) {
         paused = true;
-        tk::PauseThread(Job().WorkerThread);
+        sys::PauseThread(Job().WorkerThread);
       }
     });
     Click(kGadgetCalculate);
@@ -47,7 +47,7 @@ class JobRunnerTest : public testing::JobGuiTest {
     tk::testing::ObserveListRows(kGadgetResults, nullptr);
   }
 
-  static void ReleaseWorker() { tk::ResumeThread(Job().WorkerThread); }
+  static void ReleaseWorker() { sys::ResumeThread(Job().WorkerThread); }
 
   static void ExpectIdleWindow() {
     EXPECT_EQ(Job().JobRunning, 0);
@@ -221,7 +221,7 @@ TEST_F(JobRunnerTest, CancelClickedAsTheLastRowFinishesStillEndsWithASummary) {
   StartAndStopAtRow(9);
   tk::testing::ClickGadget(kGadgetCalculate);
   ReleaseWorker();
-  ASSERT_TRUE(StepWorkerUntil([] { return !tk::IsThread(Job().WorkerThread); }));
+  ASSERT_TRUE(StepWorkerUntil([] { return !sys::IsThread(Job().WorkerThread); }));
   ASSERT_EQ(tk::CountQueuedEvents(), 2);
 
   std::vector<std::vector<std::string>> shown;
@@ -302,7 +302,7 @@ TEST_F(JobRunnerTest, ClosingTheWindowDuringAJobAsksAndStopsItOnlyOnYes) {
   EXPECT_TRUE(Program().quitRequest);
   EXPECT_EQ(Job().CancelRequested, 1);
   // The worker finishes the row it is on and touches no other.
-  ASSERT_TRUE(StepWorkerUntil([] { return !tk::IsThread(Job().WorkerThread); }));
+  ASSERT_TRUE(StepWorkerUntil([] { return !sys::IsThread(Job().WorkerThread); }));
   EXPECT_TRUE(RowShows(1, kImageRowComputed));
   for (int row = 2; row < 10; ++row) EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
 }

@@ -176,7 +176,7 @@ class AppFixture : public ::testing::Test {
     while (!done()) {
       if (std::chrono::steady_clock::now() > end) return false;
       tk::testing::RunWorkerCalls();
-      if (!done()) tk::Delay(1);
+      if (!done()) sys::Delay(1);
     }
     return true;
   }

@@ -16,7 +16,7 @@
 
 #include "support/test_support.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 using vandrel::testing::TestDirectory;
@@ -256,4 +256,4 @@ TEST_F(FilesTest, EmptyDirectoryMeansTheWorkingDirectory) {
 }
 
 }  // namespace
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

@@ -9,7 +9,7 @@
 #include "support/emulation.h"
 #include "support/test_support.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 using vandrel::testing::ScopedVariable;
@@ -94,4 +94,4 @@ TEST_F(PathsTest, EnvironmentVariablesReadAsSetAndEmptyWhenUnset) {
 }
 
 }  // namespace
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

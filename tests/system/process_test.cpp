@@ -22,7 +22,7 @@
 #include "support/test_support.h"
 #include "system/threads.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 using vandrel::testing::ScopedVariable;
@@ -301,4 +301,4 @@ TEST_F(ProcessTest, AProgramStartedFromAPausableThreadDoesNotInheritItsBlockedSi
 }
 
 }  // namespace
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -293,4 +293,4 @@ TEST_F(ThreadsTest, PausingThreadsThatAreEndingIsSafeAndNoneStaysStuck) {
 }
 
 }  // namespace
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

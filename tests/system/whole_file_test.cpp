@@ -22,7 +22,7 @@
 
 #include "support/test_support.h"
 
-namespace vandrel::tk {
+namespace vandrel::sys {
 namespace {
 
 namespace fs = std::filesystem;
@@ -138,4 +138,4 @@ TEST_F(WholeFileTest, DevicesAndLinksAreWrittenThroughNeverReplaced) {
 }
 
 }  // namespace
-}  // namespace vandrel::tk
+}  // namespace vandrel::sys

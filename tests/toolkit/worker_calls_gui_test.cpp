@@ -102,7 +102,7 @@ std::atomic<bool> g_releaseWorker{false};
 int PausableWorker(int rows) {
   for (int i = 0; i < rows; ++i) {
     {
-      PausableSection pausable;
+      sys::PausableSection pausable;
       while (!g_releaseWorker && i == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -116,12 +116,12 @@ int PausableWorker(int rows) {
 TEST_F(WorkerCallTest, APausedWorkerCannotDeadlockTheMainThread) {
   g_rowsDone = 0;
   g_releaseWorker = false;
-  ThreadHandle worker = CreateThread(PausableWorker, 5);
+  sys::ThreadHandle worker = sys::CreateThread(PausableWorker, 5);
   ASSERT_NE(worker, 0u);
   std::atomic<bool> oneRow{false};
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (g_rowsDone < 1 && std::chrono::steady_clock::now() < end) WaitWindowEventTimeout(10);
-  PauseThread(worker);
+  sys::PauseThread(worker);
   {
     WorkerCallsHeld held;  // as a question would
     g_releaseWorker = true;
@@ -130,7 +130,7 @@ TEST_F(WorkerCallTest, APausedWorkerCannotDeadlockTheMainThread) {
     EXPECT_LE(CountGadgetItems(kList), 2) << "no rows appear while the question is open";
   }
   int rowsAtResume = CountGadgetItems(kList);
-  ResumeThread(worker);
+  sys::ResumeThread(worker);
   int kind = kEventNone;
   end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (kind != kEventCustom && std::chrono::steady_clock::now() < end)
