@@ -1,6 +1,6 @@
-// Saving a text as the whole new content of a file, so that a failure never
-// leaves the old content cut short. Any thread; main-thread callers only in
-// this program.
+// Saving a text as the whole new content of a file, so that a failure leaves
+// the old content whole wherever a rename can do the job. Any thread;
+// main-thread callers only in this program.
 #pragma once
 
 #include <string>
@@ -9,15 +9,23 @@
 namespace vandrel::sys {
 
 // Writes `bytes` as the whole content of the file at `path` and returns 0,
-// or the errno of the first failure. A regular file, or a path where nothing
-// exists yet, is written through a new file in the same folder that is
-// renamed over it only once every byte is written and flushed: a failure
-// leaves the old file exactly as it was, and no stray file behind. Anything
-// else that exists there (a device such as /dev/null or /dev/full, a named
-// pipe) is written in place, since renaming over it would replace the node
-// itself. A symbolic link is followed, so its target gets the new content.
-// A replaced file keeps its permission bits; a new one gets 0666 less the
-// umask, as any created file does.
+// or the errno of the first failure. A symbolic link is followed (through a
+// bounded chain, a dangling one included: relative targets count from the
+// link's folder) and stays a link; its target gets the new content.
+// A regular file, or a name where nothing exists yet, is written through a
+// new file in the same folder that is renamed over it only once every byte
+// is written and flushed: a failure leaves the old file exactly as it was,
+// and no stray file behind. The new file has the old one's mode bits from
+// before its first byte (a private file's text is never readable by others),
+// and its owner, group and set-id bits where they can be given; a new name
+// gets 0666 less the umask, as any created file does.
+// Where that rename would lose something (a file with other hard links, an
+// owner or set-id bits the new file cannot have, a folder that may not be
+// written), the file is overwritten in place instead, once room for the whole
+// text is reserved: a failure then is reported, but may leave the file cut.
+// Anything else that exists there (a device such as /dev/null or /dev/full,
+// a named pipe) is written in place, since renaming over it would replace the
+// node itself.
 int SaveWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace vandrel::sys

@@ -1,7 +1,8 @@
 // SaveWholeFile against real folders and devices: content and permissions
 // of a replaced file, failures that must leave the earlier file whole (a
-// read-only folder, a write cut short by the file size limit), and devices
-// and links that must be written through, never replaced.
+// read-only folder, a write cut short by the file size limit), devices and
+// links that must be written through, never replaced, and the files a rename
+// would harm (other links, owners, set-id bits) overwritten in place.
 #include "system/whole_file.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +20,11 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/test_support.h"
+#include "system/whole_file_internal.h"
 
 namespace vandrel::sys {
 namespace {
@@ -135,6 +139,138 @@ TEST_F(WholeFileTest, DevicesAndLinksAreWrittenThroughNeverReplaced) {
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
   EXPECT_EQ(Read(target), "through the link");
   EXPECT_EQ(Entries(dir_.path()), (std::set<std::string>{"link", "target"}));
+}
+
+TEST_F(WholeFileTest, TheNewTextIsNeverMoreReadableThanTheOldFile) {
+  struct Case {
+    const char* name;
+    int oldMode;  // -1: nothing there yet
+    mode_t umask;
+    mode_t modeAtFirstByte;
+  };
+  const Case cases[] = {
+      {"private file", 0600, 022, 0600},
+      {"group-readable file", 0640, 077, 0640},
+      {"new file", -1, 027, 0640},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir_ / "secret";
+    fs::remove(path);
+    if (c.oldMode >= 0) {
+      Write(path, "old");
+      fs::permissions(path, fs::perms(c.oldMode));
+    }
+    mode_t seen = 07777;
+    const mode_t old = umask(c.umask);
+    const int result =
+        internal::SaveWholeFile(path, "new secret", [&](int fd, std::string_view bytes) {
+          struct stat status {};
+          if (fstat(fd, &status) == 0) seen = status.st_mode & 07777;
+          return internal::WriteAll(fd, bytes);
+        });
+    umask(old);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(seen, c.modeAtFirstByte) << std::oct << seen;
+    EXPECT_EQ(Read(path), "new secret");
+  }
+}
+
+TEST_F(WholeFileTest, FollowsChainsOfLinksToTargetsThatNeedNotExist) {
+  const std::string root = dir_.path();
+  fs::create_directory(root + "/sub");
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> links;  // name, target
+    std::string target;  // where the text must land; empty: nowhere
+    int expected;
+  };
+  const Case cases[] = {
+      {"dangling relative link", {{"link", "sub/new"}}, "sub/new", 0},
+      {"relative to the link's own folder", {{"sub/link", "../up"}}, "up", 0},
+      {"chain ending in an absolute dangling link",
+       {{"first", "sub/second"}, {"sub/second", root + "/end"}},
+       "end",
+       0},
+      {"loop", {{"loop-a", "loop-b"}, {"loop-b", "loop-a"}}, "", ELOOP},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& [name, target] : c.links) fs::create_symlink(target, root + "/" + name);
+    EXPECT_EQ(SaveWholeFile(root + "/" + c.links.front().first, "text"), c.expected);
+    for (const auto& [name, target] : c.links) {
+      EXPECT_TRUE(fs::is_symlink(root + "/" + name)) << name;
+      fs::remove(root + "/" + name);
+    }
+    if (!c.target.empty()) {
+      EXPECT_TRUE(fs::is_regular_file(root + "/" + c.target));
+      EXPECT_EQ(Read(root + "/" + c.target), "text");
+      fs::remove(root + "/" + c.target);
+    }
+    EXPECT_EQ(Entries(root), std::set<std::string>{"sub"});
+    EXPECT_TRUE(fs::is_empty(root + "/sub"));
+  }
+}
+
+// Runs as root: the cases that need an ordinary user save from a child that
+// has become nobody.
+TEST_F(WholeFileTest, KeepsLinksOwnersAndSetIdBitsWritingInPlaceWhereARenameWouldLoseThem) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files away and to become nobody";
+  const std::string path = dir_ / "sums.txt";
+  const std::string other = dir_ / "other-name";
+  const std::string earlier(3000, 'e');
+  struct Case {
+    const char* name;
+    bool asNobody;
+    uid_t owner;
+    mode_t mode;
+    mode_t folderMode;
+    bool hardLink;
+    rlim_t sizeLimit;
+    int expected;
+  };
+  const rlim_t none = RLIM_INFINITY;
+  const Case cases[] = {
+      {"hard link", false, 0, 0644, 0755, true, none, 0},
+      {"writable file in a read-only folder", true, 65534, 0644, 0555, false, none, 0},
+      {"another user's file saved by root", false, 65534, 0640, 0755, false, none, 0},
+      {"root's file saved by a user who may write it", true, 0, 0666, 0777, false, none, 0},
+      {"set-user-id file saved by root", false, 0, 04755, 0755, false, none, 0},
+      {"set-id file saved by its owner", true, 65534, 06755, 0777, false, none, 0},
+      {"too big for the size limit", false, 0, 0644, 0755, true, 4096, EFBIG},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(path, earlier);
+    ASSERT_EQ(chown(path.c_str(), c.owner, c.owner), 0);
+    ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+    if (c.hardLink) fs::create_hard_link(path, other);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    fs::permissions(dir_.path(), fs::perms(c.folderMode));
+    const std::string text = c.expected ? std::string(100000, 't') : "short";
+    const int result = InChild(c.asNobody, [&] {
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{c.sizeLimit, c.sizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      return SaveWholeFile(path, text);
+    });
+    fs::permissions(dir_.path(), fs::perms(0755));
+    EXPECT_EQ(result, c.expected) << std::strerror(result);
+    const std::string content = c.expected ? earlier : text;
+    EXPECT_EQ(Read(path), content);
+    if (c.hardLink) {
+      EXPECT_EQ(Read(other), content);
+      EXPECT_EQ(fs::hard_link_count(path), 2u);
+      fs::remove(other);
+    }
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode, before.st_mode) << std::oct << after.st_mode;
+    EXPECT_EQ(Entries(dir_.path()), std::set<std::string>{"sums.txt"});
+  }
 }
 
 }  // namespace
