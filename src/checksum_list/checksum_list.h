@@ -32,12 +32,18 @@ enum class Rejection {
   TooLong,      // longer than kMaxLineBytes
 };
 
+// Bytes kept from the end of a line longer than kMaxLineBytes.
+inline constexpr std::size_t kOverlongTailBytes = 256;
+
 // One line of a list that is neither blank nor a comment.
 struct ListLine {
   std::size_t lineNumber = 0;  // 1-based
   Rejection rejection = Rejection::None;
   LineForm form = LineForm::Gnu;
-  std::string name;         // raw bytes, escapes undone
+  // Raw bytes, escapes undone. Also kept for a NulByte or TooLong line that
+  // otherwise reads as a checksum line: then it holds the NUL, or only the
+  // start of the name.
+  std::string name;
   std::string expectedHex;  // lowercase
   DigestKind kind;          // valid when rejection == None
   bool binary = false;      // GNU "*name"
@@ -76,10 +82,12 @@ class ListReader {
 
  private:
   void takeLine(std::string_view line);
+  void takeOverlongLine();
 
   ReadOptions options_;
   Sink sink_;
   std::string pending_;
+  std::string tail_;  // the last bytes of an overlong line
   bool overlong_ = false;
   std::size_t lineNumber_ = 0;
   int singleSpaceForm_ = -1;  // unknown, 0 = two-character separator, 1 = one space

@@ -198,24 +198,27 @@ ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::
   ListLine line;
   line.lineNumber = line_number;
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  if (text.find('\0') != std::string_view::npos) {
-    line.rejection = Rejection::NulByte;
-    return line;
-  }
+  // A NUL is read as any other byte, so that a checksum line whose name holds
+  // one is known as such (it names no file that can exist) and is not
+  // mistaken for a malformed line.
+  const bool holdsNul = text.find('\0') != std::string_view::npos;
   std::size_t at = 0;
   while (at < text.size() && IsBlank(text[at])) ++at;
   const bool escaped = at < text.size() && text[at] == '\\';
   if (escaped) ++at;
 
   Rejection reason = Rejection::Malformed;
-  if (ReadTagged(text, at, escaped, options, line, reason)) return line;
-  if (options.preferSfv && ReadSfv(text, options, line, reason)) return line;
-  if (ReadGnu(text, at, escaped, options, single_space_form, line, reason)) return line;
-  if (!escaped && ReadExport(text, options, line, reason)) return line;
-  if (!options.preferSfv && ReadSfv(text, options, line, reason)) return line;
+  if (ReadTagged(text, at, escaped, options, line, reason) ||
+      (options.preferSfv && ReadSfv(text, options, line, reason)) ||
+      ReadGnu(text, at, escaped, options, single_space_form, line, reason) ||
+      (!escaped && ReadExport(text, options, line, reason)) ||
+      (!options.preferSfv && ReadSfv(text, options, line, reason))) {
+    if (holdsNul) line.rejection = Rejection::NulByte;
+    return line;
+  }
   line = ListLine{};
   line.lineNumber = line_number;
-  line.rejection = reason;
+  line.rejection = holdsNul ? Rejection::NulByte : reason;
   return line;
 }
 
@@ -234,29 +237,44 @@ void ListReader::feed(std::string_view bytes) {
     const std::size_t take =
         found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data())
               : bytes.size();
-    if (!overlong_) {
-      if (pending_.size() + take > kMaxLineBytes) {
-        overlong_ = true;
-        pending_.clear();
-        pending_.shrink_to_fit();
-      } else {
-        pending_.append(bytes.data(), take);
-      }
+    const std::string_view piece = bytes.substr(0, take);
+    const std::size_t room = kMaxLineBytes - pending_.size();
+    pending_.append(piece.substr(0, room));
+    if (piece.size() > room) {
+      overlong_ = true;
+      // Only the end of the rest is kept: where tagged and SFV lines put
+      // their digest.
+      tail_.append(piece.substr(room));
+      if (tail_.size() > kOverlongTailBytes) tail_.erase(0, tail_.size() - kOverlongTailBytes);
     }
     if (!found) return;
     bytes.remove_prefix(take + 1);
     ++lineNumber_;
     if (overlong_) {
-      ListLine line;
-      line.lineNumber = lineNumber_;
-      line.rejection = Rejection::TooLong;
-      sink_(line);
+      takeOverlongLine();
       overlong_ = false;
+      tail_.clear();
     } else {
       takeLine(pending_);
     }
     pending_.clear();
   }
+}
+
+// A line past the cap is refused; when its start and end still read as a
+// checksum line, the start of its name goes with the refusal, since such a
+// line names a file no system can open, which is not a malformed line.
+void ListReader::takeOverlongLine() {
+  const std::string joined = pending_ + tail_;
+  ListLine line = ParseWithState(joined, options_, lineNumber_, nullptr);
+  if (line.name.size() > tail_.size()) {
+    line.name.resize(line.name.size() - tail_.size());
+  } else {
+    line = ListLine{};
+    line.lineNumber = lineNumber_;
+  }
+  line.rejection = Rejection::TooLong;
+  sink_(line);
 }
 
 void ListReader::finish() {

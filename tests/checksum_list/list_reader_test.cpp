@@ -201,6 +201,43 @@ TEST(ListReaderTest, RefusesHostileInputLineByLineAndGoesOn) {
   EXPECT_EQ(lines[3].lineNumber, 4u);
 }
 
+// A checksum line naming what no file can be named (a NUL inside, a name
+// past the cap) keeps the name, or its start, with its refusal, so a checker
+// can fail it as a file that cannot be opened; junk keeps nothing.
+TEST(ListReaderTest, KeepsTheNamesOfChecksumLinesNoFileCanHave) {
+  using namespace std::string_literals;
+  const std::string longName(kMaxLineBytes + 5000, 'z');
+  struct Case {
+    const char* label;
+    std::string line;
+    Rejection rejection;
+    std::string name;  // for overlong lines: a start of the name, at least 60 KiB
+  };
+  const Case cases[] = {
+      {"NUL in a GNU name", H64 + "  pla\0in"s, Rejection::NulByte, "pla\0in"s},
+      {"NUL in a tagged name", "SHA256 (pl\0ain) = "s + H64, Rejection::NulByte, "pl\0ain"s},
+      {"NUL first in the name", H64 + "  \0x"s, Rejection::NulByte, "\0x"s},
+      {"NUL in the digest", H64 + "\0  plain"s, Rejection::NulByte, ""},
+      {"NULs alone", "\0\0\0"s, Rejection::NulByte, ""},
+      {"overlong GNU line", H64 + "  " + longName, Rejection::TooLong, longName},
+      {"overlong tagged line", "SHA256 (" + longName + ") = " + H64, Rejection::TooLong, longName},
+      {"overlong junk", longName + " " + H64, Rejection::TooLong, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::vector<ListLine> lines = ParseList(c.line + "\n");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rejection, c.rejection);
+    if (c.rejection == Rejection::TooLong && !c.name.empty()) {
+      EXPECT_GE(lines[0].name.size(), 60u * 1024);
+      EXPECT_LE(lines[0].name.size(), kMaxLineBytes);
+      EXPECT_EQ(c.name.compare(0, lines[0].name.size(), lines[0].name), 0);
+    } else {
+      EXPECT_EQ(lines[0].name, c.name);
+    }
+  }
+}
+
 TEST(ListReaderTest, CountsMillionsOfLines) {
   std::string text;
   for (int i = 0; i < 3'000'000; ++i) text += "x\n";
