@@ -1,5 +1,6 @@
 // vandrelsum: the digest engine on the command line, with coreutils' *sum
 // interface. Links no toolkit and needs no display.
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 
@@ -18,6 +19,13 @@ int main(int argc, char** argv) {
     vandrel::sum::Complain("the crypto library lacks some digest algorithms");
     return 1;
   }
-  return parsed.options->check ? vandrel::sum::CheckLists(*parsed.options)
-                               : vandrel::sum::ComputeChecksums(*parsed.options);
+  const vandrel::sum::SumOptions& options = *parsed.options;
+  int status =
+      options.check ? vandrel::sum::CheckLists(options) : vandrel::sum::ComputeChecksums(options);
+  // As coreutils does: standard input is closed (and a closed one reported)
+  // before standard output.
+  const bool readInput =
+      std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+  if (readInput && !vandrel::sum::CloseStandardInput()) status = 1;
+  return vandrel::sum::ConcludeOutput(status == 0);
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # vandrelsum against the references it must agree with: coreutils' md5sum ..
-# sha512sum (lines byte for byte, -c reports and exit status), openssl for
+# sha512sum (lines byte for byte, -c reports and exit status, error messages
+# with their quoted names, lists with NUL bytes and long names, closed
+# standard streams), openssl for
 # SHA-3, Python's zlib for SFV lists. Also the -r walk, the relative names
 # of -c, and hostile lists. Usage: vandrelsum_test.sh path/to/vandrelsum
 set -uo pipefail
@@ -22,8 +24,8 @@ fail() {
 }
 
 # Runs a command, keeping its stdout, its warnings (with the program name
-# taken off, and the file-open errors left out since their quoting is the
-# tool's own) and its exit status in $work/$1.{out,warn,rc}.
+# taken off; error lines are same_messages' business) and its exit status
+# in $work/$1.{out,warn,rc}.
 capture() {
   local tag=$1
   shift
@@ -105,6 +107,73 @@ capture theirs sha256sum -c "$work/junk"
 same "list without checksum lines" ours theirs
 capture ours "$sum" -c "$work/missing-list"
 [[ $(cat "$work/ours.rc") == 1 && $(wc -l <"$work/ours.err") == 1 ]] || fail "missing list: one error line, status 1"
+
+# --- Messages, byte for byte ----------------------------------------------
+# Runs one command line with each tool in $1 (sha256sum's place taken by
+# "SUM") and fails unless stdout, stderr (program name taken off) and exit
+# status agree. The command runs through bash, so it may close descriptors.
+same_messages() {
+  local what=$1 line=$2 tool
+  for tool in sha256sum "$sum"; do
+    local tag=theirs
+    [[ $tool == "$sum" ]] && tag=ours
+    bash -c "${line//SUM/\"$tool\"}" >"$work/$tag.out" 2>"$work/$tag.err"
+    echo $? >"$work/$tag.rc"
+    sed -E 's/^(sha256sum|vandrelsum): //' "$work/$tag.err" >"$work/$tag.warn"
+  done
+  same "$what" ours theirs
+}
+
+# Names quoted in error lines: plain, double-quoted, single-quoted with
+# $'...' pieces (control bytes, bytes that are not UTF-8), and the odd
+# forms a quote before a trailing escape takes.
+# shellcheck disable=SC2016
+odd_names=(plain 'with space' "it's gone" $'line\nfeed' $'tab\there' $'\x01ctl' $'non-utf8-\xff\xfe'
+  $'caf\xc3\xa9' 'back\slash' 'dq"x' '$HOME' '~home' 'x~y' '#hash' 'a=b' 'a:b' 'a{b}' '{' "~'"
+  "#a'" "it's :" "it's*" $'it\'s\n' $'a\n\'b' $'\x01\'\x01' $'\'\n' $'\xe2\x80\xa8' $'\x1b[31m')
+mkdir -p "$work/nothing"
+printf '%s\0' "${odd_names[@]}" >"$work/odd-names"
+for locale in "${LC_ALL:-C.UTF-8}" C; do
+  same_messages "quoted names ($locale)" \
+    "cd '$work/nothing' && xargs -0 env LC_ALL=$locale SUM -- <'$work/odd-names'"
+done
+
+# -c over lines no file can match: a NUL in a name, a NUL in a digest, a
+# name past PATH_MAX; and a list that cannot be read.
+good=$(sha256sum plain)
+digest=${good%% *}
+{
+  echo "$good"
+  printf '%s  pla\0in\n' "$digest"
+  printf 'SHA256 (pl\0ain) = %s\n' "$digest"
+  printf '%s\0  plain\n' "$digest"
+  printf '%s  %s\n' "$digest" "$(head -c 5000 /dev/zero | tr '\0' n)"
+} >"$files/null-list"
+same_messages "NUL and long names" "cd '$files' && SUM -c null-list"
+same_messages "NUL and long names, --status" "cd '$files' && SUM -c --status null-list"
+same_messages "a folder as the list" "SUM -c '$files'"
+
+# Standard streams closed or full.
+same_messages "closed stdout" "cd '$files' && SUM plain >&-"
+same_messages "full stdout" "cd '$files' && SUM plain >/dev/full"
+same_messages "closed stdin" "SUM - <&-"
+same_messages "closed stdin as the list" "SUM -c <&-"
+same_messages "both closed" "cd '$files' && SUM plain - <&- >&-"
+same_messages "nothing written to a closed stdout" "cd '$files' && SUM -c --status null-list >&-"
+
+# A name past the list reader's cap cannot be printed whole, but still fails.
+{
+  echo "$good"
+  printf '%s  %s\n' "$digest" "$(head -c 100000 /dev/zero | tr '\0' z)"
+} >"$files/long-list"
+capture ours "$sum" -c "$files/long-list"
+[[ $(cat "$work/ours.rc") == 1 && $(grep -c 'FAILED open or read$' "$work/ours.out") == 1 ]] ||
+  fail "name past the cap: status or report"
+if ! grep -q 'z\.\.\.: File name too long$' "$work/ours.err" ||
+  ! grep -q 'WARNING: 1 listed file could not be read' "$work/ours.err"; then
+  fail "name past the cap: messages"
+fi
+rm -f "$files/null-list" "$files/long-list"
 
 # --- Lists in other forms --------------------------------------------------
 # BSD tags of every algorithm, CRC32 and SHA-3 included, in one list.
