@@ -173,7 +173,7 @@ bool CheckList(const SumOptions& options, const std::string& list) {
     } else if (got == 0) {
       break;
     } else if (errno != EINTR) {
-      // coreutils gives no reason here; the messages stay the same.
+      // No reason, as coreutils gives none, so the two compare equal.
       Complain(QuoteName(ListName(list)) + ": read error");
       return false;
     }
