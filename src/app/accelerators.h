@@ -7,4 +7,8 @@ namespace vandrel {
 // Binds the keys once the main window and its menu exist.
 void AddMainWindowAccelerators();
 
+// Sets each bound button's tooltip to its key in the current language; at
+// start and after every change of language.
+void ShowButtonKeysInToolTips();
+
 }  // namespace vandrel

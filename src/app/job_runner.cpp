@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/failure_reason.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
@@ -120,10 +121,9 @@ void CollectExpectedDigests() {
   if (none) g_expected.clear();
 }
 
-// The words of a difference's tooltip in the language of the moment the job
-// started; the worker never reads the text table.
-std::string g_expectedLabel;
-std::string g_gotLabel;
+// The words of a failed or different row's tooltip in the language of the
+// moment the job started; the worker never reads the text table.
+FailureTexts g_failureTexts;
 
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
@@ -142,8 +142,10 @@ int LineBreaks(const std::string& text) {
 void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& expected) {
   JobState& job = Job();
   const bool matches = !digest.hex.empty() && digest.hex == expected;
-  tk::SetGadgetItemImage(kGadgetResults, row,
-                         tk::ImageID(matches ? kImageRowComputed : kImageRowFailed));
+  const int image = matches              ? kImageRowMatches
+                    : digest.hex.empty() ? kImageRowMissing
+                                         : kImageRowDiffers;
+  tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(image));
   if (!digest.hex.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
   if (matches) {
     ++job.FilesMatched;
@@ -152,12 +154,11 @@ void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& exp
   ++job.FilesFailed;
   if (digest.hex.empty()) {
     ++job.FilesMissing;
-    tk::SetGadgetItemToolTip(kGadgetResults, row, DescribeDigestFailure(digest));
+    tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(digest, g_failureTexts));
   } else {
     ++job.FilesMismatched;
-    tk::SetGadgetItemToolTip(
-        kGadgetResults, row,
-        g_expectedLabel + " " + expected + " / " + g_gotLabel + " " + digest.hex);
+    tk::SetGadgetItemToolTip(kGadgetResults, row,
+                             FormatDifference(expected, digest.hex, g_failureTexts));
   }
 }
 
@@ -199,8 +200,7 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
   CollectExpectedDigests();
-  g_expectedLabel = T("tInfoEXPECTED");
-  g_gotLabel = T("tInfoGOT");
+  g_failureTexts = CurrentFailureTexts();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
@@ -262,7 +262,7 @@ int JobWorker(int algorithm) {
       tk::SetGadgetItemText(kGadgetResults, row, result.hex, 1);
     } else {
       tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowFailed));
-      tk::SetGadgetItemToolTip(kGadgetResults, row, DescribeDigestFailure(result));
+      tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(result, g_failureTexts));
       ++job.FilesFailed;
     }
   }

@@ -36,7 +36,7 @@ void BuildMenu() {
   tk::MenuTitle(T("tMenuLANGUAGES"));
   ProgramState& program = Program();
   std::vector<LanguageMenuItem> languages = program.languages.menuItems(program.settings.Language);
-  for (const LanguageMenuItem& item : languages) tk::MenuItem(item.id, item.text);
+  for (const LanguageMenuItem& item : languages) tk::MenuRadioItem(item.id, item.text);
   for (const LanguageMenuItem& item : languages) {
     if (item.checked) tk::SetMenuItemState(kMainMenu, item.id, 1);
   }
@@ -50,6 +50,16 @@ void BuildMenu() {
   tk::MenuItem(kMenuOpenWeb, T("tMenuOPENWEB"), tk::ImageID(kImageMenuWeb));
 }
 
+// The layout counts its rows from the window's height, with a menu bar of
+// this height above the gadgets. A taller bar (a larger font, another theme)
+// would push the bottom row out of the window and cut Calculate off, so the
+// layout is given the height less the difference.
+constexpr int kLayoutMenuBarHeight = 25;
+
+int LayoutHeight(int windowHeight) {
+  return windowHeight - std::max(0, tk::MenuBarHeight(kMainWindow) - kLayoutMenuBarHeight);
+}
+
 // Where each gadget of the main window sits for a client area of w x h. The
 // one table that both building and resizing read, so the two never disagree.
 struct Place {
@@ -58,13 +68,22 @@ struct Place {
 
 std::vector<Place> MainWindowLayout(int w, int h) {
   std::vector<Place> places = {
-      {kGadgetSourceFrame, 5, 5, w - 10, h - 167},    {kGadgetSource, 10, 23, w - 145, 27},
-      {kGadgetBrowse, w - 130, 23, 120, 27},          {kGadgetResults, 10, 63, w - 20, h - 265},
-      {kGadgetClipboard, 10, h - 195, 120, 27},       {kGadgetSave, 135, h - 195, 120, 27},
-      {kGadgetDelete, w - 255, h - 195, 120, 27},     {kGadgetDeleteAll, w - 130, h - 195, 120, 27},
-      {kGadgetSettingsFrame, 5, h - 150, w - 10, 80}, {kGadgetAlgorithmLabel, 10, h - 130, 100, 22},
-      {kGadgetBitsLabel, 10, h - 100, 100, 22},       {kGadgetProgress, 5, h - 55, w - 145, 27},
-      {kGadgetCalculate, w - 135, h - 60, 130, 35},
+      {kGadgetSourceFrame, 5, 5, w - 10, h - 167},
+      {kGadgetSource, 10, 23, w - 145, 27},
+      {kGadgetBrowse, w - 130, 23, 120, 27},
+      {kGadgetResults, 10, 63, w - 20, h - 265},
+      {kGadgetClipboard, 10, h - 195, 120, 27},
+      {kGadgetSave, 135, h - 195, 120, 27},
+      {kGadgetDelete, w - 255, h - 195, 120, 27},
+      {kGadgetDeleteAll, w - 130, h - 195, 120, 27},
+      {kGadgetSettingsFrame, 5, h - 150, w - 10, 80},
+      {kGadgetAlgorithmLabel, 10, h - 130, 100, 22},
+      {kGadgetBitsLabel, 10, h - 100, 100, 22},
+      {kGadgetProgress, 5, h - 60, w - 145, 27},
+      // The bottom row stands 5 pixels above the window's edge, as the
+      // frames and Calculate do from the sides: flush with the edge, the
+      // button's lower border and shadow were cut off.
+      {kGadgetCalculate, w - 135, h - 65, 130, 35},
   };
   for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
     places.push_back({kAlgorithmOptionGadgets[i], 130 + 90 * static_cast<int>(i), h - 132, 70, 22});
@@ -176,7 +195,7 @@ bool BuildMainWindow() {
   // Gadgets are placed for the size the window really has: a stored size
   // below the minimum opens at the minimum. Their y coordinates count from
   // below the menu bar, while the height they are derived from includes it.
-  BuildGadgets(tk::WindowWidth(kMainWindow), tk::WindowHeight(kMainWindow));
+  BuildGadgets(tk::WindowWidth(kMainWindow), LayoutHeight(tk::WindowHeight(kMainWindow)));
   tk::AddKeyboardShortcut(kMainWindow, tk::kKeyF1, kMenuOpenHelp);
   ApplyOptionSettings();
   return true;
@@ -188,7 +207,7 @@ void RelayoutMainWindow() {
   Settings& settings = Program().settings;
   settings.WindowWidth = w;
   settings.WindowHeight = h;
-  for (const Place& place : MainWindowLayout(w, h)) {
+  for (const Place& place : MainWindowLayout(w, LayoutHeight(h))) {
     tk::ResizeGadget(place.gadget, place.x, place.y, place.width, place.height);
   }
   tk::SetGadgetColumnWidth(kGadgetResults, 0, (w - 20) / 2);

@@ -80,7 +80,23 @@ enum ImageId : int {
   kImageRowComputed = 11,
   kImageRowQueued = 12,
   kImageRowFailed = 13,
+  // A row from a checksum list looks like a computed or failed one, but a
+  // screen reader tells a match from a difference and from a missing file:
+  // the same pictures under images of their own, each with its description.
+  kImageRowMatches = 14,
+  kImageRowDiffers = 15,
+  kImageRowMissing = 16,
 };
+
+// The built-in picture each verified row image shows.
+struct ImageAlias {
+  int image, drawnAs;
+};
+inline constexpr std::array<ImageAlias, 3> kVerifiedRowImages = {{
+    {kImageRowMatches, kImageRowComputed},
+    {kImageRowDiffers, kImageRowFailed},
+    {kImageRowMissing, kImageRowFailed},
+}};
 
 // The custom event the checksum worker posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;

@@ -6,6 +6,7 @@
 #include "core/ids.h"
 #include "dialogs/web_link.h"
 #include "settings/program.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/resources.h"
@@ -53,6 +54,9 @@ void ShowAbout() {
     return;
   }
   tk::DisableWindow(kMainWindow, true);
+  // A dialog to the desktop and to screen readers, as it is to the user.
+  tk::SetWindowModal(kAboutWindow, true);
+  tk::SetWindowAccessibleRole(kAboutWindow, tk::WindowRole::kDialog, text);
   tk::ImageGadget(kGadgetAboutLogo, 5, 5, 128, 128, tk::ImageID(kImageLogo));
   tk::TextGadget(kGadgetAboutName, 150, 10, 445, 45, kProgramName);
   tk::TextGadget(kGadgetAboutText, 150, 55, 445, 160, text);

@@ -162,14 +162,17 @@ void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
   }
 }
 
-// strerror's text in lower case, as a reason reads inside a sentence.
-std::string ErrorText(int error) {
+}  // namespace
+
+std::string SystemErrorText(int error) {
   std::string text = std::strerror(error);
   if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] > 'Z')) {
     text[0] = static_cast<char>(text[0] - 'A' + 'a');
   }
   return text;
 }
+
+namespace {
 
 std::string HexText(const DigestContext& context) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -278,14 +281,14 @@ std::string DescribeDigestFailure(const DigestResult& result) {
     case DigestFailure::UnknownAlgorithm:
       return "algorithm or size not available";
     case DigestFailure::CannotOpen:
-      return "cannot open: " + ErrorText(result.error);
+      return "cannot open: " + SystemErrorText(result.error);
     case DigestFailure::NotAFile:
       return "not a regular file";
     case DigestFailure::IsAFolder:
       return "is a folder";
     case DigestFailure::ReadError:
       return "read error after " + std::to_string(result.bytesRead) +
-             " bytes: " + ErrorText(result.error);
+             " bytes: " + SystemErrorText(result.error);
     case DigestFailure::Abandoned:
       return "abandoned";
     case DigestFailure::OutOfMemory:

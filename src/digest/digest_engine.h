@@ -117,6 +117,9 @@ DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::i
 // A short English reason for a failed result: "permission denied",
 // "not a regular file", "read error after 4096 bytes: input/output error".
 std::string DescribeDigestFailure(const DigestResult& result);
+// strerror's text with a lower-case first letter, as a reason reads inside a
+// sentence ("cannot open: permission denied").
+std::string SystemErrorText(int error);
 
 // DigestFile's text alone: the digest, or the empty text when none could be
 // made. May run on any thread.

@@ -257,6 +257,76 @@ std::pair<std::string, std::string> ListRowImageDescription(int gadget, int row)
   return texts;
 }
 
+std::string ListRowTextDescription(int gadget, int row, int column) {
+  detail::GadgetRecord* record = detail::Gadgets().find(gadget);
+  if (!record || record->kind != detail::GadgetKind::kList) return "";
+  AtkObject* cell =
+      atk_table_ref_at(ATK_TABLE(gtk_widget_get_accessible(record->inner)), row, column);
+  if (!cell) return "";
+  std::string text;
+  auto take = [&text](AtkObject* object) {
+    if (ATK_IS_TEXT(object) && !ATK_IS_IMAGE(object)) {
+      const gchar* description = atk_object_get_description(object);
+      text = description ? description : "";
+    }
+  };
+  // The first column packs the image and the text in one container cell.
+  take(cell);
+  for (int i = 0; i < atk_object_get_n_accessible_children(cell); ++i) {
+    AtkObject* child = atk_object_ref_accessible_child(cell, i);
+    take(child);
+    g_object_unref(child);
+  }
+  g_object_unref(cell);
+  return text;
+}
+
+namespace {
+
+AccessibleFacts FactsOf(GtkWidget* widget) {
+  AccessibleFacts facts;
+  AtkObject* accessible = widget ? gtk_widget_get_accessible(widget) : nullptr;
+  if (!accessible) return facts;
+  facts.role = atk_role_get_name(atk_object_get_role(accessible));
+  AtkStateSet* states = atk_object_ref_state_set(accessible);
+  for (int state = ATK_STATE_INVALID; state < ATK_STATE_LAST_DEFINED; ++state) {
+    if (atk_state_set_contains_state(states, static_cast<AtkStateType>(state))) {
+      facts.states.insert(atk_state_type_get_name(static_cast<AtkStateType>(state)));
+    }
+  }
+  g_object_unref(states);
+  return facts;
+}
+
+}  // namespace
+
+void SetScreenCss(const std::string& css) {
+  static GtkCssProvider* provider = nullptr;
+  GdkScreen* screen = gdk_screen_get_default();
+  if (provider) {
+    gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider));
+    g_object_unref(provider);
+    provider = nullptr;
+  }
+  if (css.empty()) return;
+  provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
+  gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                            GTK_STYLE_PROVIDER_PRIORITY_USER + 10);
+}
+
+AccessibleFacts WindowAccessible(int window) {
+  detail::WindowRecord* record = detail::Windows().find(window);
+  return FactsOf(record ? record->window : nullptr);
+}
+
+AccessibleFacts MenuItemAccessible(int menu, int item) {
+  detail::MenuRecord* record = detail::Menus().find(menu);
+  if (!record) return {};
+  auto found = record->items.find(item);
+  return FactsOf(found == record->items.end() ? nullptr : found->second.item);
+}
+
 }  // namespace vandrel::tk::testing
 
 namespace vandrel::tk {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,21 @@ void ObserveListRows(int gadget, std::function<void(int row)> observer);
 // asked through ATK as AT-SPI asks: the image cell's description and its
 // image description, empty when there is none.
 std::pair<std::string, std::string> ListRowImageDescription(int gadget, int row);
+// The description a screen reader gets for the text cell of row `row`,
+// column `column` of list `gadget`; empty when there is none.
+std::string ListRowTextDescription(int gadget, int row, int column);
+// What ATK tells a screen reader a window or menu item is: its role's name
+// ("dialog", "radio menu item") and the names of its states ("modal",
+// "checked").
+struct AccessibleFacts {
+  std::string role;
+  std::set<std::string> states;
+};
+AccessibleFacts WindowAccessible(int window);
+AccessibleFacts MenuItemAccessible(int menu, int item);
+// Style rules over every window, above the program's own, as a theme or a
+// larger font would set them; an empty text takes them away again.
+void SetScreenCss(const std::string& css);
 
 }  // namespace vandrel::tk::testing
 

@@ -10,6 +10,7 @@
 #include "toolkit/gadgets.h"
 #include "toolkit/list_access.h"
 #include "toolkit/list_row_image.h"
+#include "toolkit/list_row_text.h"
 #include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
@@ -20,6 +21,7 @@ using detail::GadgetRecord;
 using detail::kImageColumn;
 using detail::kMaxColumns;
 using detail::kStoreColumns;
+using detail::kToolTipColumn;
 using detail::NthRow;
 using detail::WithList;
 
@@ -64,7 +66,7 @@ void OnDropReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* s
 
 // Text columns keep their bytes as given, a file name's own bytes included;
 // Pango takes only UTF-8 (and warns about anything else), so the cell shows
-// the display form.
+// the display form. The cell's accessible learns the row's tooltip lines.
 void ShowDisplayText(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model,
                      GtkTreeIter* iter, gpointer storeColumn) {
   gchar* text = nullptr;
@@ -77,6 +79,11 @@ void ShowDisplayText(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* mo
     g_object_set(cell, "text", text, nullptr);
   }
   g_free(text);
+  // The row's tooltip lines, for screen readers (see list_row_text.cpp).
+  gchar* note = nullptr;
+  gtk_tree_model_get(model, iter, kToolTipColumn, &note, -1);
+  detail::SetRowTextNote(cell, note);
+  g_free(note);
 }
 
 // Plain text, not markup: a file name may hold "<" or "&".
@@ -139,7 +146,7 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
     gtk_tree_view_column_pack_start(view, image, FALSE);
     gtk_tree_view_column_add_attribute(view, image, "pixbuf", kImageColumn);
   }
-  GtkCellRenderer* text = gtk_cell_renderer_text_new();
+  GtkCellRenderer* text = detail::NewRowTextRenderer();
   // One line per row: a line feed in a file name shows as a symbol instead
   // of hiding the rest of the name below the row.
   g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, "single-paragraph-mode", TRUE, nullptr);

@@ -152,6 +152,24 @@ void MenuItem(int item, const std::string& text, ImageRef image) {
   });
 }
 
+void MenuRadioItem(int item, const std::string& text) {
+  detail::OnMainThreadVoid([&] {
+    MenuRecord* record = FindMenu(g_currentMenu);
+    if (!record || !record->current) return;
+    MenuItemRecord entry;
+    BuildItem(entry, true, text, nullptr);
+    entry.check = true;
+    // A check item drawn and announced as a radio item: the program, not
+    // GTK's radio group, decides which one is checked (see OnToggled).
+    gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(entry.item), TRUE);
+    atk_object_set_role(gtk_widget_get_accessible(entry.item), ATK_ROLE_RADIO_MENU_ITEM);
+    gtk_menu_shell_append(GTK_MENU_SHELL(record->current), entry.item);
+    gtk_widget_show_all(entry.item);
+    Connect(entry.item, record->number, item, true);
+    record->items[item] = entry;
+  });
+}
+
 void MenuBar() {
   detail::OnMainThreadVoid([&] {
     MenuRecord* record = FindMenu(g_currentMenu);
@@ -266,6 +284,19 @@ int CountMenuItems(int menu, int index) {
     }
     g_list_free(children);
     return count;
+  });
+}
+
+int MenuBarHeight(int window) {
+  return detail::OnMainThread([&] {
+    for (int number : detail::Menus().numbers()) {
+      MenuRecord* record = FindMenu(number);
+      if (!record || record->window != window || !record->bar) continue;
+      int minimum = 0, natural = 0;
+      gtk_widget_get_preferred_height(record->bar, &minimum, &natural);
+      return natural;
+    }
+    return 0;
   });
 }
 

@@ -13,6 +13,9 @@ int CreateImageMenu(int number, WindowHandle window);
 // Starts a new top-level menu of the menu bar created last.
 void MenuTitle(const std::string& title);
 void MenuItem(int item, const std::string& text, ImageRef image = nullptr);
+// An item of a set of which exactly one is chosen (the program checks it
+// with SetMenuItemState): drawn and announced as a radio item, unchecked.
+void MenuRadioItem(int item, const std::string& text);
 void MenuBar();  // a separator
 void DisableMenuItem(int menu, int item, bool disabled);
 bool IsMenuItemDisabled(int menu, int item);
@@ -26,6 +29,9 @@ void SetMenuItemState(int menu, int item, int state);
 int GetMenuItemState(int menu, int item);
 bool MenuItemHasImage(int menu, int item);
 int CountMenuItems(int menu, int index);
+// The height the window's menu bar asks for with the fonts and theme in
+// force; 0 when the window has none.
+int MenuBarHeight(int window);
 
 inline constexpr int kKeyEscape = 65307;
 inline constexpr int kKeyReturn = 65293;  // also registers keypad Enter

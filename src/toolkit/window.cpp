@@ -389,6 +389,14 @@ void HideWindow(int number, bool hidden) {
   });
 }
 
+void SetWindowModal(int number, bool modal) {
+  detail::OnMainThreadVoid([&] {
+    if (WindowRecord* record = detail::Windows().find(number)) {
+      gtk_window_set_modal(GTK_WINDOW(record->window), modal);
+    }
+  });
+}
+
 void CloseWindow(int number) {
   detail::OnMainThreadVoid([&] {
     auto record = detail::Windows().remove(number);

@@ -43,6 +43,8 @@ std::int32_t WindowThemeBackground(int number);
 void DisableWindow(int number, bool disabled);
 bool IsWindowDisabled(int number);
 void HideWindow(int number, bool hidden);
+// A modal window takes the input of its whole program while it is shown.
+void SetWindowModal(int number, bool modal);
 // Destroys the window and its gadgets and drops its queued events.
 void CloseWindow(int number);
 std::string WindowTitle(int number);

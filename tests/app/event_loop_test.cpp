@@ -271,7 +271,7 @@ TEST_F(EventLoopTest, ResizeWhileADialogIsOpenIsLaidOutOnceItCloses) {
   EXPECT_EQ(Program().settings.WindowWidth, 940);
   EXPECT_EQ(Program().settings.WindowHeight, 650);
   EXPECT_EQ(tk::GadgetX(kGadgetCalculate), 805);
-  EXPECT_EQ(tk::GadgetY(kGadgetCalculate), 590);
+  EXPECT_EQ(tk::GadgetY(kGadgetCalculate), 585);
   EXPECT_EQ(tk::GadgetWidth(kGadgetResults), 920);
   EXPECT_EQ(tk::GadgetHeight(kGadgetResults), 385);
   EXPECT_FALSE(Program().quitRequest);

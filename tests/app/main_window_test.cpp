@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/accelerators.h"
+#include "app/accessibility.h"
 #include "app/file_intake.h"
 #include "support/app_fixture.h"
 #include "support/test_support.h"
@@ -35,8 +37,8 @@ const std::map<int, Rect>& LayoutAt840x600() {
       {11, {10, 470, 100, 22}},  {13, {130, 468, 70, 22}}, {14, {220, 468, 70, 22}},
       {15, {310, 468, 70, 22}},  {16, {400, 468, 70, 22}}, {17, {490, 468, 70, 22}},
       {12, {10, 500, 100, 22}},  {18, {130, 498, 70, 22}}, {19, {220, 498, 70, 22}},
-      {20, {310, 498, 70, 22}},  {21, {400, 498, 70, 22}}, {22, {5, 545, 695, 27}},
-      {23, {705, 540, 130, 35}},
+      {20, {310, 498, 70, 22}},  {21, {400, 498, 70, 22}}, {22, {5, 540, 695, 27}},
+      {23, {705, 535, 130, 35}},
   };
   return layout;
 }
@@ -98,12 +100,17 @@ class MainWindowTest : public testing::AppFixture {
     DispatchPending();
   }
 
+  // Every language item is a radio item, and a screen reader hears the
+  // same one checked as the menu shows.
   static std::vector<int> CheckedLanguageItems() {
     std::vector<int> checked;
     for (int i = 0; i < static_cast<int>(ShippedLanguageMenu().size()); ++i) {
-      if (tk::GetMenuItemState(kMainMenu, kMenuFirstLanguage + i)) {
-        checked.push_back(kMenuFirstLanguage + i);
-      }
+      const int item = kMenuFirstLanguage + i;
+      const tk::testing::AccessibleFacts heard = tk::testing::MenuItemAccessible(kMainMenu, item);
+      EXPECT_EQ(heard.role, "radio menu item") << item;
+      EXPECT_EQ(heard.states.count("checked") == 1, tk::GetMenuItemState(kMainMenu, item) == 1)
+          << item;
+      if (tk::GetMenuItemState(kMainMenu, item)) checked.push_back(item);
     }
     return checked;
   }
@@ -127,6 +134,34 @@ TEST_F(MainWindowTest, GadgetsStandWhereTheLayoutPutsThemAt840x600) {
     EXPECT_EQ(Allocated(gadget), rect) << "gadget " << gadget << " as GTK placed it";
   }
   EXPECT_EQ(tk::WindowTitle(kMainWindow), "Vandrel v1.0.0.0 (arm32) - Brassholt");
+}
+
+// A taller menu bar (a larger font, another theme) leaves less room below
+// it: every gadget must still lie whole inside the gadget area at 840 x 600.
+TEST_F(MainWindowTest, EveryGadgetLiesWithinTheWindowWhateverTheMenuBarsHeight) {
+  for (int padding : {0, 6, 15}) {
+    SCOPED_TRACE(padding);
+    tk::testing::SetScreenCss(
+        padding ? "menubar { padding-bottom: " + std::to_string(padding) + "px; }" : "");
+    // GTK applies new style rules at its next frame.
+    ASSERT_TRUE(
+        tk::testing::SpinUntil([&] { return tk::MenuBarHeight(kMainWindow) == 25 + padding; }));
+    RelayoutMainWindow();
+    const int areaHeight = tk::WindowHeight(kMainWindow) - tk::MenuBarHeight(kMainWindow);
+    EXPECT_TRUE(AllocationsCaughtUp());
+    for (int gadget : tk::testing::WindowGadgets(kMainWindow)) {
+      const Rect r = Allocated(gadget);
+      EXPECT_GE(r.x, 0) << gadget;
+      EXPECT_GE(r.y, 0) << gadget;
+      EXPECT_LE(r.x + r.width, tk::WindowWidth(kMainWindow)) << gadget;
+      EXPECT_LE(r.y + r.height, areaHeight) << gadget;
+    }
+    // Calculate keeps a margin below it for its border and shadow.
+    EXPECT_EQ(areaHeight - (Allocated(kGadgetCalculate).y + 35), 5);
+  }
+  tk::testing::SetScreenCss("");
+  EXPECT_TRUE(tk::testing::SpinUntil([] { return tk::MenuBarHeight(kMainWindow) == 25; }));
+  RelayoutMainWindow();
 }
 
 TEST_F(MainWindowTest, ListColumnsAre600And410UntilTheFirstSizeEvent) {
@@ -169,7 +204,7 @@ TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThan840x600) {
   DispatchPending();
   EXPECT_EQ(tk::WindowWidth(kMainWindow), 840);
   EXPECT_EQ(tk::WindowHeight(kMainWindow), 600);
-  EXPECT_EQ(Stored(kGadgetCalculate), (Rect{705, 540, 130, 35}));
+  EXPECT_EQ(Stored(kGadgetCalculate), (Rect{705, 535, 130, 35}));
 }
 
 TEST_F(MainWindowTest, StoredSizeBelowTheMinimumOpensAt840x600) {
@@ -303,8 +338,24 @@ TEST_F(MainWindowTest, SwitchingToDeutschRelabelsEverythingButOptionsTitleAndLan
   ASSERT_FALSE(de("tMenuFILE").empty());
   ASSERT_NE(de("tMainSAVE"), LanguageFileText("en_GB", "tMainSAVE"));
 
+  // The buttons' tooltips name their keys, in the language of the moment.
+  AddMainWindowAccelerators();
+  DescribeMainWindow();
+  const std::pair<int, std::string> keys[] = {{kGadgetSave, "Ctrl+S"},
+                                              {kGadgetClipboard, "Ctrl+Shift+C"},
+                                              {kGadgetCalculate, "Ctrl+Return"},
+                                              {kGadgetDelete, "Delete"}};
+  for (const auto& [gadget, label] : keys) EXPECT_EQ(tk::GadgetToolTipText(gadget), label);
+
   ChooseMenuItem(kDeutschItem);
 
+  const std::pair<int, std::string> germanKeys[] = {{kGadgetSave, "Strg+S"},
+                                                    {kGadgetClipboard, "Strg+Umschalt+C"},
+                                                    {kGadgetCalculate, "Strg+Eingabe"},
+                                                    {kGadgetDelete, "Entf"}};
+  for (const auto& [gadget, label] : germanKeys) {
+    EXPECT_EQ(tk::GadgetToolTipText(gadget), label);
+  }
   EXPECT_EQ(Program().settings.Language, "de_DE");
   EXPECT_EQ(CheckedLanguageItems(), std::vector<int>{kDeutschItem});
   EXPECT_EQ(tk::GetMenuTitleText(kMainMenu, 0), de("tMenuFILE"));

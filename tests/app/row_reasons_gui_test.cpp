@@ -38,7 +38,7 @@ TEST_F(RowReasonsTest, AFailedRowShowsItsReasonAndAComputedOneItsWholeDigest) {
   const std::map<std::string, std::string> reasons = {
       {dir + "file", ""},
       {dir + "link to sub", "is a folder"},
-      {dir + "vanishes", "cannot open: no such file or directory"},
+      {dir + "vanishes", "cannot open: no such file or folder"},
   };
   for (int row = 0; row < Rows(); ++row) {
     const std::string& reason = reasons.at(Cell(row, 0));

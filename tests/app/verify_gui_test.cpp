@@ -4,6 +4,7 @@
 // OpenSSL and zlib, never from the engine under test.
 #include <gtest/gtest.h>
 
+#include "app/accessibility.h"
 #include "app/checksum_list_save.h"
 #include "app/job_gui_support.h"
 #include "app/results_list.h"
@@ -79,6 +80,7 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
       {"CHECKSUMS", EVP_sha3_256(), kGadgetSha3, kGadgetBits256,
        [](auto& name, auto& hex) { return "SHA3-256 (" + name + ") = " + hex + "\n"; }},
   };
+  DescribeMainWindow();
   for (const Form& form : forms) {
     SCOPED_TRACE(form.listName);
     tk::ClearGadgetItems(kGadgetResults);
@@ -99,20 +101,29 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
       const std::string& name = names_[row];
       EXPECT_EQ(Cell(row, 0), dir_ + name);
       const bool good = name.rfind("good", 0) == 0;
-      EXPECT_TRUE(RowShows(row, good ? kImageRowComputed : kImageRowFailed)) << name;
+      EXPECT_TRUE(RowShows(row, good                ? kImageRowMatches
+                                : name == "missing" ? kImageRowMissing
+                                                    : kImageRowDiffers))
+          << name;
       // A changed file shows what it really holds; a missing one nothing.
       const std::string truth =
           name == "missing" ? "" : ReferenceDigest(testing::ReadBytes(dir_ + name), form.md);
       EXPECT_EQ(Cell(row, 1), truth) << name;
-      // A red row says why in its tooltip.
+      // A red row says why in its tooltip, and to a screen reader too, which
+      // also hears a match, a difference and a missing file apart.
       const std::string tip = tk::GadgetItemToolTipText(kGadgetResults, row);
-      if (name == "changed") {
-        EXPECT_NE(tip.find("expected " + Claimed(name, form.md) + " / got " + truth),
-                  std::string::npos)
-            << tip;
-      } else if (name == "missing") {
-        EXPECT_NE(tip.find("cannot open: "), std::string::npos) << tip;
+      const std::string why = name == "changed"
+                                  ? "expected " + Claimed(name, form.md) + " / got " + truth
+                              : name == "missing" ? "cannot open: no such file or folder"
+                                                  : "";
+      EXPECT_NE(tip.find(why), std::string::npos) << tip;
+      for (int column : {0, 1}) {
+        EXPECT_EQ(tk::testing::ListRowTextDescription(kGadgetResults, row, column), why);
       }
+      const std::string heard = good                ? "Matches"
+                                : name == "missing" ? "Missing or unreadable"
+                                                    : "Differs";
+      EXPECT_EQ(tk::testing::ListRowImageDescription(kGadgetResults, row).first, heard);
     }
     EXPECT_EQ(tk::GetGadgetText(kGadgetSource), dir_);
   }

@@ -60,6 +60,9 @@ TEST_F(AboutWindowTest, OpensOverTheDisabledMainWindowWithItsPartsInPlace) {
   EXPECT_EQ(tk::WindowHeight(kAboutWindow), 250);
   EXPECT_EQ(tk::WindowTitle(kAboutWindow), "About Vandrel");
   EXPECT_TRUE(tk::IsWindowDisabled(kMainWindow));
+  const tk::testing::AccessibleFacts about = tk::testing::WindowAccessible(kAboutWindow);
+  EXPECT_EQ(about.role, "dialog");
+  EXPECT_TRUE(about.states.count("modal"));
 
   EXPECT_EQ(GadgetRect(kGadgetAboutLogo), (Rect{5, 5, 128, 128}));
   EXPECT_EQ(GadgetRect(kGadgetAboutName), (Rect{150, 10, 445, 45}));

@@ -39,7 +39,7 @@ drag_to() {
 }
 
 # Onto the Calculate button (disabled, no rows yet): ignored.
-drag_to $((705 + 65)) $((540 + MENU_BAR + 17))
+drag_to $((705 + 65)) $((535 + MENU_BAR + 17))
 # Onto the list.
 drag_to $((10 + 410)) $((63 + MENU_BAR + 160))
 

@@ -133,7 +133,7 @@ click_option() {
     *) fail "no option $1" ;;
   esac
 }
-click_calculate() { click_gadget 705 540 130 35; }
+click_calculate() { click_gadget 705 535 130 35; }
 
 # Waits for the message dialog, checks its size (which tells the kinds
 # apart: 440 x 160 for the job summary, 440 x 120 for notices and questions)

@@ -296,8 +296,16 @@ const std::set<std::string> kVerifyKeys = {
     "tReqMATCH",       "tReqNOMATCH",  "tReqNODIGEST",   "tReqNOTCOMPUTED",   "tInfoMATCHED",
     "tInfoMISMATCHED", "tInfoMISSING", "tInfoREJECTED",  "tInfoEXPECTED",     "tInfoGOT"};
 // What a screen reader says for each state a results row's image shows.
-const std::set<std::string> kRowStateKeys = {"tMainROWQUEUED", "tMainROWCOMPUTING",
-                                             "tMainROWCOMPUTED", "tMainROWFAILED"};
+const std::set<std::string> kRowStateKeys = {
+    "tMainROWQUEUED",  "tMainROWCOMPUTING", "tMainROWCOMPUTED", "tMainROWFAILED",
+    "tMainROWMATCHES", "tMainROWDIFFERS",   "tMainROWMISSING"};
+// Why a row failed, the system's common reasons, and the key names the
+// buttons' tooltips show.
+const std::set<std::string> kReasonKeys = {
+    "tInfoNOALGORITHM", "tInfoCANNOTOPEN", "tInfoNOTAFILE", "tInfoISAFOLDER", "tInfoREADERROR",
+    "tInfoOUTOFMEMORY", "tErrNOENT",       "tErrACCES",     "tErrISDIR",      "tErrNAMETOOLONG",
+    "tErrLOOP",         "tErrIO",          "tErrNOTDIR",    "tErrMFILE",      "tErrNOMEM",
+    "tErrINVAL",        "tKeyCTRL",        "tKeySHIFT",     "tKeyRETURN",     "tKeyDELETE"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
@@ -337,11 +345,11 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     EXPECT_GT(group, 0);
     for (const auto& [key, count] : seen) {
       EXPECT_TRUE(kProgramKeys.count(key) || kHeaderKeys.count(key) || kVerifyKeys.count(key) ||
-                  kRowStateKeys.count(key))
+                  kRowStateKeys.count(key) || kReasonKeys.count(key))
           << "unknown key " << key;
       EXPECT_EQ(count, 1) << key;
     }
-    for (const auto& keys : {kProgramKeys, kHeaderKeys, kVerifyKeys, kRowStateKeys}) {
+    for (const auto& keys : {kProgramKeys, kHeaderKeys, kVerifyKeys, kRowStateKeys, kReasonKeys}) {
       for (const std::string& key : keys) EXPECT_TRUE(seen.count(key)) << "missing " << key;
     }
     ASSERT_TRUE(file.selectGroup("LANGUAGE FILE"));
@@ -356,7 +364,7 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     // The requester patterns are "name|pattern;pattern|name|pattern" pairs.
     TextTable texts;
     LanguageCatalogue().load(VANDREL_LANG_DIR, code, texts);
-    EXPECT_EQ(texts.size(), 53u + kVerifyKeys.size() + kRowStateKeys.size());
+    EXPECT_EQ(texts.size(), 53u + kVerifyKeys.size() + kRowStateKeys.size() + kReasonKeys.size());
     for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN", "tReqVERIFYPATTERN"}) {
       const std::string& pattern = texts.text(key);
       EXPECT_EQ(std::count(pattern.begin(), pattern.end(), '|') % 2, 1) << pattern;
