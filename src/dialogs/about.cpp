@@ -4,6 +4,7 @@
 #include "dialogs/about.h"
 
 #include "core/ids.h"
+#include "dialogs/manual.h"
 #include "dialogs/web_link.h"
 #include "settings/program.h"
 #include "toolkit/events.h"
@@ -43,6 +44,10 @@ std::string AboutText() {
   text += kCreditBlock;
   text += kMakerWebAddress;
   text += '\n';
+  // Where the manual is, and the key that opens it; a path and a key name
+  // read the same in every language.
+  const std::string manual = ManualPath();
+  if (!manual.empty()) text += "F1: " + manual + '\n';
   return text;
 }
 

@@ -8,7 +8,8 @@
 namespace vandrel {
 
 // The text of the About window's credit gadget, built from the current text
-// table: version line, two line feeds, T("tAboutCODE"), then the credit block.
+// table: version line, two line feeds, T("tAboutCODE"), then the credit block,
+// and a line with the manual's path when there is a manual.
 std::string AboutText();
 
 // Opens the About window over the main window and disables the main window.
