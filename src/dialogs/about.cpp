@@ -42,11 +42,14 @@ std::string AboutText() {
   text += "\n\n";
   text += T("tAboutCODE");
   text += kCreditBlock;
+  // Where the manual is, and the key that opens it; a path and a key name
+  // read the same in every language. The text gadget has room for nine
+  // lines, so the manual's line takes the place of the blank line above
+  // the web address.
+  const std::string manual = ManualPath();
+  if (!manual.empty()) text.pop_back();
   text += kMakerWebAddress;
   text += '\n';
-  // Where the manual is, and the key that opens it; a path and a key name
-  // read the same in every language.
-  const std::string manual = ManualPath();
   if (!manual.empty()) text += "F1: " + manual + '\n';
   return text;
 }

@@ -63,11 +63,12 @@ TEST_F(AboutWindowTest, LastLineSaysWhereTheManualIsWhenThereIsOne) {
   std::filesystem::create_directories(folder / "help");
   Program().programDirectory = folder.dir();
   Program().settings.Language = "en_GB";
-  EXPECT_EQ(AboutText().substr(AboutText().size() - 35), "https://brassholt.example/vandrel/\n");
+  const std::string without = "Brassholt\n\nhttps://brassholt.example/vandrel/\n";
+  EXPECT_EQ(AboutText().substr(AboutText().size() - without.size()), without);
 
   std::ofstream(folder / "help/en_GB.html") << "<!DOCTYPE html>";
   const std::string line =
-      "https://brassholt.example/vandrel/\nF1: " + folder.dir() + "help/en_GB.html\n";
+      "Brassholt\nhttps://brassholt.example/vandrel/\nF1: " + folder.dir() + "help/en_GB.html\n";
   const std::string text = AboutText();
   ASSERT_GE(text.size(), line.size());
   EXPECT_EQ(text.substr(text.size() - line.size()), line);
