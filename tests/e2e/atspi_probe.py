@@ -6,6 +6,8 @@
   atspi_probe.py selected PID   column 0 of every selected results-list row
   atspi_probe.py progress PID   the progress bar's values, sampled until a
                                 message dialog opens (at most a minute)
+  atspi_probe.py rows PID       every results-list row: column 0's text, a
+                                tab, and the description of its state image
 
 One item per line. Exits 1 when the program has no such window."""
 import sys
@@ -62,6 +64,24 @@ def selected_names(pid):
     return None
 
 
+def row_states(pid):
+    for window in windows(pid):
+        if window.get_name() == "Message":
+            continue
+        for node in walk(window):
+            if node.get_role() not in (Atspi.Role.TABLE, Atspi.Role.TREE_TABLE):
+                continue
+            rows = []
+            for row in range(Atspi.Table.get_n_rows(node)):
+                cell = Atspi.Table.get_accessible_at(node, row, 0)
+                texts = [c.get_name() for c in walk(cell) if c.get_name()]
+                images = [c for c in walk(cell) if "Image" in c.get_interfaces()]
+                described = Atspi.Image.get_image_description(images[0]) if images else ""
+                rows.append(f"{texts[0] if texts else ''}\t{described}")
+            return rows
+    return None
+
+
 def progress_values(pid):
     bar = None
     for window in windows(pid):
@@ -82,7 +102,8 @@ def progress_values(pid):
 
 def main():
     command, pid = sys.argv[1], int(sys.argv[2])
-    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values}
+    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values,
+              "rows": row_states}
     items = probes[command](pid)
     if items is None:
         return 1
