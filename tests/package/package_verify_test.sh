@@ -43,6 +43,8 @@ PATH="$ROOT/usr/bin:$PATH" XDG_DATA_DIRS="$ROOT/usr/share:/usr/share" \
   gio open "$DATA/SHA256SUMS" >"$WORK/program.log" 2>&1 || fail "gio open SHA256SUMS"
 started() { APP_PID=$(pgrep -n -f -- "--verify $DATA/SHA256SUMS" || true); [[ -n "$APP_PID" ]]; }
 wait_until 15 "vandrel --verify started by gio" started
+wait_until 15 "the main window" main_window_shown
+MAIN=$(window_of_program "$MAIN_TITLE")
 
 # The texts the window shows, from the package's own language file.
 text() { sed -n "s/^$1 = //p" "$ROOT/usr/share/vandrel/lang/en_GB.language"; }
@@ -51,7 +53,7 @@ summary=$($PROBE dialog "$APP_PID") || fail "the summary could not be read"
 for count in "$(text tInfoMATCHED)	3" "$(text tInfoMISMATCHED)	1" "$(text tInfoMISSING)	1"; do
   grep -qxF -- "$count" <<<"$summary" || fail "the summary lacks '$count': $(printf '%q' "$summary")"
 done
-answer_dialog Return 440x260
+answer_dialog Return 440x240
 
 # Row by row, as a screen reader hears the state images: a matching row is
 # described as computed (or, where the texts say so, as matching); the
