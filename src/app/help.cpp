@@ -14,8 +14,11 @@
 #include <mutex>
 
 #include "app/help_state.h"
+#include "core/ids.h"
+#include "dialogs/manual.h"
 #include "settings/program.h"
 #include "system/threads.h"
+#include "toolkit/menus.h"
 
 namespace vandrel {
 namespace {
@@ -34,7 +37,16 @@ std::string HelpFilePath() {
   return Program().programDirectory + "Vandrel_" + T("tLangFileLANGID") + ".help";
 }
 
+bool HelpAvailable() { return !sys::FindProgram(kHelpProgram).empty() || !ManualPath().empty(); }
+
+void EnableHelpItem() { tk::DisableMenuItem(kMainMenu, kMenuOpenHelp, !HelpAvailable()); }
+
 void OpenHelp() {
+  // The maker's help program wins wherever it is installed.
+  if (sys::FindProgram(kHelpProgram).empty()) {
+    OpenManual();
+    return;
+  }
   HelpState& help = Help();
   {
     std::lock_guard lock(help.mutex);

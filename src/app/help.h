@@ -1,6 +1,7 @@
 // Open help: the maker's help program "Leafscope.exe", started on the current
 // language's help file and watched by a small thread until it ends, so that
-// it is started only once at a time and killed when the program ends.
+// it is started only once at a time and killed when the program ends. Where
+// the help program is not installed, the manual's page opens in the browser.
 #pragma once
 
 #include <string>
@@ -12,8 +13,17 @@ namespace vandrel {
 // Program directory + "Vandrel_" + T("tLangFileLANGID") + ".help". Main thread.
 std::string HelpFilePath();
 
+// Whether Open help has something to show: the help program on PATH or a
+// manual page beside the program. Main thread.
+bool HelpAvailable();
+
+// Enables the Help menu's Show help item exactly when HelpAvailable(). Main
+// thread.
+void EnableHelpItem();
+
 // Starts the help program unless one started earlier is still known to run.
-// A missing help program is silently ignored. Main thread.
+// Without a help program on PATH, opens the manual page instead (OpenManual);
+// with neither, does nothing and says nothing. Main thread.
 void OpenHelp();
 
 // The watcher's procedure; runs on its own thread, not the main thread.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/failure_reason.h"
+#include "app/help.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
@@ -38,8 +39,7 @@ bool StoredAlgorithmHasSizes() {
   return algorithm && HasSizes(*algorithm);
 }
 
-// The window as it is between jobs. Help stays as it was: it is never
-// enabled from the menu.
+// The window as it is between jobs.
 void RestoreIdleWindow() {
   JobState& job = Job();
   job.CancelRequested = 0;
@@ -47,6 +47,7 @@ void RestoreIdleWindow() {
   for (int item : {kMenuOpen, kMenuVerify, kMenuCompare, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
     tk::DisableMenuItem(kMainMenu, item, false);
   }
+  EnableHelpItem();
   tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));
   tk::SetGadgetState(kGadgetProgress, 0);
   for (int gadget = kGadgetSource; gadget <= kGadgetSave; ++gadget)

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/help.h"
 #include "core/algorithm.h"
 #include "core/ids.h"
 #include "settings/program.h"
@@ -42,8 +43,7 @@ void BuildMenu() {
   }
   tk::MenuTitle(T("tMenuHELP"));
   tk::MenuItem(kMenuOpenHelp, T("tMenuOPENHELP"), tk::ImageID(kImageMenuHelp));
-  // Help is reached through F1 only.
-  tk::DisableMenuItem(kMainMenu, kMenuOpenHelp, true);
+  EnableHelpItem();
   tk::MenuBar();
   tk::MenuItem(kMenuAbout, T("tMenuABOUT"), tk::ImageID(kImageMenuAbout));
   tk::MenuBar();

@@ -4,6 +4,7 @@
 #include "dialogs/about.h"
 
 #include "core/ids.h"
+#include "dialogs/manual.h"
 #include "dialogs/web_link.h"
 #include "settings/program.h"
 #include "toolkit/accessibility.h"
@@ -42,8 +43,15 @@ std::string AboutText() {
   text += "\n\n";
   text += T("tAboutCODE");
   text += kCreditBlock;
+  // Where the manual is, and the key that opens it; a path and a key name
+  // read the same in every language. The text gadget has room for nine
+  // lines, so the manual's line takes the place of the blank line above
+  // the web address.
+  const std::string manual = ManualPath();
+  if (!manual.empty()) text.pop_back();
   text += kMakerWebAddress;
   text += '\n';
+  if (!manual.empty()) text += "F1: " + manual + '\n';
   return text;
 }
 

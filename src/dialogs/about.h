@@ -9,6 +9,8 @@ namespace vandrel {
 
 // The text of the About window's credit gadget, built from the current text
 // table: version line, two line feeds, T("tAboutCODE"), then the credit block.
+// When there is a manual, a line with its path ends the text, and the blank
+// line before the web address gives way to it.
 std::string AboutText();
 
 // Opens the About window over the main window and disables the main window.

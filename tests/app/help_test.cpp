@@ -1,12 +1,14 @@
 // Open help with a stand-in help program on PATH: the argument and working
 // directory it receives, started once at a time, started again after it
-// ends, killed at shutdown, and nothing at all when there is none.
+// ends, killed at shutdown; without it, the manual's page in the browser;
+// and nothing at all when there is neither.
 #include "app/help.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -146,6 +148,46 @@ TEST_F(HelpProgramTest, NothingStartsWithoutAnExecutableHelpProgramOnPath) {
   OpenHelp();
   EXPECT_EQ(HelpProcess(), 0u);
   EXPECT_FALSE(HelpWatching());
+}
+
+TEST_F(HelpProgramTest, AvailableWithTheHelpProgramOrAManualPage) {
+  struct Case {
+    bool program, manual, available;
+  };
+  for (const Case& c :
+       {Case{false, false, false}, Case{false, true, true}, Case{true, false, true}}) {
+    SCOPED_TRACE(::testing::Message() << "program " << c.program << ", manual " << c.manual);
+    TestDirectory folder;
+    if (c.program) FakeProgram help(folder, "Leafscope.exe", "0");
+    if (c.manual) {
+      std::filesystem::create_directories(folder / "help");
+      std::ofstream(folder / "help/en_GB.html") << "<!DOCTYPE html>";
+    }
+    Program().programDirectory = folder.dir();
+    ScopedVariable path("PATH", folder.path().c_str());
+    EXPECT_EQ(HelpAvailable(), c.available);
+  }
+}
+
+TEST_F(HelpProgramTest, ManualOpensInTheBrowserOnlyWithoutTheHelpProgram) {
+  FakeProgram opener(programs_, "xdg-open", "0");
+  std::filesystem::create_directories(programs_ / "help");
+  std::ofstream(programs_ / "help/en_GB.html") << "<!DOCTYPE html>";
+  Program().settings.Language = "en_GB";
+  ScopedVariable path("PATH", programs_.path().c_str());
+
+  OpenHelp();
+  ASSERT_TRUE(WaitFor([&] { return opener.lines().size() == 1; }));
+  EXPECT_NE(opener.lines()[0].find(" [" + programs_.dir() + "help/en_GB.html] pid="),
+            std::string::npos)
+      << opener.lines()[0];
+  EXPECT_EQ(HelpProcess(), 0u);
+
+  FakeProgram help(programs_, "Leafscope.exe", "30");
+  OpenHelp();
+  ASSERT_TRUE(WaitFor([&] { return help.lines().size() == 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(opener.lines().size(), 1u);
 }
 
 }  // namespace

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "core/ids.h"
 #include "dialogs/dialog_test_support.h"
 #include "settings/program.h"
+#include "support/test_support.h"
 #include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
@@ -51,6 +56,23 @@ TEST_F(AboutWindowTest, TextIsVersionCodeLineAndCreditBlock) {
             "Brassholt\n"
             "\n"
             "https://brassholt.example/vandrel/\n");
+}
+
+TEST_F(AboutWindowTest, LastLineSaysWhereTheManualIsWhenThereIsOne) {
+  testing::TestDirectory folder;
+  std::filesystem::create_directories(folder / "help");
+  Program().programDirectory = folder.dir();
+  Program().settings.Language = "en_GB";
+  const std::string without = "Brassholt\n\nhttps://brassholt.example/vandrel/\n";
+  EXPECT_EQ(AboutText().substr(AboutText().size() - without.size()), without);
+
+  std::ofstream(folder / "help/en_GB.html") << "<!DOCTYPE html>";
+  const std::string line =
+      "Brassholt\nhttps://brassholt.example/vandrel/\nF1: " + folder.dir() + "help/en_GB.html\n";
+  const std::string text = AboutText();
+  ASSERT_GE(text.size(), line.size());
+  EXPECT_EQ(text.substr(text.size() - line.size()), line);
+  Program().programDirectory.clear();
 }
 
 TEST_F(AboutWindowTest, OpensOverTheDisabledMainWindowWithItsPartsInPlace) {

@@ -6,6 +6,8 @@
   atspi_probe.py selected PID   column 0 of every selected results-list row
   atspi_probe.py progress PID   the progress bar's values, sampled until a
                                 message dialog opens (at most a minute)
+  atspi_probe.py rows PID       every results-list row: column 0's text, a
+                                tab, and the description of its state image
 
 One item per line. Exits 1 when the program has no such window."""
 import sys
@@ -44,22 +46,41 @@ def dialog_labels(pid):
     return None
 
 
-def selected_names(pid):
+def results_table(pid):
     for window in windows(pid):
         if window.get_name() == "Message":
             continue
         for node in walk(window):
-            if node.get_role() not in (Atspi.Role.TABLE, Atspi.Role.TREE_TABLE):
-                continue
-            table = node.get_table_iface() if hasattr(node, "get_table_iface") else node
-            names = []
-            for row in Atspi.Table.get_selected_rows(table):
-                cell = Atspi.Table.get_accessible_at(table, row, 0)
-                # A column that packs an icon and a text keeps the text in a child.
-                texts = [c.get_name() for c in walk(cell) if c.get_name()]
-                names.append(texts[0] if texts else "")
-            return names
+            if node.get_role() in (Atspi.Role.TABLE, Atspi.Role.TREE_TABLE):
+                return node.get_table_iface() if hasattr(node, "get_table_iface") else node
     return None
+
+
+def path_of(table, row):
+    # A column that packs an icon and a text keeps the text in a child.
+    texts = [c.get_name() for c in walk(Atspi.Table.get_accessible_at(table, row, 0))
+             if c.get_name()]
+    return texts[0] if texts else ""
+
+
+def selected_names(pid):
+    table = results_table(pid)
+    if table is None:
+        return None
+    return [path_of(table, row) for row in Atspi.Table.get_selected_rows(table)]
+
+
+def row_states(pid):
+    table = results_table(pid)
+    if table is None:
+        return None
+    rows = []
+    for row in range(Atspi.Table.get_n_rows(table)):
+        cell = Atspi.Table.get_accessible_at(table, row, 0)
+        images = [c for c in walk(cell) if "Image" in c.get_interfaces()]
+        described = Atspi.Image.get_image_description(images[0]) if images else ""
+        rows.append(f"{path_of(table, row)}\t{described}")
+    return rows
 
 
 def progress_values(pid):
@@ -82,7 +103,8 @@ def progress_values(pid):
 
 def main():
     command, pid = sys.argv[1], int(sys.argv[2])
-    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values}
+    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values,
+              "rows": row_states}
     items = probes[command](pid)
     if items is None:
         return 1

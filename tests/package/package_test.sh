@@ -30,6 +30,46 @@ ROOT="$WORK/root"
 dpkg-deb -x "$deb" "$ROOT" || fail "dpkg-deb -x $deb"
 [[ -x "$ROOT/usr/bin/vandrel" ]] || fail "the package has no /usr/bin/vandrel"
 
+# The desktop entries by their validator, the file-manager actions by the
+# keys their readers know (desktop-file-validate rejects Type=Action).
+desktop-file-validate "$ROOT"/usr/share/applications/*.desktop || fail "desktop-file-validate"
+/usr/bin/python3 "$(dirname "$0")/check-actions" "$ROOT" || fail "the file-manager actions"
+[[ -f "$ROOT/usr/share/bash-completion/completions/vandrelsum" ]] ||
+  fail "no bash completion where bash-completion loads it on demand"
+# Every language the program offers has its manual page beside the program.
+for language in "$ROOT"/usr/lib/vandrel/Vandrel.lang/*.language; do
+  code=$(basename "$language" .language)
+  [[ -s "$ROOT/usr/lib/vandrel/help/$code.html" ]] || fail "no manual page for $code"
+done
+
+# What a file manager does with the package's MIME data and entries: a
+# checksum list gets the list type and opens through the hidden entry that
+# verifies it; archives, disk images and unknown data are not Vandrel's.
+# The databases dpkg's triggers build on installation.
+update-mime-database "$ROOT/usr/share/mime" >/dev/null 2>&1 || fail "update-mime-database"
+update-desktop-database "$ROOT/usr/share/applications" || fail "update-desktop-database"
+# The package's programs on PATH, as when it is installed: entries whose
+# TryExec program is missing are ignored.
+gio_in_root() {
+  PATH="$ROOT/usr/bin:$PATH" LC_ALL=C.UTF-8 XDG_DATA_DIRS="$ROOT/usr/share:/usr/share" XDG_DATA_HOME="$WORK/no-user-data" \
+    XDG_CONFIG_HOME="$WORK/no-user-config" gio "$@"
+}
+mkdir -p "$WORK/lists"
+for name in SHA256SUMS MD5SUMS image.img.sha256 image.img.SHA3-512 disk.sfv; do
+  printf '%s  image.img\n' "$(printf '%064d' 0)" >"$WORK/lists/$name"
+  type=$(gio_in_root info -a standard::content-type "$WORK/lists/$name" | sed -n 's/^ *standard::content-type: //p')
+  [[ $type == text/x-checksum-list ]] || fail "$name is $type to a file manager, not a checksum list"
+done
+handler=$(gio_in_root mime text/x-checksum-list | sed -n 's/^Default application for .*: //p')
+[[ $handler == io.github.vandrel.Vandrel.Verify.desktop ]] ||
+  fail "checksum lists open with '$handler', not the Verify entry"
+grep -qx 'Exec=vandrel --verify %F' "$ROOT/usr/share/applications/$handler" ||
+  fail "the Verify entry does not run vandrel --verify"
+for type in application/zip application/x-cd-image application/vnd.debian.binary-package \
+  application/octet-stream application/gzip application/x-raw-disk-image; do
+  gio_in_root mime "$type" | grep -q 'io\.github\.vandrel' && fail "Vandrel claims $type"
+done
+
 DATA="$WORK/data"
 mkdir -p "$DATA"
 head -c 300000 /dev/urandom >"$DATA/sample.bin"

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -74,7 +75,14 @@ inline int CountProcessesMentioning(const std::string& needle) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
     std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-    std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string line;
+    // A process that ends while it is read fails the read (ESRCH), and the
+    // file buffer throws: it is gone, so it does not count.
+    try {
+      line.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+      continue;
+    }
     for (char& c : line) c = c == '\0' ? ' ' : c;
     if (line.find(needle) != std::string::npos) ++count;
   }
