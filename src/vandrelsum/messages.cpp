@@ -164,7 +164,13 @@ std::string QuoteName(std::string_view name) {
   if (name.empty()) return "''";
   const std::vector<NameChar> chars = SplitName(name);
   if (LeftUnquoted(chars)) return std::string(name);
-  if (FitsDoubleQuotes(chars)) return "\"" + std::string(name) + "\"";
+  if (FitsDoubleQuotes(chars)) {
+    // Appended piece by piece: GCC 12 misreads the concatenation under
+    // fortify as an overlapping copy.
+    std::string text(1, '"');
+    text.append(name).push_back('"');
+    return text;
+  }
   std::string text = SingleQuoted(chars);
   // coreutils' own oddity, kept so that messages compare equal: a name that
   // holds a single quote and ends in an escaped character gains a leading
