@@ -67,7 +67,11 @@ void ShowAbout() {
   tk::SetWindowAccessibleRole(kAboutWindow, tk::WindowRole::kDialog, text);
   tk::ImageGadget(kGadgetAboutLogo, 5, 5, 128, 128, tk::ImageID(kImageLogo));
   tk::TextGadget(kGadgetAboutName, 150, 10, 445, 45, kProgramName);
-  tk::TextGadget(kGadgetAboutText, 150, 55, 445, 160, text);
+  // The manual's line is a ninth line of text, whose descenders the usual
+  // box would cut: the box then starts a little higher and reaches down to
+  // the OK button.
+  const bool nineLines = !ManualPath().empty();
+  tk::TextGadget(kGadgetAboutText, 150, nineLines ? 52 : 55, 445, nineLines ? 166 : 160, text);
   tk::ButtonGadget(kGadgetAboutOk, tk::WindowWidth(kAboutWindow) - kOkRightInset, kOkY, kOkWidth,
                    kOkHeight, T("tGenOK"));
   tk::SetGadgetFont(kGadgetAboutName, tk::FontID(kFontAboutTitle));
