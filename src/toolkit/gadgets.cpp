@@ -356,10 +356,6 @@ void SetDefaultButton(int number) {
   });
 }
 
-bool IsGadgetDisabled(int number) {
-  return FromGadget(number, false, [](GadgetRecord& record) { return record.disabled; });
-}
-
 int GetGadgetState(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) {
     switch (record.kind) {
@@ -409,14 +405,6 @@ void SetGadgetAttribute(int number, int attribute, int value) {
   });
 }
 
-int GetGadgetAttribute(int number, int attribute) {
-  return FromGadget(number, 0, [&](GadgetRecord& record) {
-    if (record.kind != GadgetKind::kProgressBar) return 0;
-    if (attribute == kProgressBarPart) return record.part;
-    return attribute == 1 ? record.minimum : attribute == kProgressBarMaximum ? record.maximum : 0;
-  });
-}
-
 void ResizeGadget(int number, int x, int y, int width, int height) {
   WithGadget(number, [&](GadgetRecord& record) {
     if (x != kUnchanged) record.x = x;
@@ -438,21 +426,8 @@ void GadgetToolTip(int number, const std::string& text) {
   });
 }
 
-std::string GadgetToolTipText(int number) {
-  return FromGadget(number, std::string(), [](GadgetRecord& record) { return record.tooltip; });
-}
-
-int GadgetX(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.x; });
-}
-int GadgetY(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.y; });
-}
 int GadgetWidth(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) { return record.width; });
-}
-int GadgetHeight(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.height; });
 }
 
 }  // namespace vandrel::tk

@@ -44,7 +44,6 @@ void SetGadgetColor(int number, int target, std::int32_t colour);
 void SetGadgetText(int number, const std::string& text);
 std::string GetGadgetText(int number);
 void DisableGadget(int number, bool disabled);
-bool IsGadgetDisabled(int number);
 // Makes a button its window's default widget, drawn as the one Return
 // answers, and gives it the keyboard focus.
 void SetDefaultButton(int number);
@@ -53,14 +52,9 @@ void SetDefaultButton(int number);
 int GetGadgetState(int number);
 void SetGadgetState(int number, int state);
 void SetGadgetAttribute(int number, int attribute, int value);
-int GetGadgetAttribute(int number, int attribute);
 void ResizeGadget(int number, int x, int y, int width, int height);
 void GadgetToolTip(int number, const std::string& text);
-std::string GadgetToolTipText(int number);
-int GadgetX(int number);
-int GadgetY(int number);
 int GadgetWidth(int number);
-int GadgetHeight(int number);
 
 // `text` as a label can show it: unchanged when it is UTF-8; otherwise each
 // byte that belongs to no UTF-8 sequence becomes U+FFFD, as GLib's display
@@ -71,9 +65,7 @@ std::string DisplayText(const std::string& text);
 // file name's own) and shown in its display form.
 void AddGadgetColumn(int number, int position, const std::string& title, int width);
 void SetGadgetColumnTitle(int number, int column, const std::string& title);
-std::string GadgetColumnTitle(int number, int column);
 void SetGadgetColumnWidth(int number, int column, int width);
-int GadgetColumnWidth(int number, int column);
 // A row whose columns are the given texts, whatever bytes they hold.
 void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
                   ImageRef image = nullptr);
@@ -86,13 +78,11 @@ std::string GetGadgetItemText(int number, int row, int column);
 std::vector<std::string> GetGadgetColumnTexts(int number, int column);
 void SetGadgetItemText(int number, int row, const std::string& text, int column);
 void SetGadgetItemImage(int number, int row, ImageRef image);
-ImageRef GetGadgetItemImage(int number, int row);
 bool IsGadgetItemSelected(int number, int row);
 void SetGadgetItemSelected(int number, int row, bool selected);
 // Lines shown in the row's tooltip below the whole text of each column,
-// which a narrow column cuts short; GadgetItemToolTipText is the tooltip.
+// which a narrow column cuts short.
 void SetGadgetItemToolTip(int number, int row, const std::string& text);
-std::string GadgetItemToolTipText(int number, int row);
 // Gives every row `image` and the text of `column`, and clears every row's
 // tooltip lines, in one pass.
 void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image);

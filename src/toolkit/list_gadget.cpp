@@ -272,26 +272,11 @@ void SetGadgetColumnTitle(int number, int column, const std::string& title) {
   });
 }
 
-std::string GadgetColumnTitle(int number, int column) {
-  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    if (column < 0 || column >= static_cast<int>(record.columns.size())) return "";
-    const char* title = gtk_tree_view_column_get_title(record.columns[column]);
-    return title ? title : "";
-  });
-}
-
 void SetGadgetColumnWidth(int number, int column, int width) {
   WithList(number, [&](GadgetRecord& record) {
     if (column >= 0 && column < static_cast<int>(record.columns.size())) {
       gtk_tree_view_column_set_fixed_width(record.columns[column], width > 0 ? width : 1);
     }
-  });
-}
-
-int GadgetColumnWidth(int number, int column) {
-  return FromList(number, 0, [&](GadgetRecord& record) {
-    if (column < 0 || column >= static_cast<int>(record.columns.size())) return 0;
-    return gtk_tree_view_column_get_fixed_width(record.columns[column]);
   });
 }
 
