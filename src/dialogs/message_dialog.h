@@ -49,7 +49,8 @@ void SetDialogBackground(std::int32_t colour);
 // while the dialog is open.
 int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message);
 
-// Where the dialog's parts go, computed from a configuration; exposed for tests.
+// Where the dialog's parts go, computed from a configuration without opening
+// a window.
 struct MessageDialogLayout {
   int width = 0, height = 0;
   int textX = 0, textWidth = 0, textHeight = 0;
