@@ -60,7 +60,9 @@ int GetGadgetAttribute(int number, int attribute) {
   return FromGadget(number, 0, [&](GadgetRecord& record) {
     if (record.kind != GadgetKind::kProgressBar) return 0;
     if (attribute == kProgressBarPart) return record.part;
-    return attribute == 1 ? record.minimum : attribute == kProgressBarMaximum ? record.maximum : 0;
+    return attribute == kProgressBarMinimum   ? record.minimum
+           : attribute == kProgressBarMaximum ? record.maximum
+                                              : 0;
   });
 }
 

@@ -62,11 +62,13 @@ void OnToggled(GtkToggleButton* button, gpointer data) {
   if (gtk_toggle_button_get_active(button)) Post(GPOINTER_TO_INT(data));
 }
 
-void OnEntryChanged(GtkEditable*, gpointer data) { Post(GPOINTER_TO_INT(data), 768); }
+void OnEntryChanged(GtkEditable*, gpointer data) {
+  Post(GPOINTER_TO_INT(data), kStringEventChange);
+}
 
 gboolean OnFocusChange(GtkWidget*, GdkEvent* event, gpointer data) {
-  Post(GPOINTER_TO_INT(data),
-       event->type == GDK_FOCUS_CHANGE && event->focus_change.in ? 256 : 512);
+  const bool focusIn = event->type == GDK_FOCUS_CHANGE && event->focus_change.in;
+  Post(GPOINTER_TO_INT(data), focusIn ? kStringEventFocusIn : kStringEventFocusOut);
   return FALSE;
 }
 
@@ -396,7 +398,7 @@ void SetGadgetState(int number, int state) {
 void SetGadgetAttribute(int number, int attribute, int value) {
   WithGadget(number, [&](GadgetRecord& record) {
     if (record.kind != GadgetKind::kProgressBar) return;
-    if (attribute == 1) record.minimum = value;
+    if (attribute == kProgressBarMinimum) record.minimum = value;
     if (attribute == kProgressBarMaximum) record.maximum = value;
     if (attribute == kProgressBarPart) {
       record.part = value < 0 ? 0 : value > kProgressBarPartScale ? kProgressBarPartScale : value;

@@ -14,15 +14,25 @@ using ImageRef = void*;  // an image handle from ImageID(), or nullptr
 enum TextAlignment : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
 enum ListFlags : int { kListMultiSelect = 1, kListGridLines = 4 };
 enum ColourTarget : int { kFrontColour = 1, kBackColour = 2 };
-inline constexpr int kProgressBarMaximum = 2;  // attribute for SetGadgetAttribute
+// Attributes of a progress bar for SetGadgetAttribute.
+inline constexpr int kProgressBarMinimum = 1;
+inline constexpr int kProgressBarMaximum = 2;
 // Attribute: how much of the step after the value is done, in thousandths,
 // drawn but not counted in the value; setting the value clears it. Lets a
 // bar whose steps are files move while one large file is read.
 inline constexpr int kProgressBarPart = 3;
 inline constexpr int kProgressBarPartScale = 1000;
-// Event types of a list: 0 selection changed, 1 click, 2 double click,
-// 3 right click, and Ctrl+C pressed while the list has the focus.
+// Event types of a list: its selection changed, a row was clicked, double
+// or right clicked, or Ctrl+C was pressed while the list had the focus.
+inline constexpr int kListEventSelection = 0;
+inline constexpr int kListEventClick = 1;
+inline constexpr int kListEventDoubleClick = 2;
+inline constexpr int kListEventRightClick = 3;
 inline constexpr int kListEventCopy = 4;
+// Event types of a string gadget: it took or lost the focus, its text changed.
+inline constexpr int kStringEventFocusIn = 256;
+inline constexpr int kStringEventFocusOut = 512;
+inline constexpr int kStringEventChange = 768;
 
 // Each returns the number (a new one for kAutomatic) or, for a fixed
 // number, a non-zero value; 0 on failure.

@@ -32,11 +32,13 @@ void OnSelectionChanged(GtkTreeSelection*, gpointer data) {
   if (GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data))) {
     record->selectionKnown = false;
   }
-  Post(GPOINTER_TO_INT(data), 0);
+  Post(GPOINTER_TO_INT(data), kListEventSelection);
 }
 
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
-  int type = event->type == GDK_2BUTTON_PRESS ? 2 : event->button == 3 ? 3 : 1;
+  const int type = event->type == GDK_2BUTTON_PRESS        ? kListEventDoubleClick
+                   : event->button == GDK_BUTTON_SECONDARY ? kListEventRightClick
+                                                           : kListEventClick;
   Post(GPOINTER_TO_INT(data), type);
   return FALSE;
 }
