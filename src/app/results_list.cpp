@@ -2,7 +2,6 @@
 #include "app/results_list.h"
 
 #include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -52,18 +51,6 @@ void AppendExportLine(std::string& text, const std::string& path, const std::str
   text += ',';
   text += digest;
   text += '\n';
-}
-
-// The texts joined by message line breaks, the empty ones left out: a
-// language file without the key still shows what follows it.
-std::string MessageLines(std::initializer_list<std::string> lines) {
-  std::string message;
-  for (const std::string& line : lines) {
-    if (line.empty()) continue;
-    if (!message.empty()) message += "\\n";
-    message += line;
-  }
-  return message;
 }
 
 void ShowSaveFailure(const std::string& path, int error) {

@@ -99,6 +99,16 @@ void SetDialogBackground(std::int32_t colour) {
   }
 }
 
+std::string MessageLines(std::initializer_list<std::string> lines) {
+  std::string message;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (!message.empty()) message += kMessageLineBreak;
+    message += line;
+  }
+  return message;
+}
+
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
                                         const std::string& message, int iconWidth, int iconHeight) {
   MessageDialogLayout layout;

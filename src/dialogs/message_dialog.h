@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace vandrel {
@@ -43,8 +44,14 @@ void RefreshDialogTexts();
 // and band colour.
 void SetDialogBackground(std::int32_t colour);
 
-// Shows `message` (backslash-n, in either case, breaks a line) and waits for
-// the answer: 1 for the first button or Return, 0 for the second button,
+// A line break in a message: a backslash and an n (the dialog takes an N too).
+inline constexpr char kMessageLineBreak[] = "\\n";
+// The texts joined by message line breaks, the empty ones left out: a
+// language file without a key still shows what follows it.
+std::string MessageLines(std::initializer_list<std::string> lines);
+
+// Shows `message` (kMessageLineBreak breaks a line) and waits for the
+// answer: 1 for the first button or Return, 0 for the second button,
 // Escape or the close box. Main thread only; the main window is disabled
 // while the dialog is open.
 int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message);
