@@ -99,6 +99,16 @@ void SetDialogBackground(std::int32_t colour) {
   }
 }
 
+MessageDialogConfig WithHeight(MessageDialogConfig config, std::int32_t height) {
+  config.height = height;
+  return config;
+}
+
+MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon) {
+  config.icon = icon;
+  return config;
+}
+
 std::string MessageLines(std::initializer_list<std::string> lines) {
   std::string message;
   for (const std::string& line : lines) {

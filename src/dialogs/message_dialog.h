@@ -44,6 +44,11 @@ void RefreshDialogTexts();
 // and band colour.
 void SetDialogBackground(std::int32_t colour);
 
+// A kept configuration changed for one dialog: the copy takes the change,
+// so the kept one needs no putting back after the call.
+MessageDialogConfig WithHeight(MessageDialogConfig config, std::int32_t height);
+MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon);
+
 // A line break in a message: a backslash and an n (the dialog takes an N too).
 inline constexpr char kMessageLineBreak[] = "\\n";
 // The texts joined by message line breaks, the empty ones left out: a
