@@ -172,8 +172,9 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   // A worker paused for a question must not change a row while it is open.
   tk::WorkerCallsHeld held;
   tk::DisableWindow(kMainWindow, true);
-  int window = tk::OpenWindow(tk::kAutomatic, config.x, config.y, layout.width, layout.height,
-                              config.title, kDialogFlags, tk::WindowID(kMainWindow));
+  // Centred over the main window (kDialogFlags): the position is not used.
+  int window = tk::OpenWindow(tk::kAutomatic, 0, 0, layout.width, layout.height, config.title,
+                              kDialogFlags, tk::WindowID(kMainWindow));
   if (!window) {
     tk::DisableWindow(kMainWindow, false);
     return 0;

@@ -10,8 +10,6 @@
 namespace vandrel {
 
 struct MessageDialogConfig {
-  std::int32_t x = 0;  // unused: the dialog is centred over the main window
-  std::int32_t y = 0;
   std::int32_t width = 440;
   std::int32_t height = 120;  // minimum height
   std::string title;
