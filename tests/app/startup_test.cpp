@@ -147,36 +147,5 @@ TEST_F(StartupTest, UnknownLanguageInPrefsBecomesEnglish) {
   EXPECT_EQ(T("tMenuFILE"), LanguageFileText("en_GB", "tMenuFILE"));
 }
 
-class MakeDirectoryPathTest : public ::testing::Test {
- protected:
-  TestDirectory root_;
-};
-
-TEST_F(MakeDirectoryPathTest, MakesEveryMissingComponentPrivate) {
-  MakeDirectoryPath(root_ / "a/b/c");
-  EXPECT_EQ(Mode(root_ / "a"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/c"), 0700);
-
-  MakeDirectoryPath(root_ / "a/b/d/e/");
-  EXPECT_EQ(Mode(root_ / "a/b/d"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/d/e"), 0700);
-}
-
-TEST_F(MakeDirectoryPathTest, LeavesExistingComponentsAsTheyAre) {
-  std::filesystem::create_directory(root_ / "open");
-  chmod((root_ / "open").c_str(), 0755);
-  MakeDirectoryPath(root_ / "open/inner");
-  EXPECT_EQ(Mode(root_ / "open"), 0755);
-  EXPECT_EQ(Mode(root_ / "open/inner"), 0700);
-}
-
-TEST_F(MakeDirectoryPathTest, LeavesAFileInTheWayAlone) {
-  std::ofstream(root_ / "file") << "data";
-  MakeDirectoryPath(root_ / "file/inner");
-  EXPECT_TRUE(std::filesystem::is_regular_file(root_ / "file"));
-  EXPECT_FALSE(std::filesystem::exists(root_ / "file/inner"));
-}
-
 }  // namespace
 }  // namespace vandrel
