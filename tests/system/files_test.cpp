@@ -1,6 +1,7 @@
-// Tests of file size, make directory, delete and directory listings,
-// against real files, links, FIFOs and devices made for each test. (CI runs
-// as root, so unreadable directories are not tried: root reads them.)
+// Tests of file size, make directory (one level and a whole path), delete
+// and directory listings, against real files, links, FIFOs and devices made
+// for each test. (CI runs as root, so unreadable directories are not tried:
+// root reads them.)
 #include "system/files.h"
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 namespace vandrel::sys {
 namespace {
 
+using vandrel::testing::FileMode;
 using vandrel::testing::TestDirectory;
 
 class FilesTest : public ::testing::Test {
@@ -256,12 +258,6 @@ TEST_F(FilesTest, EmptyDirectoryMeansTheWorkingDirectory) {
   EXPECT_EQ(type, kEntryFile);
 }
 
-int Mode(const std::string& path) {
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0) return -1;
-  return static_cast<int>(status.st_mode & 07777);
-}
-
 class MakeDirectoryPathTest : public ::testing::Test {
  protected:
   TestDirectory root_;
@@ -269,21 +265,21 @@ class MakeDirectoryPathTest : public ::testing::Test {
 
 TEST_F(MakeDirectoryPathTest, MakesEveryMissingComponentPrivate) {
   MakeDirectoryPath(root_ / "a/b/c");
-  EXPECT_EQ(Mode(root_ / "a"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/c"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b/c"), 0700);
 
   MakeDirectoryPath(root_ / "a/b/d/e/");
-  EXPECT_EQ(Mode(root_ / "a/b/d"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/d/e"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b/d"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b/d/e"), 0700);
 }
 
 TEST_F(MakeDirectoryPathTest, LeavesExistingComponentsAsTheyAre) {
   std::filesystem::create_directory(root_ / "open");
   chmod((root_ / "open").c_str(), 0755);
   MakeDirectoryPath(root_ / "open/inner");
-  EXPECT_EQ(Mode(root_ / "open"), 0755);
-  EXPECT_EQ(Mode(root_ / "open/inner"), 0700);
+  EXPECT_EQ(FileMode(root_ / "open"), 0755);
+  EXPECT_EQ(FileMode(root_ / "open/inner"), 0700);
 }
 
 TEST_F(MakeDirectoryPathTest, LeavesAFileInTheWayAlone) {
