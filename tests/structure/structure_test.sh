@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # The layering check passes on the tree and fails on a tree with one planted
 # upward include, GTK include or product header for tests; the shipped
-# programs define no function the test hooks library defines, while a test
+# programs define no function the test hooks libraries define, while a test
 # program that links the hooks does (so the symbol search can find them).
-# Usage: structure_test.sh SRC-ROOT HOOKS-LIBRARY HOOKED-TEST-PROGRAM PROGRAM...
+# Usage: structure_test.sh SRC-ROOT HOOKED-TEST-PROGRAM FILE...
+# where each FILE is a hooks library (*.a) or a shipped program.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-src=$1 hooks_library=$2 hooked=$3
-shift 3
+src=$1 hooked=$2
+shift 2
+hooks_libraries=() programs=()
+for file in "$@"; do
+  if [[ $file == *.a ]]; then hooks_libraries+=("$file"); else programs+=("$file"); fi
+done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -33,10 +38,11 @@ plant settings/key_value_file.h '  // exposed for the tests'
 functions_in() {
   nm -C --defined-only "$1" | sed -n 's/^[0-9a-f]* T \(vandrel::.*\)$/\1/p' | sort -u
 }
-functions_in "$hooks_library" >"$scratch/hooks"
+for library in "${hooks_libraries[@]}"; do functions_in "$library"; done | sort -u >"$scratch/hooks"
 hooks_in() { comm -12 "$scratch/hooks" <(functions_in "$1"); }
-checks=9
-for program in "$@"; do
+checks=10
+[[ ${#programs[@]} -gt 0 ]] || fail "no shipped program to search"
+for program in "${programs[@]}"; do
   checks=$((checks + 2))
   [[ -n $(functions_in "$program") ]] || fail "the symbol search finds no function in $program"
   held=$(hooks_in "$program")
