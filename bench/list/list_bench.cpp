@@ -16,6 +16,7 @@
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
 #include "testing/toolkit_hooks.h"
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

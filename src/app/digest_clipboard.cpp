@@ -42,9 +42,12 @@ void ShowNotice(const std::string& text) { ShowMessageDialog(DialogConfigs().not
 
 std::string MatchNotice(const std::vector<std::string>& names) {
   std::string text = T("tReqMATCH");
-  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\\n" + names[i];
-  if (names.size() > kNamesShown)
-    text += "\\n… (+" + std::to_string(names.size() - kNamesShown) + ")";
+  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
+    text += kMessageLineBreak + names[i];
+  }
+  if (names.size() > kNamesShown) {
+    text += kMessageLineBreak + ("… (+" + std::to_string(names.size() - kNamesShown) + ")");
+  }
   return text;
 }
 

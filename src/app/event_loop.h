@@ -6,7 +6,7 @@ namespace vandrel {
 
 // Runs until the quit request is set.
 void RunEventLoop();
-// Handles one event already taken from the queue; for tests.
+// Handles one event already taken from the queue, as RunEventLoop does each.
 void DispatchEvent(int kind);
 
 }  // namespace vandrel

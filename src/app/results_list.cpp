@@ -2,7 +2,6 @@
 #include "app/results_list.h"
 
 #include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -54,24 +53,11 @@ void AppendExportLine(std::string& text, const std::string& path, const std::str
   text += '\n';
 }
 
-// The texts joined by message line breaks, the empty ones left out: a
-// language file without the key still shows what follows it.
-std::string MessageLines(std::initializer_list<std::string> lines) {
-  std::string message;
-  for (const std::string& line : lines) {
-    if (line.empty()) continue;
-    if (!message.empty()) message += "\\n";
-    message += line;
-  }
-  return message;
-}
-
 void ShowSaveFailure(const std::string& path, int error) {
-  MessageDialogConfig warning = DialogConfigs().notice;
-  warning.icon = kImageDialogWarning;
   DebugLog("save", path + ": " + std::strerror(error));
   ShowMessageDialog(
-      warning, MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
+      WithIcon(DialogConfigs().notice, kImageDialogWarning),
+      MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
 }
 
 // The requester asked about the name the user picked, if at all; the name
@@ -130,11 +116,7 @@ std::string SavedText(const std::string& path) {
 // a fixed name in a shared folder could be a link planted by another user.
 void CopyToClipboard() {
   tk::SetClipboardText(ExportText(ExportForm::Clipboard));
-  MessageDialogConfig& notice = DialogConfigs().notice;
-  const int height = notice.height;
-  notice.height = kClipboardNoticeHeight;
-  ShowMessageDialog(notice, T("tReqCLIPBOARD"));
-  notice.height = height;
+  ShowMessageDialog(WithHeight(DialogConfigs().notice, kClipboardNoticeHeight), T("tReqCLIPBOARD"));
 }
 
 void SaveResults() {

@@ -56,19 +56,6 @@ namespace {
 
 }  // namespace
 
-void MakeDirectoryPath(const std::string& path) {
-  const std::string full = WithTrailingSlash(path);
-  std::string built;
-  std::size_t start = 0;
-  for (std::size_t slash = full.find('/'); slash != std::string::npos;
-       slash = full.find('/', start)) {
-    built += full.substr(start, slash - start);
-    if (sys::FileSize(built) == sys::kFileMissing) sys::MakeDirectory(built);
-    built += '/';
-    start = slash + 1;
-  }
-}
-
 void LoadSettingsAndLanguage() { LoadSettingsAndLanguage(sys::PathPart(sys::ProgramPath())); }
 
 void LoadSettingsAndLanguage(const std::string& programDirectory) {
@@ -79,7 +66,7 @@ void LoadSettingsAndLanguage(const std::string& programDirectory) {
   program.preferencesDirectory = program.programDirectory;
   if (!preferences.load(program.programDirectory)) {
     if (sys::FileSize(program.configurationDirectory) == sys::kFileMissing) {
-      MakeDirectoryPath(program.configurationDirectory);
+      sys::MakeDirectoryPath(program.configurationDirectory);
     }
     preferences.load(program.configurationDirectory);
     program.preferencesDirectory = program.configurationDirectory;

@@ -8,10 +8,6 @@ namespace vandrel {
 // Runs the whole program and ends the process with status 0.
 [[noreturn]] void RunVandrel(int argc, char** argv);
 
-// Makes a directory path component by component (mode 0700), ignoring
-// failures; the preferences are later written there only if it worked.
-void MakeDirectoryPath(const std::string& path);
-
 // The five fonts (loaded in the order 2, 0, 1, 3, 4) and the fourteen
 // built-in images.
 void LoadBuiltInFonts();

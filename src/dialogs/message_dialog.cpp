@@ -99,6 +99,26 @@ void SetDialogBackground(std::int32_t colour) {
   }
 }
 
+MessageDialogConfig WithHeight(MessageDialogConfig config, std::int32_t height) {
+  config.height = height;
+  return config;
+}
+
+MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon) {
+  config.icon = icon;
+  return config;
+}
+
+std::string MessageLines(std::initializer_list<std::string> lines) {
+  std::string message;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (!message.empty()) message += kMessageLineBreak;
+    message += line;
+  }
+  return message;
+}
+
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
                                         const std::string& message, int iconWidth, int iconHeight) {
   MessageDialogLayout layout;
@@ -152,8 +172,9 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   // A worker paused for a question must not change a row while it is open.
   tk::WorkerCallsHeld held;
   tk::DisableWindow(kMainWindow, true);
-  int window = tk::OpenWindow(tk::kAutomatic, config.x, config.y, layout.width, layout.height,
-                              config.title, kDialogFlags, tk::WindowID(kMainWindow));
+  // Centred over the main window (kDialogFlags): the position is not used.
+  int window = tk::OpenWindow(tk::kAutomatic, 0, 0, layout.width, layout.height, config.title,
+                              kDialogFlags, tk::WindowID(kMainWindow));
   if (!window) {
     tk::DisableWindow(kMainWindow, false);
     return 0;

@@ -4,13 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace vandrel {
 
 struct MessageDialogConfig {
-  std::int32_t x = 0;  // unused: the dialog is centred over the main window
-  std::int32_t y = 0;
   std::int32_t width = 440;
   std::int32_t height = 120;  // minimum height
   std::string title;
@@ -43,13 +42,25 @@ void RefreshDialogTexts();
 // and band colour.
 void SetDialogBackground(std::int32_t colour);
 
-// Shows `message` (backslash-n, in either case, breaks a line) and waits for
-// the answer: 1 for the first button or Return, 0 for the second button,
+// A kept configuration changed for one dialog: the copy takes the change,
+// so the kept one needs no putting back after the call.
+MessageDialogConfig WithHeight(MessageDialogConfig config, std::int32_t height);
+MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon);
+
+// A line break in a message: a backslash and an n (the dialog takes an N too).
+inline constexpr char kMessageLineBreak[] = "\\n";
+// The texts joined by message line breaks, the empty ones left out: a
+// language file without a key still shows what follows it.
+std::string MessageLines(std::initializer_list<std::string> lines);
+
+// Shows `message` (kMessageLineBreak breaks a line) and waits for the
+// answer: 1 for the first button or Return, 0 for the second button,
 // Escape or the close box. Main thread only; the main window is disabled
 // while the dialog is open.
 int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message);
 
-// Where the dialog's parts go, computed from a configuration; exposed for tests.
+// Where the dialog's parts go, computed from a configuration without opening
+// a window.
 struct MessageDialogLayout {
   int width = 0, height = 0;
   int textX = 0, textWidth = 0, textHeight = 0;

@@ -54,7 +54,7 @@ class KeyValueFile {
   std::string keyName() const;
   std::string keyValue() const;
 
-  // The whole text close would write; exposed for tests and diagnostics.
+  // The whole text close would write.
   std::string serialise() const;
 
  private:

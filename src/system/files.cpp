@@ -150,6 +150,19 @@ int MakeDirectory(const std::string& path) {
   return mkdir(path.c_str(), 0700) == 0 ? 1 : 0;
 }
 
+void MakeDirectoryPath(const std::string& path) {
+  const std::string full = path.empty() || path.back() == '/' ? path : path + "/";
+  std::string built;
+  std::size_t start = 0;
+  for (std::size_t slash = full.find('/'); slash != std::string::npos;
+       slash = full.find('/', start)) {
+    built += full.substr(start, slash - start);
+    if (FileSize(built) == kFileMissing) MakeDirectory(built);
+    built += '/';
+    start = slash + 1;
+  }
+}
+
 int DeleteFile(const std::string& path) {
   if (path.empty()) return 0;
   return unlink(path.c_str()) == 0 ? 1 : 0;

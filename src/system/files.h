@@ -17,6 +17,9 @@ std::int64_t FileSize(const std::string& path);
 
 // Makes one directory with permissions 0700; parents are not made. 1 on success.
 int MakeDirectory(const std::string& path);
+// Makes a directory path component by component (mode 0700), ignoring
+// failures; a caller that needs the directory checks that it is there.
+void MakeDirectoryPath(const std::string& path);
 
 // Removes a file. 1 on success.
 int DeleteFile(const std::string& path);

@@ -28,17 +28,13 @@
 
 #include "system/immortal.h"
 #include "system/paths.h"
+#include "system/program_records.h"
 
 namespace vandrel::sys {
 namespace {
 
-struct ProgramRecord {
-  std::mutex mutex;
-  pid_t pid = -1;
-  int exitCode = -1;
-  int flags = 0;
-  bool ended = false;
-};
+using detail::FindProgramRecord;
+using detail::ProgramRecord;
 
 struct ProcessList {
   std::mutex mutex;
@@ -52,13 +48,6 @@ struct ProcessList {
 ProcessList& Programs() {
   static Immortal<ProcessList> holder;
   return holder.value;
-}
-
-std::shared_ptr<ProgramRecord> FindRecord(ProgramHandle handle) {
-  ProcessList& list = Programs();
-  std::lock_guard lock(list.mutex);
-  auto it = list.records.find(handle);
-  return it == list.records.end() ? nullptr : it->second;
 }
 
 // The waiter's stack is small; sanitizer run-times need far more.
@@ -240,6 +229,13 @@ ProgramHandle RunDetached(const LaunchPlan& plan) {
 
 }  // namespace
 
+std::shared_ptr<ProgramRecord> detail::FindProgramRecord(ProgramHandle handle) {
+  ProcessList& list = Programs();
+  std::lock_guard lock(list.mutex);
+  auto it = list.records.find(handle);
+  return it == list.records.end() ? nullptr : it->second;
+}
+
 std::string FindProgram(const std::string& name) {
   if (name.empty()) return {};
   if (name.find('/') != std::string::npos && IsExecutableFile(name, false)) return name;
@@ -293,24 +289,17 @@ ProgramHandle RunProgram(const std::string& name, const std::string& parameters,
   return RunDetached(plan);
 }
 
-bool IsProgram(ProgramHandle program) { return FindRecord(program) != nullptr; }
+bool IsProgram(ProgramHandle program) { return FindProgramRecord(program) != nullptr; }
 
 bool ProgramRunning(ProgramHandle program) {
-  const auto record = FindRecord(program);
+  const auto record = FindProgramRecord(program);
   if (!record) return false;
   std::lock_guard lock(record->mutex);
   return !record->ended && kill(record->pid, 0) == 0;
 }
 
-int ProgramExitCode(ProgramHandle program) {
-  const auto record = FindRecord(program);
-  if (!record) return 0;
-  std::lock_guard lock(record->mutex);
-  return record->exitCode;
-}
-
 void KillProgram(ProgramHandle program) {
-  const auto record = FindRecord(program);
+  const auto record = FindProgramRecord(program);
   if (!record) return;
   std::lock_guard lock(record->mutex);
   if (!record->ended) kill(record->pid, SIGKILL);

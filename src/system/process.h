@@ -33,9 +33,6 @@ std::vector<std::string> SplitParameters(const std::string& parameters);
 bool IsProgram(ProgramHandle program);
 // True while the process exists.
 bool ProgramRunning(ProgramHandle program);
-// The exit code once known (1 when ended by a signal), -1 before; 0 for a
-// handle the runner does not keep.
-int ProgramExitCode(ProgramHandle program);
 // Sends the kill signal (9).
 void KillProgram(ProgramHandle program);
 // Forgets the handle and its record.

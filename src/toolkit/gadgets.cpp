@@ -62,11 +62,13 @@ void OnToggled(GtkToggleButton* button, gpointer data) {
   if (gtk_toggle_button_get_active(button)) Post(GPOINTER_TO_INT(data));
 }
 
-void OnEntryChanged(GtkEditable*, gpointer data) { Post(GPOINTER_TO_INT(data), 768); }
+void OnEntryChanged(GtkEditable*, gpointer data) {
+  Post(GPOINTER_TO_INT(data), kStringEventChange);
+}
 
 gboolean OnFocusChange(GtkWidget*, GdkEvent* event, gpointer data) {
-  Post(GPOINTER_TO_INT(data),
-       event->type == GDK_FOCUS_CHANGE && event->focus_change.in ? 256 : 512);
+  const bool focusIn = event->type == GDK_FOCUS_CHANGE && event->focus_change.in;
+  Post(GPOINTER_TO_INT(data), focusIn ? kStringEventFocusIn : kStringEventFocusOut);
   return FALSE;
 }
 
@@ -356,10 +358,6 @@ void SetDefaultButton(int number) {
   });
 }
 
-bool IsGadgetDisabled(int number) {
-  return FromGadget(number, false, [](GadgetRecord& record) { return record.disabled; });
-}
-
 int GetGadgetState(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) {
     switch (record.kind) {
@@ -400,20 +398,12 @@ void SetGadgetState(int number, int state) {
 void SetGadgetAttribute(int number, int attribute, int value) {
   WithGadget(number, [&](GadgetRecord& record) {
     if (record.kind != GadgetKind::kProgressBar) return;
-    if (attribute == 1) record.minimum = value;
+    if (attribute == kProgressBarMinimum) record.minimum = value;
     if (attribute == kProgressBarMaximum) record.maximum = value;
     if (attribute == kProgressBarPart) {
       record.part = value < 0 ? 0 : value > kProgressBarPartScale ? kProgressBarPartScale : value;
     }
     UpdateProgress(record);
-  });
-}
-
-int GetGadgetAttribute(int number, int attribute) {
-  return FromGadget(number, 0, [&](GadgetRecord& record) {
-    if (record.kind != GadgetKind::kProgressBar) return 0;
-    if (attribute == kProgressBarPart) return record.part;
-    return attribute == 1 ? record.minimum : attribute == kProgressBarMaximum ? record.maximum : 0;
   });
 }
 
@@ -438,21 +428,8 @@ void GadgetToolTip(int number, const std::string& text) {
   });
 }
 
-std::string GadgetToolTipText(int number) {
-  return FromGadget(number, std::string(), [](GadgetRecord& record) { return record.tooltip; });
-}
-
-int GadgetX(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.x; });
-}
-int GadgetY(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.y; });
-}
 int GadgetWidth(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) { return record.width; });
-}
-int GadgetHeight(int number) {
-  return FromGadget(number, 0, [](GadgetRecord& record) { return record.height; });
 }
 
 }  // namespace vandrel::tk

@@ -14,15 +14,25 @@ using ImageRef = void*;  // an image handle from ImageID(), or nullptr
 enum TextAlignment : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
 enum ListFlags : int { kListMultiSelect = 1, kListGridLines = 4 };
 enum ColourTarget : int { kFrontColour = 1, kBackColour = 2 };
-inline constexpr int kProgressBarMaximum = 2;  // attribute for SetGadgetAttribute
+// Attributes of a progress bar for SetGadgetAttribute.
+inline constexpr int kProgressBarMinimum = 1;
+inline constexpr int kProgressBarMaximum = 2;
 // Attribute: how much of the step after the value is done, in thousandths,
 // drawn but not counted in the value; setting the value clears it. Lets a
 // bar whose steps are files move while one large file is read.
 inline constexpr int kProgressBarPart = 3;
 inline constexpr int kProgressBarPartScale = 1000;
-// Event types of a list: 0 selection changed, 1 click, 2 double click,
-// 3 right click, and Ctrl+C pressed while the list has the focus.
+// Event types of a list: its selection changed, a row was clicked, double
+// or right clicked, or Ctrl+C was pressed while the list had the focus.
+inline constexpr int kListEventSelection = 0;
+inline constexpr int kListEventClick = 1;
+inline constexpr int kListEventDoubleClick = 2;
+inline constexpr int kListEventRightClick = 3;
 inline constexpr int kListEventCopy = 4;
+// Event types of a string gadget: it took or lost the focus, its text changed.
+inline constexpr int kStringEventFocusIn = 256;
+inline constexpr int kStringEventFocusOut = 512;
+inline constexpr int kStringEventChange = 768;
 
 // Each returns the number (a new one for kAutomatic) or, for a fixed
 // number, a non-zero value; 0 on failure.
@@ -44,7 +54,6 @@ void SetGadgetColor(int number, int target, std::int32_t colour);
 void SetGadgetText(int number, const std::string& text);
 std::string GetGadgetText(int number);
 void DisableGadget(int number, bool disabled);
-bool IsGadgetDisabled(int number);
 // Makes a button its window's default widget, drawn as the one Return
 // answers, and gives it the keyboard focus.
 void SetDefaultButton(int number);
@@ -53,14 +62,9 @@ void SetDefaultButton(int number);
 int GetGadgetState(int number);
 void SetGadgetState(int number, int state);
 void SetGadgetAttribute(int number, int attribute, int value);
-int GetGadgetAttribute(int number, int attribute);
 void ResizeGadget(int number, int x, int y, int width, int height);
 void GadgetToolTip(int number, const std::string& text);
-std::string GadgetToolTipText(int number);
-int GadgetX(int number);
-int GadgetY(int number);
 int GadgetWidth(int number);
-int GadgetHeight(int number);
 
 // `text` as a label can show it: unchanged when it is UTF-8; otherwise each
 // byte that belongs to no UTF-8 sequence becomes U+FFFD, as GLib's display
@@ -71,9 +75,7 @@ std::string DisplayText(const std::string& text);
 // file name's own) and shown in its display form.
 void AddGadgetColumn(int number, int position, const std::string& title, int width);
 void SetGadgetColumnTitle(int number, int column, const std::string& title);
-std::string GadgetColumnTitle(int number, int column);
 void SetGadgetColumnWidth(int number, int column, int width);
-int GadgetColumnWidth(int number, int column);
 // A row whose columns are the given texts, whatever bytes they hold.
 void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
                   ImageRef image = nullptr);
@@ -86,13 +88,11 @@ std::string GetGadgetItemText(int number, int row, int column);
 std::vector<std::string> GetGadgetColumnTexts(int number, int column);
 void SetGadgetItemText(int number, int row, const std::string& text, int column);
 void SetGadgetItemImage(int number, int row, ImageRef image);
-ImageRef GetGadgetItemImage(int number, int row);
 bool IsGadgetItemSelected(int number, int row);
 void SetGadgetItemSelected(int number, int row, bool selected);
 // Lines shown in the row's tooltip below the whole text of each column,
-// which a narrow column cuts short; GadgetItemToolTipText is the tooltip.
+// which a narrow column cuts short.
 void SetGadgetItemToolTip(int number, int row, const std::string& text);
-std::string GadgetItemToolTipText(int number, int row);
 // Gives every row `image` and the text of `column`, and clears every row's
 // tooltip lines, in one pass.
 void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image);

@@ -32,11 +32,13 @@ void OnSelectionChanged(GtkTreeSelection*, gpointer data) {
   if (GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data))) {
     record->selectionKnown = false;
   }
-  Post(GPOINTER_TO_INT(data), 0);
+  Post(GPOINTER_TO_INT(data), kListEventSelection);
 }
 
 gboolean OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
-  int type = event->type == GDK_2BUTTON_PRESS ? 2 : event->button == 3 ? 3 : 1;
+  const int type = event->type == GDK_2BUTTON_PRESS        ? kListEventDoubleClick
+                   : event->button == GDK_BUTTON_SECONDARY ? kListEventRightClick
+                                                           : kListEventClick;
   Post(GPOINTER_TO_INT(data), type);
   return FALSE;
 }
@@ -272,26 +274,11 @@ void SetGadgetColumnTitle(int number, int column, const std::string& title) {
   });
 }
 
-std::string GadgetColumnTitle(int number, int column) {
-  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    if (column < 0 || column >= static_cast<int>(record.columns.size())) return "";
-    const char* title = gtk_tree_view_column_get_title(record.columns[column]);
-    return title ? title : "";
-  });
-}
-
 void SetGadgetColumnWidth(int number, int column, int width) {
   WithList(number, [&](GadgetRecord& record) {
     if (column >= 0 && column < static_cast<int>(record.columns.size())) {
       gtk_tree_view_column_set_fixed_width(record.columns[column], width > 0 ? width : 1);
     }
-  });
-}
-
-int GadgetColumnWidth(int number, int column) {
-  return FromList(number, 0, [&](GadgetRecord& record) {
-    if (column < 0 || column >= static_cast<int>(record.columns.size())) return 0;
-    return gtk_tree_view_column_get_fixed_width(record.columns[column]);
   });
 }
 

@@ -144,30 +144,12 @@ void SetGadgetItemImage(int number, int row, ImageRef image) {
   });
 }
 
-ImageRef GetGadgetItemImage(int number, int row) {
-  return FromList(number, ImageRef{}, [&](GadgetRecord& record) -> ImageRef {
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return nullptr;
-    GdkPixbuf* image = nullptr;
-    gtk_tree_model_get(GTK_TREE_MODEL(record.store), &iter, kImageColumn, &image, -1);
-    if (image) g_object_unref(image);  // the store keeps its own reference
-    return image;
-  });
-}
-
 void SetGadgetItemToolTip(int number, int row, const std::string& text) {
   WithList(number, [&](GadgetRecord& record) {
     GtkTreeIter iter;
     if (!NthRow(record, row, &iter)) return;
     gtk_list_store_set(record.store, &iter, kToolTipColumn, text.empty() ? nullptr : text.c_str(),
                        -1);
-  });
-}
-
-std::string GadgetItemToolTipText(int number, int row) {
-  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    GtkTreeIter iter;
-    return NthRow(record, row, &iter) ? detail::RowToolTip(record, &iter) : "";
   });
 }
 

@@ -186,14 +186,6 @@ void DisableMenuItem(int menu, int item, bool disabled) {
   });
 }
 
-bool IsMenuItemDisabled(int menu, int item) {
-  bool disabled = false;
-  WithItem(menu, item, [&](MenuRecord&, MenuItemRecord& entry) {
-    disabled = !gtk_widget_get_sensitive(entry.item);
-  });
-  return disabled;
-}
-
 void SetMenuItemText(int menu, int item, const std::string& text) {
   WithItem(menu, item, [&](MenuRecord&, MenuItemRecord& entry) {
     gtk_label_set_text_with_mnemonic(GTK_LABEL(entry.label), MnemonicText(text).c_str());
@@ -214,21 +206,6 @@ void SetMenuTitleText(int menu, int index, const std::string& text) {
     if (!record || index < 0 || index >= static_cast<int>(record->titles.size())) return;
     gtk_menu_item_set_label(GTK_MENU_ITEM(record->titles[index]), MnemonicText(text).c_str());
     gtk_menu_item_set_use_underline(GTK_MENU_ITEM(record->titles[index]), TRUE);
-  });
-}
-
-std::string GetMenuTitleText(int menu, int index) {
-  return detail::OnMainThread([&]() -> std::string {
-    MenuRecord* record = FindMenu(menu);
-    if (!record || index < 0 || index >= static_cast<int>(record->titles.size())) return "";
-    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(record->titles[index]));
-    std::string text;
-    for (const char* c = label; c && *c; ++c) {
-      if (*c == '_' && c[1] != '_') continue;
-      text += *c;
-      if (*c == '_') ++c;
-    }
-    return text;
   });
 }
 
@@ -257,33 +234,6 @@ void SetMenuItemState(int menu, int item, int state) {
       entry = replacement;
     }
     gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(entry.item), entry.state != 0);
-  });
-}
-
-int GetMenuItemState(int menu, int item) {
-  int state = 0;
-  WithItem(menu, item, [&](MenuRecord&, MenuItemRecord& entry) { state = entry.state; });
-  return state;
-}
-
-bool MenuItemHasImage(int menu, int item) {
-  bool hasImage = false;
-  WithItem(menu, item, [&](MenuRecord&, MenuItemRecord& entry) { hasImage = entry.image; });
-  return hasImage;
-}
-
-int CountMenuItems(int menu, int index) {
-  return detail::OnMainThread([&] {
-    MenuRecord* record = FindMenu(menu);
-    if (!record || index < 0 || index >= static_cast<int>(record->titles.size())) return 0;
-    GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(record->titles[index]));
-    GList* children = gtk_container_get_children(GTK_CONTAINER(submenu));
-    int count = 0;
-    for (GList* node = children; node; node = node->next) {
-      if (!GTK_IS_SEPARATOR_MENU_ITEM(node->data)) ++count;
-    }
-    g_list_free(children);
-    return count;
   });
 }
 

@@ -18,17 +18,12 @@ void MenuItem(int item, const std::string& text, ImageRef image = nullptr);
 void MenuRadioItem(int item, const std::string& text);
 void MenuBar();  // a separator
 void DisableMenuItem(int menu, int item, bool disabled);
-bool IsMenuItemDisabled(int menu, int item);
 void SetMenuItemText(int menu, int item, const std::string& text);
 std::string GetMenuItemText(int menu, int item);
 void SetMenuTitleText(int menu, int index, const std::string& text);
-std::string GetMenuTitleText(int menu, int index);
 // 1 checks the item, 0 clears the check; the first call turns an image item
 // into a check item in place, dropping its image.
 void SetMenuItemState(int menu, int item, int state);
-int GetMenuItemState(int menu, int item);
-bool MenuItemHasImage(int menu, int item);
-int CountMenuItems(int menu, int index);
 // The height the window's menu bar asks for with the fonts and theme in
 // force; 0 when the window has none.
 int MenuBarHeight(int window);

@@ -34,8 +34,8 @@ class WorkerCallsHeld {
   WorkerCallsHeld& operator=(const WorkerCallsHeld&) = delete;
 };
 
-// Runs every event the toolkit has pending, without blocking. For tests and
-// for the rare command that must see its own changes on screen at once.
+// Runs every event the toolkit has pending, without blocking: for the rare
+// call that must see its own changes on screen at once.
 void ProcessPendingToolkitEvents();
 
 }  // namespace vandrel::tk

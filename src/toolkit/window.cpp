@@ -266,10 +266,6 @@ int OpenWindow(int number, int x, int y, int width, int height, const std::strin
   });
 }
 
-bool IsWindow(int number) {
-  return detail::OnMainThread([&] { return detail::Windows().find(number) != nullptr; });
-}
-
 WindowHandle WindowID(int number) {
   return detail::OnMainThread([&]() -> WindowHandle {
     WindowRecord* record = detail::Windows().find(number);
@@ -405,13 +401,6 @@ void CloseWindow(int number) {
     if (detail::CurrentWindow() == number) detail::CurrentWindow() = -1;
     ProcessPendingToolkitEvents();
     RemoveWindowEvents(number);
-  });
-}
-
-std::string WindowTitle(int number) {
-  return detail::OnMainThread([&]() -> std::string {
-    WindowRecord* record = detail::Windows().find(number);
-    return record ? record->title : std::string();
   });
 }
 

@@ -29,7 +29,6 @@ inline constexpr std::int32_t kThemeColour = -1;
 // non-zero value; 0 on failure. Gadgets are created in the window opened last.
 int OpenWindow(int number, int x, int y, int width, int height, const std::string& title, int flags,
                WindowHandle parent = nullptr);
-bool IsWindow(int number);
 WindowHandle WindowID(int number);
 // Inner size: client area including the menu bar.
 int WindowWidth(int number);
@@ -47,7 +46,6 @@ void HideWindow(int number, bool hidden);
 void SetWindowModal(int number, bool modal);
 // Destroys the window and its gadgets and drops its queued events.
 void CloseWindow(int number);
-std::string WindowTitle(int number);
 // Width and height of the work area (the screen less panels) of the monitor
 // that screen-centred windows open on; 0 x 0 when there is no display.
 void DesktopWorkArea(int* width, int* height);

@@ -15,6 +15,7 @@
 #include "support/app_fixture.h"
 #include "support/test_support.h"
 #include "testing/app_hooks.h"
+#include "testing/toolkit_queries.h"
 
 namespace vandrel {
 namespace {

@@ -17,13 +17,16 @@
 
 #include "app/file_intake.h"
 #include "support/app_fixture.h"
+#include "support/scratch_directory.h"
 
 namespace vandrel::testing {
 
-// A fresh, empty folder for one test; the result ends in "/".
+// A fresh, empty folder for one test; the result ends in "/". Its parent is
+// the test process's own, so that test runs side by side (two checkouts on
+// one machine) never empty each other's folders; it goes when the process ends.
 inline std::string ScratchFolder(const std::string& name) {
-  std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) / "vandrel-jobgui" / name;
+  static const ScratchDirectory root;
+  std::filesystem::path folder = std::filesystem::path(root.path()) / name;
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   // Readable by everybody: one test reads them with root's power dropped.

@@ -1,9 +1,7 @@
 // Start-up without a window: where the preferences are read from, when the
-// configuration directory is made, how the language is chosen (preferences,
-// then LANG, then "en_GB"), and making a directory path component by
-// component.
+// configuration directory is made and how the language is chosen
+// (preferences, then LANG, then "en_GB").
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +13,7 @@
 namespace vandrel {
 namespace {
 
+using testing::FileMode;
 using testing::LanguageFileText;
 using testing::ScopedVariable;
 using testing::TestDirectory;
@@ -26,12 +25,6 @@ std::string PrefsText(const std::string& language, int fingerprint, int bits, in
          "\n[General]\nFingerprint = " + std::to_string(fingerprint) +
          "\nBits = " + std::to_string(bits) + "\n[Window]\nWindowWidth = " + std::to_string(width) +
          "\nWindowHeight = " + std::to_string(height) + "\n";
-}
-
-int Mode(const std::string& path) {
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0) return -1;
-  return static_cast<int>(status.st_mode & 07777);
 }
 
 class StartupTest : public ::testing::Test {
@@ -87,8 +80,8 @@ TEST_F(StartupTest, FirstStartTakesLangAndMakesThePrivateConfigDirectory) {
   EXPECT_EQ(Program().settings.Language, "hu_HU");
   EXPECT_EQ(T("tMenuFILE"), LanguageFileText("hu_HU", "tMenuFILE"));
   EXPECT_EQ(Program().preferencesDirectory, configDirectory());
-  EXPECT_EQ(Mode(home_ / ".Brassholt"), 0700);
-  EXPECT_EQ(Mode(home_ / ".Brassholt/Vandrel"), 0700);
+  EXPECT_EQ(FileMode(home_ / ".Brassholt"), 0700);
+  EXPECT_EQ(FileMode(home_ / ".Brassholt/Vandrel"), 0700);
   EXPECT_EQ(Program().settings.Fingerprint, 0);
   EXPECT_EQ(Program().settings.WindowWidth, 840);
 }
@@ -145,37 +138,6 @@ TEST_F(StartupTest, UnknownLanguageInPrefsBecomesEnglish) {
   LoadSettingsAndLanguage(programDirectory());
   EXPECT_EQ(Program().settings.Language, "en_GB");
   EXPECT_EQ(T("tMenuFILE"), LanguageFileText("en_GB", "tMenuFILE"));
-}
-
-class MakeDirectoryPathTest : public ::testing::Test {
- protected:
-  TestDirectory root_;
-};
-
-TEST_F(MakeDirectoryPathTest, MakesEveryMissingComponentPrivate) {
-  MakeDirectoryPath(root_ / "a/b/c");
-  EXPECT_EQ(Mode(root_ / "a"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/c"), 0700);
-
-  MakeDirectoryPath(root_ / "a/b/d/e/");
-  EXPECT_EQ(Mode(root_ / "a/b/d"), 0700);
-  EXPECT_EQ(Mode(root_ / "a/b/d/e"), 0700);
-}
-
-TEST_F(MakeDirectoryPathTest, LeavesExistingComponentsAsTheyAre) {
-  std::filesystem::create_directory(root_ / "open");
-  chmod((root_ / "open").c_str(), 0755);
-  MakeDirectoryPath(root_ / "open/inner");
-  EXPECT_EQ(Mode(root_ / "open"), 0755);
-  EXPECT_EQ(Mode(root_ / "open/inner"), 0700);
-}
-
-TEST_F(MakeDirectoryPathTest, LeavesAFileInTheWayAlone) {
-  std::ofstream(root_ / "file") << "data";
-  MakeDirectoryPath(root_ / "file/inner");
-  EXPECT_TRUE(std::filesystem::is_regular_file(root_ / "file"));
-  EXPECT_FALSE(std::filesystem::exists(root_ / "file/inner"));
 }
 
 }  // namespace

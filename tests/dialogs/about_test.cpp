@@ -13,6 +13,7 @@
 #include "settings/program.h"
 #include "support/test_support.h"
 #include "testing/toolkit_hooks.h"
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/window.h"

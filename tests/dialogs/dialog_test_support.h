@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/toolkit.h"

@@ -12,6 +12,7 @@
 #include "core/ids.h"
 #include "dialogs/dialog_test_support.h"
 #include "testing/toolkit_hooks.h"
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

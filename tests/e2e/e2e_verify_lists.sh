@@ -68,6 +68,8 @@ row_colours() {
            if (c != last && c != "-") printf "%s", c; last = c } END { print "" }'
 }
 
+rows_coloured() { [[ $(row_colours) == "$1" ]]; }
+
 clear_list() {
   click_gadget 710 405 120 27
   answer_dialog Return 440x120
@@ -91,7 +93,8 @@ verify_list() {
   want_summary=$(printf 'Checksum calculation finished.\n\nFiles processed:\t5\\5\nFailed:\t2 file(s)\n\nMatched:\t3\nDifferent:\t1\nMissing or unreadable:\t1\nUnusable list lines:\t1')
   [[ "$summary" == "$want_summary" ]] || fail "$list summary: $(printf '%q' "$summary")"
   answer_dialog Return 440x260
-  [[ $(row_colours) == "GGRRG" ]] || fail "$list row colours: $(row_colours), expected GGRRG"
+  # The rows under the summary are repainted only after it has gone.
+  wait_until 5 "$list row colours GGRRG" rows_coloured GGRRG
 
   copy_list_to "$WORK/export"
   (cd "$DATA" && $check "$list" 2>/dev/null) >"$WORK/tool" || true

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # The layering check passes on the tree and fails on a tree with one planted
-# upward include or GTK include; the shipped programs hold no test hook,
-# while a test program that links the hooks does (so the symbol search can
-# find them). Usage: structure_test.sh SRC-ROOT PROGRAM HOOKED-TEST-PROGRAM
+# upward include, GTK include or product header for tests; the shipped
+# programs define no function the test hooks libraries define, while a test
+# program that links the hooks does (so the symbol search can find them).
+# Usage: structure_test.sh SRC-ROOT HOOKED-TEST-PROGRAM FILE...
+# where each FILE is a hooks library (*.a) or a shipped program.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-src=$1 program=$2 hooked=$3
+src=$1 hooked=$2
+shift 2
+hooks_libraries=() programs=()
+for file in "$@"; do
+  if [[ $file == *.a ]]; then hooks_libraries+=("$file"); else programs+=("$file"); fi
+done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -23,11 +30,25 @@ plant settings/preferences.cpp '#include "toolkit/window.h"'
 plant system/files.cpp '#include "settings/program.h"'
 plant core/ids.h '#include "system/files.h"'
 plant settings/utf8.cpp '#include <gtk/gtk.h>'
+plant toolkit/window.h '// The title as set; for tests.'
+plant settings/key_value_file.h '  // exposed for the tests'
 
-hook_symbols='vandrel::tk::testing::|CountQueuedEvents|HelpWatching'
-hooks_in() { nm -C "$1" | grep -cE "$hook_symbols" || true; }
-[[ $(hooks_in "$program") -eq 0 ]] || fail "$program holds test hooks"
-[[ $(hooks_in "$hooked") -gt 0 ]] || fail "the symbol search finds no hook in $hooked"
+# The program's own functions a binary or library defines, demangled; not
+# the weak ones, which inline functions and templates leave in every user.
+functions_in() {
+  nm -C --defined-only "$1" | sed -n 's/^[0-9a-f]* T \(vandrel::.*\)$/\1/p' | sort -u
+}
+for library in "${hooks_libraries[@]}"; do functions_in "$library"; done | sort -u >"$scratch/hooks"
+hooks_in() { comm -12 "$scratch/hooks" <(functions_in "$1"); }
+checks=10
+[[ ${#programs[@]} -gt 0 ]] || fail "no shipped program to search"
+for program in "${programs[@]}"; do
+  checks=$((checks + 2))
+  [[ -n $(functions_in "$program") ]] || fail "the symbol search finds no function in $program"
+  held=$(hooks_in "$program")
+  [[ -z $held ]] || fail "$program holds test hooks:"$'\n'"$held"
+done
+[[ -n $(hooks_in "$hooked") ]] || fail "the symbol search finds no hook in $hooked"
 
-echo "$((7 - failures)) passed, $failures failed"
+echo "$((checks - failures)) passed, $failures failed"
 [[ $failures -eq 0 ]]

@@ -22,6 +22,7 @@
 #include "settings/program.h"
 #include "system/threads.h"
 #include "testing/toolkit_hooks.h"
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

@@ -1,6 +1,8 @@
-// Helpers shared by the toolkit tests: a scratch directory and a scoped
-// environment variable.
+// Helpers shared by the toolkit tests: a scratch directory, a scoped
+// environment variable and a path's permission bits.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -39,5 +41,12 @@ class ScopedVariable {
   const char* name_;
   std::optional<std::string> previous_;
 };
+
+// The permission bits of `path` (such as 0700), -1 when it cannot be examined.
+inline int FileMode(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return -1;
+  return static_cast<int>(status.st_mode & 07777);
+}
 
 }  // namespace vandrel::testing

@@ -1,6 +1,7 @@
-// Tests of file size, make directory, delete and directory listings,
-// against real files, links, FIFOs and devices made for each test. (CI runs
-// as root, so unreadable directories are not tried: root reads them.)
+// Tests of file size, make directory (one level and a whole path), delete
+// and directory listings, against real files, links, FIFOs and devices made
+// for each test. (CI runs as root, so unreadable directories are not tried:
+// root reads them.)
 #include "system/files.h"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
@@ -19,6 +21,7 @@
 namespace vandrel::sys {
 namespace {
 
+using vandrel::testing::FileMode;
 using vandrel::testing::TestDirectory;
 
 class FilesTest : public ::testing::Test {
@@ -253,6 +256,37 @@ TEST_F(FilesTest, EmptyDirectoryMeansTheWorkingDirectory) {
   ASSERT_EQ(chdir(previous.c_str()), 0);
   EXPECT_TRUE(found);
   EXPECT_EQ(type, kEntryFile);
+}
+
+class MakeDirectoryPathTest : public ::testing::Test {
+ protected:
+  TestDirectory root_;
+};
+
+TEST_F(MakeDirectoryPathTest, MakesEveryMissingComponentPrivate) {
+  MakeDirectoryPath(root_ / "a/b/c");
+  EXPECT_EQ(FileMode(root_ / "a"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b/c"), 0700);
+
+  MakeDirectoryPath(root_ / "a/b/d/e/");
+  EXPECT_EQ(FileMode(root_ / "a/b/d"), 0700);
+  EXPECT_EQ(FileMode(root_ / "a/b/d/e"), 0700);
+}
+
+TEST_F(MakeDirectoryPathTest, LeavesExistingComponentsAsTheyAre) {
+  std::filesystem::create_directory(root_ / "open");
+  chmod((root_ / "open").c_str(), 0755);
+  MakeDirectoryPath(root_ / "open/inner");
+  EXPECT_EQ(FileMode(root_ / "open"), 0755);
+  EXPECT_EQ(FileMode(root_ / "open/inner"), 0700);
+}
+
+TEST_F(MakeDirectoryPathTest, LeavesAFileInTheWayAlone) {
+  std::ofstream(root_ / "file") << "data";
+  MakeDirectoryPath(root_ / "file/inner");
+  EXPECT_TRUE(std::filesystem::is_regular_file(root_ / "file"));
+  EXPECT_FALSE(std::filesystem::exists(root_ / "file/inner"));
 }
 
 }  // namespace

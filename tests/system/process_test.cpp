@@ -21,6 +21,7 @@
 #include "support/emulation.h"
 #include "support/test_support.h"
 #include "system/threads.h"
+#include "testing/system_queries.h"
 
 namespace vandrel::sys {
 namespace {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "testing/toolkit_hooks.h"
+#include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

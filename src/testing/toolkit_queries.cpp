@@ -1,0 +1,160 @@
+// Read-backs of toolkit state for tests, straight from the records the
+// toolkit keeps and from the GTK widgets behind them.
+#include "testing/toolkit_queries.h"
+
+#include <gtk/gtk.h>
+
+#include "toolkit/gadget_access.h"
+#include "toolkit/gtk_state.h"
+#include "toolkit/list_access.h"
+#include "toolkit/main_thread.h"
+
+namespace vandrel::tk {
+namespace {
+
+using detail::FromGadget;
+using detail::FromList;
+using detail::GadgetKind;
+using detail::GadgetRecord;
+using detail::MenuItemRecord;
+using detail::MenuRecord;
+
+// `body` of the menu item's record, or `fallback` when there is no such item.
+template <typename Result, typename Body>
+Result FromMenuItem(int menu, int item, Result fallback, Body&& body) {
+  return detail::OnMainThread(
+      [&]() -> Result {
+        MenuRecord* record = detail::Menus().find(menu);
+        if (!record) return fallback;
+        auto it = record->items.find(item);
+        return it == record->items.end() ? fallback : body(it->second);
+      },
+      fallback);
+}
+
+// The top-level menu item `index` of the menu bar, or nullptr.
+GtkWidget* MenuTitleItem(int menu, int index) {
+  MenuRecord* record = detail::Menus().find(menu);
+  if (!record || index < 0 || index >= static_cast<int>(record->titles.size())) return nullptr;
+  return record->titles[index];
+}
+
+}  // namespace
+
+bool IsWindow(int number) {
+  return detail::OnMainThread([&] { return detail::Windows().find(number) != nullptr; });
+}
+
+std::string WindowTitle(int number) {
+  return detail::OnMainThread([&]() -> std::string {
+    detail::WindowRecord* record = detail::Windows().find(number);
+    return record ? record->title : std::string();
+  });
+}
+
+bool IsGadgetDisabled(int number) {
+  return FromGadget(number, false, [](GadgetRecord& record) { return record.disabled; });
+}
+
+int GetGadgetAttribute(int number, int attribute) {
+  return FromGadget(number, 0, [&](GadgetRecord& record) {
+    if (record.kind != GadgetKind::kProgressBar) return 0;
+    if (attribute == kProgressBarPart) return record.part;
+    return attribute == kProgressBarMinimum   ? record.minimum
+           : attribute == kProgressBarMaximum ? record.maximum
+                                              : 0;
+  });
+}
+
+std::string GadgetToolTipText(int number) {
+  return FromGadget(number, std::string(), [](GadgetRecord& record) { return record.tooltip; });
+}
+
+int GadgetX(int number) {
+  return FromGadget(number, 0, [](GadgetRecord& record) { return record.x; });
+}
+int GadgetY(int number) {
+  return FromGadget(number, 0, [](GadgetRecord& record) { return record.y; });
+}
+int GadgetHeight(int number) {
+  return FromGadget(number, 0, [](GadgetRecord& record) { return record.height; });
+}
+
+std::string GadgetColumnTitle(int number, int column) {
+  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
+    if (column < 0 || column >= static_cast<int>(record.columns.size())) return "";
+    const char* title = gtk_tree_view_column_get_title(record.columns[column]);
+    return title ? title : "";
+  });
+}
+
+int GadgetColumnWidth(int number, int column) {
+  return FromList(number, 0, [&](GadgetRecord& record) {
+    if (column < 0 || column >= static_cast<int>(record.columns.size())) return 0;
+    return gtk_tree_view_column_get_fixed_width(record.columns[column]);
+  });
+}
+
+ImageRef GetGadgetItemImage(int number, int row) {
+  return FromList(number, ImageRef{}, [&](GadgetRecord& record) -> ImageRef {
+    GtkTreeIter iter;
+    if (!detail::NthRow(record, row, &iter)) return nullptr;
+    GdkPixbuf* image = nullptr;
+    gtk_tree_model_get(GTK_TREE_MODEL(record.store), &iter, detail::kImageColumn, &image, -1);
+    if (image) g_object_unref(image);  // the store keeps its own reference
+    return image;
+  });
+}
+
+std::string GadgetItemToolTipText(int number, int row) {
+  return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
+    GtkTreeIter iter;
+    return detail::NthRow(record, row, &iter) ? detail::RowToolTip(record, &iter) : "";
+  });
+}
+
+bool IsMenuItemDisabled(int menu, int item) {
+  return FromMenuItem(menu, item, false,
+                      [](MenuItemRecord& entry) { return !gtk_widget_get_sensitive(entry.item); });
+}
+
+std::string GetMenuTitleText(int menu, int index) {
+  return detail::OnMainThread([&]() -> std::string {
+    GtkWidget* title = MenuTitleItem(menu, index);
+    if (!title) return "";
+    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(title));
+    std::string text;
+    for (const char* c = label; c && *c; ++c) {
+      if (*c == '_' && c[1] != '_') continue;
+      text += *c;
+      if (*c == '_') ++c;
+    }
+    return text;
+  });
+}
+
+int GetMenuItemState(int menu, int item) {
+  return FromMenuItem(menu, item, 0, [](MenuItemRecord& entry) { return entry.state; });
+}
+
+bool MenuItemHasImage(int menu, int item) {
+  return FromMenuItem(menu, item, false,
+                      [](MenuItemRecord& entry) { return entry.image != nullptr; });
+}
+
+int CountMenuItems(int menu, int index) {
+  return detail::OnMainThread([&] {
+    GtkWidget* title = MenuTitleItem(menu, index);
+    if (!title) return 0;
+    GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(title));
+    GList* children = gtk_container_get_children(GTK_CONTAINER(submenu));
+    int count = 0;
+    for (GList* node = children; node; node = node->next) {
+      if (!GTK_IS_SEPARATOR_MENU_ITEM(node->data)) ++count;
+    }
+    g_list_free(children);
+    return count;
+  });
+}
+
+}  // namespace vandrel::tk

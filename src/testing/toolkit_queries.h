@@ -1,0 +1,38 @@
+// What tests read back from windows, gadgets, lists and menus: questions the
+// program never asks, since it knows what it set. They run on the main
+// thread as the toolkit's own calls do. Only tests and benchmarks link this
+// library; the program never does.
+#pragma once
+
+#include <string>
+
+#include "toolkit/gadgets.h"
+
+namespace vandrel::tk {
+
+bool IsWindow(int number);
+std::string WindowTitle(int number);
+
+bool IsGadgetDisabled(int number);
+int GetGadgetAttribute(int number, int attribute);
+std::string GadgetToolTipText(int number);
+int GadgetX(int number);
+int GadgetY(int number);
+int GadgetHeight(int number);
+
+std::string GadgetColumnTitle(int number, int column);
+int GadgetColumnWidth(int number, int column);
+ImageRef GetGadgetItemImage(int number, int row);
+// The row's tooltip as shown: every column's whole text, then the lines
+// SetGadgetItemToolTip gave it.
+std::string GadgetItemToolTipText(int number, int row);
+
+bool IsMenuItemDisabled(int menu, int item);
+// The title without its mnemonic marks.
+std::string GetMenuTitleText(int menu, int index);
+int GetMenuItemState(int menu, int item);
+bool MenuItemHasImage(int menu, int item);
+// Items of the top-level menu `index`, separators not counted.
+int CountMenuItems(int menu, int index);
+
+}  // namespace vandrel::tk
