@@ -39,21 +39,6 @@ void ClearSourceWhenListEmpty() {
   DisableListButtonsAndCalculate();
 }
 
-// Only a name holding a backslash or a line feed takes the escaped form that
-// checksum verifiers read (a carriage return in it then becomes \r, as they
-// write it); every other line is the plain "path,digest".
-void AppendExportLine(std::string& text, const std::string& path, const std::string& digest) {
-  if (path.find_first_of("\\\n") == std::string::npos) {
-    text += path;
-  } else {
-    text += '\\';
-    text += checksum_list::EscapeName(path);
-  }
-  text += ',';
-  text += digest;
-  text += '\n';
-}
-
 // The texts joined by message line breaks, the empty ones left out: a
 // language file without the key still shows what follows it.
 std::string MessageLines(std::initializer_list<std::string> lines) {
@@ -90,7 +75,8 @@ std::string ExportText(ExportForm form) {
   for (int row = 0; row < rows; ++row) {
     std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
     if (form == ExportForm::Clipboard) path = tk::DisplayText(path);
-    AppendExportLine(text, path, tk::GetGadgetItemText(kGadgetResults, row, 1));
+    text += *checksum_list::FormatLine(checksum_list::WriteForm::Export, DigestKind{}, path,
+                                       tk::GetGadgetItemText(kGadgetResults, row, 1));
   }
   return text;
 }
