@@ -25,6 +25,8 @@ namespace vandrel {
 namespace {
 
 constexpr int kClipboardNoticeHeight = 120;
+// The question about a save's extension holds two sentences and a path.
+constexpr int kFittingNameQuestionHeight = 170;
 
 void DisableListButtonsAndCalculate() {
   for (int gadget :
@@ -33,10 +35,13 @@ void DisableListButtonsAndCalculate() {
   }
 }
 
+// With its rows gone, the last job's algorithm describes no digest: a list
+// saved later must not be written, or named, after it.
 void ClearSourceWhenListEmpty() {
   if (tk::CountGadgetItems(kGadgetResults) > 0) return;
   tk::SetGadgetText(kGadgetSource, "");
   DisableListButtonsAndCalculate();
+  Job().ComputedKind.reset();
 }
 
 // The texts joined by message line breaks, the empty ones left out: a
@@ -128,7 +133,18 @@ void SaveResults() {
       T("tReqSAVEDATA"), FolderPart(tk::GetGadgetText(kGadgetSource)) + "Checksum",
       T("tReqSAVEPATTERN"), 0);
   if (chosen.empty()) return;
-  const std::string path = WithDefaultExtension(chosen);
+  std::string path = WithDefaultExtension(chosen);
+  // "out.sha256" holding MD5 digests, or none, is a list no checker reads:
+  // offer the name that fits them, and write nothing unless it is taken.
+  if (const std::optional<std::string> fitting = NameFittingDigests(path, Job().ComputedKind)) {
+    MessageDialogConfig question = DialogConfigs().warningQuestion;
+    question.height = kFittingNameQuestionHeight;
+    if (ShowMessageDialog(question,
+                          MessageLines({T("tReqSAVEOTHERKIND"), tk::DisplayText(*fitting)})) != 1) {
+      return;
+    }
+    path = *fitting;
+  }
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
   const int error = sys::SaveWholeFile(path, SavedText(path));
@@ -147,8 +163,7 @@ void DeleteSelected() {
 void DeleteAll() {
   if (ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqDELETEALL")) != 1) return;
   tk::ClearGadgetItems(kGadgetResults);
-  tk::SetGadgetText(kGadgetSource, "");
-  DisableListButtonsAndCalculate();
+  ClearSourceWhenListEmpty();
 }
 
 void OnListEvent() {

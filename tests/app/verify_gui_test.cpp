@@ -199,12 +199,34 @@ TEST_F(SaveAsListTest, AnExtensionNamingTheAlgorithmWritesAListOtherNamesTheExpo
   EXPECT_EQ(Save(other + "all.SHA256"), sha(0) + "  " + dir + "one.txt\n" + sha(1) + "  " + dir +
                                             "sub/two words\n\\" + sha(2) + "  " + dir +
                                             "back\\\\slash\n");
-  // Names of other algorithms, or none, keep the export byte for byte.
-  for (const char* name : {"results.txt", "sums.md5", "sums.sha3-256", "sums.sfv", "plain"}) {
+  // Names of no algorithm keep the export byte for byte.
+  for (const char* name : {"results.txt", "plain"}) {
     tk::testing::ScriptRequester({{dir + name}, nullptr});
     Click(kGadgetSave);
     EXPECT_EQ(testing::ReadBytes(WithDefaultExtension(dir + name)), ExportText()) << name;
   }
+  // Names of another algorithm would make a list no checker reads: the
+  // question offers the name that fits, and No writes nothing.
+  const std::string offer =
+      "The extension names a different algorithm from the one the checksums were calculated "
+      "with.\nSave under this name instead?\n";
+  for (const char* name : {"sums.md5", "sums.sha3-256", "sums.sfv"}) {
+    std::vector<std::vector<std::string>> shown;
+    AnswerDialogsInTurn({tk::kKeyEscape}, &shown);
+    tk::testing::ScriptRequester({{dir + name}, nullptr});
+    Click(kGadgetSave);
+    ASSERT_EQ(shown.size(), 1u) << name;
+    EXPECT_EQ(shown[0][0], offer + dir + "sums.sha256");
+    EXPECT_FALSE(std::filesystem::exists(dir + name)) << name;
+  }
+  // Yes writes the list under that name instead.
+  std::filesystem::remove(dir + "sums.sha256");
+  AnswerDialogsInTurn({tk::kKeyReturn});
+  tk::testing::ScriptRequester({{dir + "sums.md5"}, nullptr});
+  Click(kGadgetSave);
+  EXPECT_EQ(testing::ReadBytes(dir + "sums.sha256"),
+            sha(0) + "  one.txt\n" + sha(1) + "  sub/two words\n\\" + sha(2) + "  back\\\\slash\n");
+  EXPECT_FALSE(std::filesystem::exists(dir + "sums.md5"));
 
   Click(kGadgetCrc32);
   RunJob();
