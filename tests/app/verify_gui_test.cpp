@@ -3,6 +3,7 @@
 // no usable line, and Save as a checksum list. Expected digests come from
 // OpenSSL and zlib, never from the engine under test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/accessibility.h"
 #include "app/checksum_list_save.h"
@@ -151,6 +152,30 @@ TEST_F(VerifyTest, AListWithoutAUsableLineAddsNothingAndSaysSo) {
   DispatchPending();
   EXPECT_EQ(Rows(), 1);
   EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
+}
+
+TEST_F(VerifyTest, AListThatIsNoFileOrCannotBeReadGivesItsReasonAndAddsNothing) {
+  ASSERT_EQ(::mkfifo((dir_ + "pipe.sha256").c_str(), 0600), 0);
+  const struct {
+    std::string list;
+    std::string notice;
+  } cases[] = {
+      {dir_ + "pipe.sha256",
+       "This is a folder, a device or a pipe, not a checksum list file.\n"
+       "Nothing has been added to the list."},
+      {dir_ + "gone.sha256",
+       "The checksum list could not be read.\n" + dir_ + "gone.sha256\nNo such file or directory"},
+  };
+  for (const auto& c : cases) {
+    tk::testing::ScriptRequester({{c.list}, nullptr});
+    std::vector<std::vector<std::string>> shown;
+    AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
+    tk::ActivateMenuItem(kMainMenu, kMenuVerify);
+    ASSERT_TRUE(RunUntil([&] { return !shown.empty(); })) << c.list;
+    EXPECT_EQ(shown[0][0], c.notice);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
+  }
 }
 
 TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheListFolder) {
