@@ -85,8 +85,9 @@ void VerifyChecksumList() {
     return;
   }
   tk::SetGadgetText(kGadgetSource, FolderPart(listPath));
+  const std::string kindName(NamesOf(plan.kind).name);
   for (const VerifyEntry& entry : plan.entries) {
-    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex},
+    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex, kindName},
                      tk::ImageID(kImageRowQueued));
   }
   tk::DisableGadget(kGadgetDeleteAll, false);

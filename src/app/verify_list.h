@@ -11,6 +11,10 @@ namespace vandrel {
 // The results-list column, never shown, that holds a row's expected digest
 // (lowercase hex; empty for rows that did not come from a list).
 inline constexpr int kColumnExpected = 2;
+// Beside it, never shown either: the name of the expected digest's
+// algorithm ("sha256"), for a job must judge a row only by a digest of the
+// algorithm it computes.
+inline constexpr int kColumnExpectedKind = 3;
 
 // The menu command: asks for a list, reads it off the main thread while the
 // window stays drawn (disabled), appends its entries, switches the options
