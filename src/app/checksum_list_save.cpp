@@ -1,8 +1,8 @@
-// The checksum-list form of a saved results list.
+// The checksum-list form of a saved results list, and the name it needs.
 #include "app/checksum_list_save.h"
 
-#include "app/file_intake.h"
 #include "checksum_list/checksum_list.h"
+#include "system/paths.h"
 
 namespace vandrel {
 
@@ -13,7 +13,7 @@ std::optional<std::string> ChecksumListText(
   const cl::ListNameHint hint = cl::KindFromListName(listPath);
   if (!hint.kind || *hint.kind != computed) return std::nullopt;
   const cl::WriteForm form = hint.sfv ? cl::WriteForm::Sfv : cl::WriteForm::Gnu;
-  const std::string folder = FolderPart(listPath);
+  const std::string folder = sys::PathPart(listPath);
   std::string text;
   for (const auto& [path, digest] : rows) {
     if (digest.empty()) continue;
@@ -24,6 +24,17 @@ std::optional<std::string> ChecksumListText(
       text += *line;
   }
   return text;
+}
+
+std::optional<std::string> NameFittingDigests(const std::string& listPath,
+                                              const std::optional<DigestKind>& computed) {
+  const checksum_list::ListNameHint hint = checksum_list::KindFromListName(listPath);
+  if (!hint.kind || hint.kind == computed) return std::nullopt;
+  // A name with an algorithm's extension has a dot in its last part.
+  const std::string stem = listPath.substr(0, listPath.rfind('.') + 1);
+  if (!computed) return stem + "txt";
+  if (computed->algorithm == Algorithm::Crc32) return stem + "sfv";
+  return stem + std::string(NamesOf(*computed).name);
 }
 
 }  // namespace vandrel

@@ -2,10 +2,11 @@
 #include "app/digest_clipboard.h"
 
 #include <algorithm>
-#include <set>
+#include <string>
+#include <vector>
 
+#include "app/copied_digests.h"
 #include "app/results_list.h"
-#include "core/algorithm.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
@@ -17,26 +18,6 @@ namespace {
 
 // A notice lists this many names; a longer match says how many more there are.
 constexpr std::size_t kNamesShown = 5;
-
-bool IsWordCharacter(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsDigestLength(std::size_t length) {
-  return std::any_of(
-      kDigestKindNames.begin(), kDigestKindNames.end(),
-      [length](const DigestKindName& entry) { return entry.kind.hexLength() == length; });
-}
-
-std::string LowercaseHexWord(std::string_view word) {
-  std::string hex;
-  for (char c : word) {
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return "";
-    hex += c;
-  }
-  return hex;
-}
 
 void ShowNotice(const std::string& text) { ShowMessageDialog(DialogConfigs().notice, text); }
 
@@ -53,23 +34,6 @@ std::string MatchNotice(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::vector<std::string> HexDigestsIn(std::string_view text) {
-  std::vector<std::string> digests;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (!IsWordCharacter(text[at])) {
-      ++at;
-      continue;
-    }
-    std::size_t end = at;
-    while (end < text.size() && IsWordCharacter(text[end])) ++end;
-    const std::string hex = LowercaseHexWord(text.substr(at, end - at));
-    if (!hex.empty() && IsDigestLength(hex.size())) digests.push_back(hex);
-    at = end;
-  }
-  return digests;
-}
-
 void CopySelectedDigests() {
   std::string digests;
   const int rows = tk::CountGadgetItems(kGadgetResults);
@@ -84,24 +48,19 @@ void CopySelectedDigests() {
 }
 
 void CompareWithClipboard() {
-  const std::vector<std::string> copied = HexDigestsIn(tk::GetClipboardText());
-  if (copied.empty()) {
+  const std::vector<std::string> digests = tk::GetGadgetColumnTexts(kGadgetResults, 1);
+  const CopiedDigestMatch match = MatchCopiedDigests(tk::GetClipboardText(), digests);
+  if (!match.anyDigest) {
     ShowNotice(T("tReqNODIGEST"));
     return;
   }
-  const std::set<std::string> wanted(copied.begin(), copied.end());
-  const int rows = tk::CountGadgetItems(kGadgetResults);
-  std::vector<int> matching;
-  bool computed = false;
-  for (int row = 0; row < rows; ++row) {
-    const std::string digest = tk::GetGadgetItemText(kGadgetResults, row, 1);
-    computed = computed || !digest.empty();
-    if (!digest.empty() && wanted.count(digest)) matching.push_back(row);
-  }
+  const bool computed = std::any_of(digests.begin(), digests.end(),
+                                    [](const std::string& digest) { return !digest.empty(); });
   if (!computed) {
     ShowNotice(T("tReqNOTCOMPUTED"));
     return;
   }
+  const std::vector<int>& matching = match.rows;
   if (matching.empty()) {
     ShowNotice(T("tReqNOMATCH"));
     return;

@@ -115,8 +115,18 @@ DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
 std::vector<std::string> g_expected;
 const std::string kNothingExpected;
 
-void CollectExpectedDigests() {
+// A row keeps the digest its list gave in that list's algorithm; a job of
+// another algorithm computes the row as a plain one rather than call a
+// different digest a mismatch.
+void CollectExpectedDigests(const std::optional<DigestKind>& computed) {
   g_expected = tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpected);
+  const std::vector<std::string> kinds =
+      tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpectedKind);
+  for (std::size_t row = 0; row < g_expected.size(); ++row) {
+    const std::optional<DigestKind> kind =
+        row < kinds.size() ? FindDigestKindByName(kinds[row]) : std::nullopt;
+    if (!kind || !computed || *kind != *computed) g_expected[row].clear();
+  }
   const bool none = std::all_of(g_expected.begin(), g_expected.end(),
                                 [](const std::string& expected) { return expected.empty(); });
   if (none) g_expected.clear();
@@ -200,7 +210,6 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 
 void StartJob() {
   const int rows = tk::CountGadgetItems(kGadgetResults);
-  CollectExpectedDigests();
   g_failureTexts = CurrentFailureTexts();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
@@ -224,6 +233,7 @@ void StartJob() {
   } else {
     job.ComputedKind.reset();
   }
+  CollectExpectedDigests(job.ComputedKind);
   job.WorkerThread = sys::CreateThread(JobWorker, Program().settings.Fingerprint);
   // Without a worker nothing would ever end the job: go back to idle at once.
   if (!job.WorkerThread) RestoreIdleWindow();

@@ -24,6 +24,8 @@ namespace vandrel {
 namespace {
 
 constexpr int kClipboardNoticeHeight = 120;
+// The question about a save's extension holds two sentences and a path.
+constexpr int kFittingNameQuestionHeight = 170;
 
 void DisableListButtonsAndCalculate() {
   for (int gadget :
@@ -32,25 +34,13 @@ void DisableListButtonsAndCalculate() {
   }
 }
 
+// With its rows gone, the last job's algorithm describes no digest: a list
+// saved later must not be written, or named, after it.
 void ClearSourceWhenListEmpty() {
   if (tk::CountGadgetItems(kGadgetResults) > 0) return;
   tk::SetGadgetText(kGadgetSource, "");
   DisableListButtonsAndCalculate();
-}
-
-// Only a name holding a backslash or a line feed takes the escaped form that
-// checksum verifiers read (a carriage return in it then becomes \r, as they
-// write it); every other line is the plain "path,digest".
-void AppendExportLine(std::string& text, const std::string& path, const std::string& digest) {
-  if (path.find_first_of("\\\n") == std::string::npos) {
-    text += path;
-  } else {
-    text += '\\';
-    text += checksum_list::EscapeName(path);
-  }
-  text += ',';
-  text += digest;
-  text += '\n';
+  Job().ComputedKind.reset();
 }
 
 void ShowSaveFailure(const std::string& path, int error) {
@@ -76,7 +66,8 @@ std::string ExportText(ExportForm form) {
   for (int row = 0; row < rows; ++row) {
     std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
     if (form == ExportForm::Clipboard) path = tk::DisplayText(path);
-    AppendExportLine(text, path, tk::GetGadgetItemText(kGadgetResults, row, 1));
+    text += *checksum_list::FormatLine(checksum_list::WriteForm::Export, DigestKind{}, path,
+                                       tk::GetGadgetItemText(kGadgetResults, row, 1));
   }
   return text;
 }
@@ -124,7 +115,18 @@ void SaveResults() {
       T("tReqSAVEDATA"), FolderPart(tk::GetGadgetText(kGadgetSource)) + "Checksum",
       T("tReqSAVEPATTERN"), 0);
   if (chosen.empty()) return;
-  const std::string path = WithDefaultExtension(chosen);
+  std::string path = WithDefaultExtension(chosen);
+  // "out.sha256" holding MD5 digests, or none, is a list no checker reads:
+  // offer the name that fits them, and write nothing unless it is taken.
+  if (const std::optional<std::string> fitting = NameFittingDigests(path, Job().ComputedKind)) {
+    MessageDialogConfig question = DialogConfigs().warningQuestion;
+    question.height = kFittingNameQuestionHeight;
+    if (ShowMessageDialog(question,
+                          MessageLines({T("tReqSAVEOTHERKIND"), tk::DisplayText(*fitting)})) != 1) {
+      return;
+    }
+    path = *fitting;
+  }
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
   const int error = sys::SaveWholeFile(path, SavedText(path));
@@ -143,8 +145,7 @@ void DeleteSelected() {
 void DeleteAll() {
   if (ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqDELETEALL")) != 1) return;
   tk::ClearGadgetItems(kGadgetResults);
-  tk::SetGadgetText(kGadgetSource, "");
-  DisableListButtonsAndCalculate();
+  ClearSourceWhenListEmpty();
 }
 
 void OnListEvent() {

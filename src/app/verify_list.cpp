@@ -1,39 +1,63 @@
-// Verify checksum list: reading the list and queuing its files.
+// Verify checksum list: reading the list off the main thread and queuing
+// its files.
 #include "app/verify_list.h"
 
-#include <fstream>
+#include <cstring>
+#include <thread>
 
 #include "app/file_intake.h"
 #include "app/job_runner.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
-#include "checksum_list/checksum_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/program.h"
-#include "system/debug_log.h"
+#include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
 #include "toolkit/resources.h"
+#include "toolkit/window.h"
 
 namespace vandrel {
 namespace {
 
-// Names in a list are relative to the list's own folder, as `sha256sum -c`
-// run in that folder reads them; absolute names stay as they are.
-std::string ResolvedPath(const std::string& listFolder, const std::string& name) {
-  return !name.empty() && name.front() == '/' ? name : listFolder + name;
+// The reading thread's "done", posted to a window number no window has, so
+// that only the wait below takes it.
+constexpr int kListReadEvent = tk::kEventCustom + 0x117;
+constexpr int kListReadTarget = -0x117;
+
+// Even a regular file can take long to read (a slow disk, a network folder,
+// a list near the size bound): the main thread keeps drawing the window,
+// disabled, while another thread reads, as it does for a dialog.
+ListFileRead ReadWithWindowLive(const std::string& listPath) {
+  ListFileRead read;
+  tk::DisableWindow(kMainWindow, true);
+  // Runs on the reading thread.
+  std::thread reader([&read, &listPath] {
+    read = ReadChecksumListFile(listPath);
+    tk::PostEvent(kListReadEvent, kListReadTarget);
+  });
+  while (tk::WaitWindowEventOf(kListReadTarget) != kListReadEvent) {
+  }
+  reader.join();
+  tk::DisableWindow(kMainWindow, false);
+  return read;
 }
 
-// A file that cannot be read gives the empty text, which has no usable line.
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::string text;
-  char buffer[65536];
-  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(file.gcount()));
+// The notice for a list that gave no entry: why, and that nothing was added.
+std::string ProblemNotice(const std::string& listPath, const ListFileRead& read) {
+  switch (read.problem) {
+    case ListFileProblem::NotRegularFile:
+      return T("tReqLISTNOTFILE");
+    case ListFileProblem::TooLarge:
+      return T("tReqLISTTOOLARGE");
+    case ListFileProblem::Unreadable:
+      return T("tReqLISTUNREADABLE") + "\\n" + tk::DisplayText(listPath) + "\\n" +
+             std::strerror(read.error);
+    case ListFileProblem::None:
+      break;
   }
-  return text;
+  return T("tReqBADLIST");
 }
 
 void SelectOptionsFor(DigestKind kind) {
@@ -50,40 +74,20 @@ void SelectOptionsFor(DigestKind kind) {
 
 }  // namespace
 
-VerifyPlan PlanVerify(const std::string& listPath, const std::string& listText) {
-  namespace cl = checksum_list;
-  const cl::ListNameHint hint = cl::KindFromListName(listPath);
-  cl::ReadOptions options;
-  options.listKind = hint.kind;
-  options.preferSfv = hint.sfv;
-  VerifyPlan plan;
-  bool kindChosen = false;
-  const std::string folder = FolderPart(listPath);
-  for (const cl::ListLine& line : cl::ParseList(listText, options)) {
-    if (line.rejection != cl::Rejection::None || (kindChosen && line.kind != plan.kind)) {
-      DebugLog("verify", listPath + ": line " + std::to_string(line.lineNumber) + " not used");
-      ++plan.rejectedLines;
-      continue;
-    }
-    plan.kind = line.kind;
-    kindChosen = true;
-    plan.entries.push_back({ResolvedPath(folder, line.name), line.expectedHex});
-  }
-  return plan;
-}
-
 void VerifyChecksumList() {
   const std::string listPath = tk::OpenFileRequester(
       T("tReqVERIFYFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)), T("tReqVERIFYPATTERN"), 0);
   if (listPath.empty()) return;
-  const VerifyPlan plan = PlanVerify(listPath, ReadWholeFile(listPath));
+  const ListFileRead read = ReadWithWindowLive(listPath);
+  const VerifyPlan& plan = read.plan;
   if (plan.entries.empty()) {
-    ShowMessageDialog(DialogConfigs().notice, T("tReqBADLIST"));
+    ShowMessageDialog(DialogConfigs().notice, ProblemNotice(listPath, read));
     return;
   }
   tk::SetGadgetText(kGadgetSource, FolderPart(listPath));
+  const std::string kindName(NamesOf(plan.kind).name);
   for (const VerifyEntry& entry : plan.entries) {
-    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex},
+    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex, kindName},
                      tk::ImageID(kImageRowQueued));
   }
   tk::DisableGadget(kGadgetDeleteAll, false);

@@ -100,7 +100,7 @@ ListLine ParseLine(std::string_view line, const ReadOptions& options, std::size_
 std::vector<ListLine> ParseList(std::string_view text, const ReadOptions& options = {});
 
 // The forms the writer makes.
-enum class WriteForm { Gnu, BsdTag, Sfv };
+enum class WriteForm { Gnu, BsdTag, Sfv, Export };
 
 // Whether GNU and BSD lines must escape `name`: it holds a backslash, a line
 // feed or a carriage return.
@@ -111,7 +111,9 @@ std::string EscapeName(std::string_view name);
 // One line of a list, ending in a line feed, as coreutils' *sum tools write
 // it: names that need it escaped and the line then prefixed with "\". SFV
 // cannot carry a line feed, a carriage return or a leading ";", so such a
-// name gives nothing.
+// name gives nothing. The export ("name,hex", `kind` unused, `hex` may be
+// empty) escapes only a name holding a backslash or a line feed, the form
+// the window has always written; the reader reads it back either way.
 std::optional<std::string> FormatLine(WriteForm form, DigestKind kind, std::string_view name,
                                       std::string_view hex, bool binary = false);
 

@@ -157,8 +157,10 @@ bool ReadGnu(std::string_view text, std::size_t at, bool escaped, const ReadOpti
   return true;
 }
 
-// "path,hex", split at the last comma.
-bool ReadExport(std::string_view text, const ReadOptions& options, ListLine& line,
+// "path,hex", split at the last comma; an escaped line ("\\path,hex", the
+// backslash already skipped) as the window writes a name holding a
+// backslash or a line feed.
+bool ReadExport(std::string_view text, bool escaped, const ReadOptions& options, ListLine& line,
                 Rejection& reason) {
   const std::size_t comma = text.rfind(',');
   if (comma == std::string_view::npos || comma == 0) return false;
@@ -167,7 +169,7 @@ bool ReadExport(std::string_view text, const ReadOptions& options, ListLine& lin
   const std::optional<DigestKind> kind = UntaggedKind(hex.size(), options, reason);
   if (!kind) return false;
   line.form = LineForm::Export;
-  return Finish(line, hex, *kind, text.substr(0, comma), false, reason);
+  return Finish(line, hex, *kind, text.substr(0, comma), escaped, reason);
 }
 
 // "name crc32": the last blank-separated word is the CRC.
@@ -211,7 +213,7 @@ ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::
   if (ReadTagged(text, at, escaped, options, line, reason) ||
       (options.preferSfv && ReadSfv(text, options, line, reason)) ||
       ReadGnu(text, at, escaped, options, single_space_form, line, reason) ||
-      (!escaped && ReadExport(text, options, line, reason)) ||
+      ReadExport(escaped ? text.substr(at) : text, escaped, options, line, reason) ||
       (!options.preferSfv && ReadSfv(text, options, line, reason))) {
     if (holdsNul) line.rejection = Rejection::NulByte;
     return line;

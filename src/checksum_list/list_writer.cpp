@@ -42,10 +42,14 @@ std::optional<std::string> FormatLine(WriteForm form, DigestKind kind, std::stri
     line.append(name).append(" ").append(hex).append("\n");
     return line;
   }
-  const bool escape = NeedsEscape(name);
+  const bool escape = form == WriteForm::Export
+                          ? name.find_first_of("\\\n") != std::string_view::npos
+                          : NeedsEscape(name);
   if (escape) line += '\\';
   const std::string shown = escape ? EscapeName(name) : std::string(name);
-  if (form == WriteForm::BsdTag) {
+  if (form == WriteForm::Export) {
+    line.append(shown).append(",").append(hex);
+  } else if (form == WriteForm::BsdTag) {
     line.append(NamesOf(kind).tag).append(" (").append(shown).append(") = ").append(hex);
   } else {
     line.append(hex).append(binary ? " *" : "  ").append(shown);

@@ -227,8 +227,12 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
       result = 0;
     }
   }
-  tk::CloseWindow(window);
+  // The main window is enabled before the dialog goes: closing lets the
+  // toolkit handle what is pending, and a click the user sent right after
+  // the answer (the close box) must reach the loop that follows, not be
+  // dropped as if the dialog were still open.
   tk::DisableWindow(kMainWindow, false);
+  tk::CloseWindow(window);
   return result;
 }
 

@@ -54,6 +54,8 @@ void AtNextWait(std::function<void()> action, int milliseconds) {
                      new std::function<void()>(std::move(action)), DeleteAction);
 }
 
+bool WaitingForEvents() { return detail::WaitingForEvents(); }
+
 void ClickGadget(int gadget) {
   detail::GadgetRecord* record = detail::Gadgets().find(gadget);
   if (!record || !gtk_widget_is_sensitive(record->inner)) return;
@@ -86,16 +88,34 @@ void PressKey(int window, int key, int modifiers) {
   gdk_event_free(event);
 }
 
-void RequestClose(int window) {
+namespace {
+
+// The close box's event for a shown window; null when it has none yet.
+GdkEvent* NewCloseRequest(int window) {
   detail::WindowRecord* record = detail::Windows().find(window);
-  if (!record) return;
+  if (!record) return nullptr;
   GdkWindow* gdkWindow = gtk_widget_get_window(record->window);
-  if (!gdkWindow) return;
+  if (!gdkWindow) return nullptr;
   GdkEvent* event = gdk_event_new(GDK_DELETE);
   event->any.window = GDK_WINDOW(g_object_ref(gdkWindow));
   event->any.send_event = TRUE;
-  gtk_main_do_event(event);
-  gdk_event_free(event);
+  return event;
+}
+
+}  // namespace
+
+void RequestClose(int window) {
+  if (GdkEvent* event = NewCloseRequest(window)) {
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+  }
+}
+
+void QueueCloseRequest(int window) {
+  if (GdkEvent* event = NewCloseRequest(window)) {
+    gdk_event_put(event);
+    gdk_event_free(event);
+  }
 }
 
 void DropUris(int gadget, const std::vector<std::string>& uris) {

@@ -24,6 +24,9 @@ void ScriptRequester(RequesterAnswer answer);
 // Runs `action` once on the main thread the next time it waits for events,
 // after `milliseconds`; also inside nested loops (dialogs, requesters).
 void AtNextWait(std::function<void()> action, int milliseconds = 0);
+// Whether the main thread is blocked waiting for events (an action of
+// AtNextWait may also run while a window processes what is pending).
+bool WaitingForEvents();
 
 // User input as the toolkit's own signals see it.
 void ClickGadget(int gadget);
@@ -31,6 +34,9 @@ void ClickGadget(int gadget);
 void PressKey(int window, int key, int modifiers = 0);
 // The close box: posts the close event unless the window is disabled.
 void RequestClose(int window);
+// The close box as the display delivers it: queued for the toolkit's next
+// iteration instead of handled at once.
+void QueueCloseRequest(int window);
 // A drop of URIs onto a gadget that accepts drops, as a text/uri-list with
 // its CR LF separators.
 void DropUris(int gadget, const std::vector<std::string>& uris);

@@ -28,6 +28,9 @@ struct EventQueue {
   Event current;  // main thread only
 };
 
+// Main thread only.
+bool g_waitingForEvents = false;
+
 EventQueue& Queue() {
   static EventQueue queue;
   return queue;
@@ -75,7 +78,10 @@ int Wait(int milliseconds, const int* onlyWindow) {
       continue;
     }
     // Blocks until some activity; PostEvent and queued worker calls wake it.
+    const bool outer = g_waitingForEvents;
+    g_waitingForEvents = true;
     g_main_context_iteration(nullptr, TRUE);
+    g_waitingForEvents = outer;
   }
   if (timer && !timedOut) g_source_remove(timer);
   return queue.current.kind;
@@ -123,7 +129,9 @@ void QueueToolkitEvent(int kind, int window, int object, int type, int data,
   std::lock_guard lock(queue.mutex);
   if (kind < kEventCustom && !queue.events.empty()) {
     const Event& last = queue.events.back();
-    if (last.kind == kind && last.window == window && last.object == object && last.type == type) {
+    // Two drops in one frame differ only in their paths: both must arrive.
+    if (last.kind == kind && last.window == window && last.object == object && last.type == type &&
+        last.dropped == dropped) {
       return;
     }
   }
@@ -135,6 +143,8 @@ void RemoveWindowEvents(int window) {
   std::lock_guard lock(queue.mutex);
   std::erase_if(queue.events, [window](const Event& e) { return e.window == window; });
 }
+
+bool detail::WaitingForEvents() { return g_waitingForEvents; }
 
 int detail::QueuedEventCount() {
   EventQueue& queue = Queue();

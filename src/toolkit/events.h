@@ -42,7 +42,7 @@ std::vector<std::string> EventDroppedPaths();
 void PostEvent(int kind, int window = 0, int object = 0, int type = 0, int data = 0);
 
 // Toolkit-generated events use this: an event equal to the last queued one in
-// kind, window, object and type is dropped.
+// kind, window, object, type and dropped paths is dropped.
 void QueueToolkitEvent(int kind, int window, int object, int type = 0, int data = 0,
                        const std::vector<std::string>& dropped = {});
 

@@ -113,6 +113,9 @@ void FreeResources();
 
 // Number of events waiting in the queue.
 int QueuedEventCount();
+// Whether the main thread is inside an event wait's blocking toolkit
+// iteration, rather than in a command or a window's own processing.
+bool WaitingForEvents();
 
 // Moves a list's deferred cursor to its row once the list is enabled.
 void ApplyPendingCursor(GadgetRecord& record);

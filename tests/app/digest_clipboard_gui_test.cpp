@@ -130,22 +130,5 @@ TEST_F(DigestClipboardTest, CompareSelectsAndNamesEveryRowWithACopiedDigest) {
             "The clipboard holds no checksum.\nCopy a checksum first, then compare.");
 }
 
-TEST_F(DigestClipboardTest, FindsDigestsAsWholeHexWordsOfDigestLength) {
-  const std::string sha1 = "a9993e364706816aba3e25717850c26c9cd0d89d";
-  const struct {
-    std::string text;
-    std::vector<std::string> digests;
-  } cases[] = {
-      {"", {}},
-      {"CBF43926", {"cbf43926"}},
-      {"md5 (x) = 900150983CD24FB0D6963F7D28E17F72\n", {"900150983cd24fb0d6963f7d28e17f72"}},
-      {sha1 + "  file\n" + sha1 + "  copy\n", {sha1, sha1}},
-      // Seven or nine digits, a word that only starts with hex, and "0x".
-      {"cbf4392 cbf439260 cbf43926z 0xcbf43926", {}},
-      {"(cbf43926),[" + sha1 + "]", {"cbf43926", sha1}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(HexDigestsIn(c.text), c.digests) << c.text;
-}
-
 }  // namespace
 }  // namespace vandrel

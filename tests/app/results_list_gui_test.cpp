@@ -135,10 +135,13 @@ TEST_F(ResultsListTest, DeleteRemovesOnlyTheSelectedRowsAfterAYes) {
 TEST_F(ResultsListTest, EmptyingTheListClearsTheSourceAndDisablesTheButtons) {
   dir_ = testing::ScratchFolder("delete-all");
   std::vector<std::string> rows = AddFiles(3);
+  RunJob();
+  ASSERT_TRUE(Job().ComputedKind);
   ClickRow(0);
   AnswerDialogsInTurn({tk::kKeyEscape});
   Click(kGadgetDeleteAll);
   EXPECT_EQ(Column(0), rows);
+  EXPECT_TRUE(Job().ComputedKind);
 
   std::vector<std::vector<std::string>> shown;
   AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
@@ -148,15 +151,20 @@ TEST_F(ResultsListTest, EmptyingTheListClearsTheSourceAndDisablesTheButtons) {
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(tk::GetGadgetText(kGadgetSource), "");
   EXPECT_EQ(Buttons(), "00000");
+  // No digest is left of the job's algorithm, so no saved list may claim it.
+  EXPECT_FALSE(Job().ComputedKind);
 
   // Deleting the last row by selection ends the same way.
   AddFiles(1);
+  RunJob();
+  ASSERT_TRUE(Job().ComputedKind);
   ClickRow(0);
   AnswerDialogsInTurn({tk::kKeyReturn});
   Click(kGadgetDelete);
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(tk::GetGadgetText(kGadgetSource), "");
   EXPECT_EQ(Buttons(), "00000");
+  EXPECT_FALSE(Job().ComputedKind);
 }
 
 TEST_F(ResultsListTest, ButtonsFollowTheStateTableThroughAJobAndDeletions) {

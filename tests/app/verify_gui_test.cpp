@@ -3,6 +3,7 @@
 // no usable line, and Save as a checksum list. Expected digests come from
 // OpenSSL and zlib, never from the engine under test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/accessibility.h"
 #include "app/checksum_list_save.h"
@@ -153,6 +154,60 @@ TEST_F(VerifyTest, AListWithoutAUsableLineAddsNothingAndSaysSo) {
   EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
 }
 
+TEST_F(VerifyTest, AListThatIsNoFileOrCannotBeReadGivesItsReasonAndAddsNothing) {
+  ASSERT_EQ(::mkfifo((dir_ + "pipe.sha256").c_str(), 0600), 0);
+  const struct {
+    std::string list;
+    std::string notice;
+  } cases[] = {
+      {dir_ + "pipe.sha256",
+       "This is a folder, a device or a pipe, not a checksum list file.\n"
+       "Nothing has been added to the list."},
+      {dir_ + "gone.sha256",
+       "The checksum list could not be read.\n" + dir_ + "gone.sha256\nNo such file or directory"},
+  };
+  for (const auto& c : cases) {
+    tk::testing::ScriptRequester({{c.list}, nullptr});
+    std::vector<std::vector<std::string>> shown;
+    AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
+    tk::ActivateMenuItem(kMainMenu, kMenuVerify);
+    ASSERT_TRUE(RunUntil([&] { return !shown.empty(); })) << c.list;
+    EXPECT_EQ(shown[0][0], c.notice);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
+  }
+}
+
+TEST_F(VerifyTest, RowsWhoseListHasAnotherAlgorithmThanTheJobAreComputedButNotJudged) {
+  auto sha256 = [&](const std::string& name) { return Claimed(name, EVP_sha256()); };
+  auto md5 = [&](const std::string& name) { return Claimed(name, EVP_md5()); };
+  EXPECT_EQ(
+      Verify("first.sha256", sha256("good1") + "  good1\n" + sha256("changed") + "  changed\n"),
+      EnglishSummary(false, 2, 2, 1) + EnglishVerifyLines(1, 1, 0, 0));
+  // A second list of another algorithm, without clearing: only its row is
+  // judged; the first list's rows show their MD5 digest as plain rows.
+  EXPECT_EQ(Verify("second.md5", md5("good3") + "  good3\n"),
+            EnglishSummary(false, 3, 3, 0) + EnglishVerifyLines(1, 0, 0, 0));
+  const std::vector<std::string> files = {"good1", "changed", "good3"};
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(files[row]);
+    EXPECT_TRUE(RowShows(row, row == 2 ? kImageRowMatches : kImageRowComputed));
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(dir_ + files[row]), EVP_md5()));
+    EXPECT_EQ(tk::GadgetItemToolTipText(kGadgetResults, row).find("expected"), std::string::npos);
+  }
+  // Calculate with a third algorithm judges no row at all.
+  Click(kGadgetSha1);
+  EXPECT_EQ(RunJob(), EnglishSummary(false, 3, 3, 0));
+  for (int row = 0; row < 3; ++row) EXPECT_TRUE(RowShows(row, kImageRowComputed)) << row;
+  // Back to SHA-256, the first list's rows are judged again by their own digests.
+  Click(kGadgetSha2);
+  Click(kGadgetBits256);
+  EXPECT_EQ(RunJob(), EnglishSummary(false, 3, 3, 1) + EnglishVerifyLines(1, 1, 0, 0));
+  EXPECT_TRUE(RowShows(0, kImageRowMatches));
+  EXPECT_TRUE(RowShows(1, kImageRowDiffers));
+  EXPECT_TRUE(RowShows(2, kImageRowComputed));
+}
+
 TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheListFolder) {
   const std::string md5 = ReferenceDigest("x", EVP_md5());
   const std::string sha1 = ReferenceDigest("x", EVP_sha1());
@@ -199,12 +254,34 @@ TEST_F(SaveAsListTest, AnExtensionNamingTheAlgorithmWritesAListOtherNamesTheExpo
   EXPECT_EQ(Save(other + "all.SHA256"), sha(0) + "  " + dir + "one.txt\n" + sha(1) + "  " + dir +
                                             "sub/two words\n\\" + sha(2) + "  " + dir +
                                             "back\\\\slash\n");
-  // Names of other algorithms, or none, keep the export byte for byte.
-  for (const char* name : {"results.txt", "sums.md5", "sums.sha3-256", "sums.sfv", "plain"}) {
+  // Names of no algorithm keep the export byte for byte.
+  for (const char* name : {"results.txt", "plain"}) {
     tk::testing::ScriptRequester({{dir + name}, nullptr});
     Click(kGadgetSave);
     EXPECT_EQ(testing::ReadBytes(WithDefaultExtension(dir + name)), ExportText()) << name;
   }
+  // Names of another algorithm would make a list no checker reads: the
+  // question offers the name that fits, and No writes nothing.
+  const std::string offer =
+      "The extension names a different algorithm from the one the checksums were calculated "
+      "with.\nSave under this name instead?\n";
+  for (const char* name : {"sums.md5", "sums.sha3-256", "sums.sfv"}) {
+    std::vector<std::vector<std::string>> shown;
+    AnswerDialogsInTurn({tk::kKeyEscape}, &shown);
+    tk::testing::ScriptRequester({{dir + name}, nullptr});
+    Click(kGadgetSave);
+    ASSERT_EQ(shown.size(), 1u) << name;
+    EXPECT_EQ(shown[0][0], offer + dir + "sums.sha256");
+    EXPECT_FALSE(std::filesystem::exists(dir + name)) << name;
+  }
+  // Yes writes the list under that name instead.
+  std::filesystem::remove(dir + "sums.sha256");
+  AnswerDialogsInTurn({tk::kKeyReturn});
+  tk::testing::ScriptRequester({{dir + "sums.md5"}, nullptr});
+  Click(kGadgetSave);
+  EXPECT_EQ(testing::ReadBytes(dir + "sums.sha256"),
+            sha(0) + "  one.txt\n" + sha(1) + "  sub/two words\n\\" + sha(2) + "  back\\\\slash\n");
+  EXPECT_FALSE(std::filesystem::exists(dir + "sums.md5"));
 
   Click(kGadgetCrc32);
   RunJob();

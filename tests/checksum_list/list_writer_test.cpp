@@ -1,7 +1,7 @@
 // Tests of the checksum-list writer: the exact bytes of each form, with the
 // escaping coreutils 9.1 applies (backslash, line feed and carriage return
-// escaped, the line then led by a backslash), and that what it writes reads
-// back to the same name, digest and algorithm.
+// escaped, the line then led by a backslash), the window's export, and that
+// what it writes reads back to the same name, digest and algorithm.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,6 +40,12 @@ TEST(ListWriterTest, WritesTheBytesCoreutilsWrites) {
       {WriteForm::Sfv, "crc32", "a\\b", H8, false, "a\\b " + H8 + "\n"},
       {WriteForm::Sfv, "crc32", "a\nb", H8, false, std::nullopt},
       {WriteForm::Sfv, "crc32", ";x", H8, false, std::nullopt},
+      // The window's export escapes only for a backslash or a line feed.
+      {WriteForm::Export, "sha256", "/a b,c", H64, false, "/a b,c," + H64 + "\n"},
+      {WriteForm::Export, "sha256", "/e\rf", H64, false, "/e\rf," + H64 + "\n"},
+      {WriteForm::Export, "sha256", "/a\\b\rc", H64, false, "\\/a\\\\b\\rc," + H64 + "\n"},
+      {WriteForm::Export, "sha256", "/c\nd", H64, false, "\\/c\\nd," + H64 + "\n"},
+      {WriteForm::Export, "sha256", "/not computed", "", false, "/not computed,\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -52,10 +58,12 @@ TEST(ListWriterTest, WrittenLinesReadBackUnchanged) {
       "plain",   " lead", "trail ",       "a\\b",  "c\nd",  "e\rf",  "\\\\n",
       "x (y) z", "q)",    "\xc3\x28 bad", "t\tab", "*star", "#hash",
   };
-  for (WriteForm form : {WriteForm::Gnu, WriteForm::BsdTag}) {
+  for (WriteForm form : {WriteForm::Gnu, WriteForm::BsdTag, WriteForm::Export}) {
     for (const char* kind : {"sha256", "sha3-256", "md5"}) {
       const std::string hex(Kind(kind).hexLength(), 'a');
-      for (const std::string& name : names) {
+      for (const std::string& shortName : names) {
+        // The window exports whole paths.
+        const std::string name = form == WriteForm::Export ? "/" + shortName : shortName;
         SCOPED_TRACE(name);
         const std::optional<std::string> line = FormatLine(form, Kind(kind), name, hex);
         ASSERT_TRUE(line);

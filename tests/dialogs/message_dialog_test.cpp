@@ -279,6 +279,25 @@ TEST_F(MessageDialogTest, CustomEventsOutliveTheDialogWhileOtherWindowsEventsAre
   EXPECT_EQ(tk::WaitWindowEventTimeout(0), tk::kEventNone);
 }
 
+TEST_F(MessageDialogTest, ACloseRequestSentAsTheDialogClosesReachesTheMainLoop) {
+  // The answer, then the close box before the toolkit's next iteration: the
+  // dialog takes the answer from inside its wait and closes while the close
+  // request is pending. The dialog's own showing must be over by then.
+  std::function<void()> answerThenClose;
+  answerThenClose = [&answerThenClose] {
+    if (!tk::testing::WaitingForEvents()) {
+      tk::testing::AtNextWait(answerThenClose, 5);
+      return;
+    }
+    tk::testing::PressKey(tk::testing::LastOpenedWindow(), tk::kKeyReturn);
+    tk::testing::QueueCloseRequest(kMainWindow);
+  };
+  tk::testing::AtNextWait(answerThenClose, kActDelay);
+  EXPECT_EQ(ShowMessageDialog(DialogConfigs().notice, "Done."), 1);
+  EXPECT_EQ(tk::WaitWindowEventTimeout(500), tk::kEventCloseWindow);
+  EXPECT_EQ(tk::EventWindow(), kMainWindow);
+}
+
 TEST_F(MessageDialogTest, BackslashNInEitherCaseBreaksTheLine) {
   Show(DialogConfigs().notice, "a\\nb\\Nc\td\\", ClickFirst);
   ASSERT_GE(seen_.texts.size(), 2u);

@@ -134,6 +134,18 @@ TEST_F(EventQueueTest, DropKeepsLocalFilesAndLeavesOutWebLinks) {
   EXPECT_EQ(EventDroppedFiles(), "/tmp/a b.txt\n/tmp/c");
 }
 
+TEST_F(EventQueueTest, TwoDropsInOneFrameBothArriveWithTheirOwnPaths) {
+  ListIconGadget(3, 0, 0, 200, 100, "name", 100, kListMultiSelect);
+  EnableGadgetDrop(3);
+  testing::DropUris(3, {"file:///tmp/first"});
+  testing::DropUris(3, {"file:///tmp/second"});
+  for (const char* expected : {"/tmp/first", "/tmp/second"}) {
+    ASSERT_EQ(WaitWindowEventTimeout(500), kEventGadgetDrop) << expected;
+    EXPECT_EQ(EventDroppedFiles(), expected);
+  }
+  EXPECT_EQ(WaitWindowEventTimeout(50), kEventNone);
+}
+
 TEST_F(EventQueueTest, ListClicksAndUserSelectionPostButProgramSelectionDoesNot) {
   ListIconGadget(3, 0, 0, 200, 100, "name", 100, kListMultiSelect);
   AddGadgetItem(3, -1, "a");
