@@ -10,6 +10,7 @@
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
+#include "job_engine/job_engine.h"
 #include "settings/program.h"
 #include "system/debug_log.h"
 #include "toolkit/gadgets.h"
@@ -18,12 +19,6 @@
 
 namespace vandrel {
 namespace {
-
-// Names in a list are relative to the list's own folder, as `sha256sum -c`
-// run in that folder reads them; absolute names stay as they are.
-std::string ResolvedPath(const std::string& listFolder, const std::string& name) {
-  return !name.empty() && name.front() == '/' ? name : listFolder + name;
-}
 
 // A file that cannot be read gives the empty text, which has no usable line.
 std::string ReadWholeFile(const std::string& path) {
@@ -58,7 +53,7 @@ VerifyPlan PlanVerify(const std::string& listPath, const std::string& listText) 
   options.preferSfv = hint.sfv;
   VerifyPlan plan;
   bool kindChosen = false;
-  const std::string folder = FolderPart(listPath);
+  const std::string folder = engine::ListFolder(listPath);
   for (const cl::ListLine& line : cl::ParseList(listText, options)) {
     if (line.rejection != cl::Rejection::None || (kindChosen && line.kind != plan.kind)) {
       DebugLog("verify", listPath + ": line " + std::to_string(line.lineNumber) + " not used");
@@ -67,7 +62,7 @@ VerifyPlan PlanVerify(const std::string& listPath, const std::string& listText) 
     }
     plan.kind = line.kind;
     kindChosen = true;
-    plan.entries.push_back({ResolvedPath(folder, line.name), line.expectedHex});
+    plan.entries.push_back({engine::ResolveListedName(folder, line.name), line.expectedHex});
   }
   return plan;
 }

@@ -29,6 +29,11 @@ namespace vandrel::engine {
 // Files of at least this size are read from their device one at a time.
 inline constexpr std::uint64_t kLargeFileBytes = 8ull * 1024 * 1024;
 inline constexpr int kMaxThreads = 8;
+// A run holds at most this many entries per thread that are added but not
+// yet delivered: enough that no thread waits for work while the owner waits
+// for a slow oldest file, few enough that a list of millions of lines costs
+// no memory.
+inline constexpr std::size_t kHeldPerThread = 4;
 
 // What a run uses when not told: the CPUs the process may use
 // (sys::UsableCpuCount), at most kMaxThreads.
@@ -119,9 +124,15 @@ class JobControl {
 
 // ---- The run ------------------------------------------------------------
 
+inline constexpr std::int32_t kRunsAlgorithm = -1;
+
 struct PlanEntry {
   std::string path;         // already resolved (ResolveListedName)
   std::string expectedHex;  // empty: a plain file, not judged
+  // A list may mix algorithms line by line (BSD tags): an entry may name its
+  // own engine algorithm and size instead of the run's.
+  std::int32_t engineAlgorithm = kRunsAlgorithm;
+  std::int32_t bits = 0;
 };
 
 struct Outcome {

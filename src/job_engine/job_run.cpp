@@ -14,11 +14,6 @@
 namespace vandrel::engine {
 namespace {
 
-// Entries held per thread: enough that no thread waits for work while the
-// owner waits for a slow oldest file, few enough that a list of millions of
-// lines holds only a handful.
-constexpr std::size_t kHeldPerThread = 4;
-
 // One held entry. The engine thread that took it writes `result` and then
 // sets `done` under the run's mutex; the owner reads `result` only after
 // seeing `done`. The byte counts are read by the owner while it runs.
@@ -106,7 +101,9 @@ struct JobRun::Shared {
     if (gated && !gate.enter(status.st_dev, index, [this] { return stopped(); })) {
       return AbandonedResult();
     }
-    DigestResult result = DigestOpened(input, algorithm, bits, digestOptions);
+    const bool own = entry.engineAlgorithm != kRunsAlgorithm;
+    DigestResult result = DigestOpened(input, own ? entry.engineAlgorithm : algorithm,
+                                       own ? entry.bits : bits, digestOptions);
     if (gated) gate.leave(status.st_dev);
     return result;
   }
