@@ -280,8 +280,11 @@ OpenedInput OpenInput(const std::string& path, const DigestOptions& options) {
       return std::move(fail(DigestFailure::CannotOpen, errno));
     }
   }
-  // Only a hint for read-ahead; reading works the same without it.
-  if (S_ISREG(mode) || S_ISBLK(mode)) {
+  // Only a hint for read-ahead; reading works the same without it. A file
+  // that one read takes whole gains nothing from it but a system call.
+  const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
+  if (S_ISBLK(mode) ||
+      (S_ISREG(mode) && static_cast<std::uint64_t>(input.status.st_size) > chunk)) {
     (void)::posix_fadvise(input.descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
   return input;

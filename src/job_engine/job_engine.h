@@ -33,7 +33,7 @@ inline constexpr int kMaxThreads = 8;
 // yet delivered: enough that no thread waits for work while the owner waits
 // for a slow oldest file, few enough that a list of millions of lines costs
 // no memory.
-inline constexpr std::size_t kHeldPerThread = 4;
+inline constexpr std::size_t kHeldPerThread = 8;
 
 // What a run uses when not told: the CPUs the process may use
 // (sys::UsableCpuCount), at most kMaxThreads.

@@ -123,12 +123,14 @@ struct JobRun::Shared {
       // Without a buffer of its own the digest makes one, or fails as out
       // of memory when it cannot either.
       DigestResult result = digest(slot->entry, slot->index, buffer.get(), slot);
+      bool wakeOwner = false;
       {
         std::lock_guard<std::mutex> lock(mutex);
         slot->result = std::move(result);
         slot->done = true;
+        wakeOwner = ownerMayGoOn();
       }
-      outcomeReady.notify_all();
+      if (wakeOwner) outcomeReady.notify_one();
     }
   }
 
@@ -156,6 +158,15 @@ struct JobRun::Shared {
     return held.size();
   }
 
+  // Whether the owner, waiting for room, should be woken: the oldest entry
+  // is done and the threads are about to run out of work. Waking it for
+  // every finished small file would cost a switch per file; it wakes every
+  // kProgressEveryMilliseconds anyway, so no outcome waits longer than that.
+  // mutex held.
+  bool ownerMayGoOn() const {
+    return !held.empty() && held.front()->done && queue.size() <= threadCount;
+  }
+
   // Delivers the finished entries at the front of the list. With `wait`,
   // first waits until the oldest is finished, reporting its progress.
   void deliverFront(bool wait) {
@@ -166,10 +177,9 @@ struct JobRun::Shared {
         if (held.empty()) return;
         if (!held.front()->done) {
           if (!wait) return;
-          const bool ready =
-              outcomeReady.wait_for(lock, std::chrono::milliseconds(kProgressEveryMilliseconds),
-                                    [this] { return held.front()->done; });
-          if (!ready) {
+          outcomeReady.wait_for(lock, std::chrono::milliseconds(kProgressEveryMilliseconds),
+                                [this] { return ownerMayGoOn(); });
+          if (!held.front()->done) {
             const Slot* oldest = held.front().get();
             lock.unlock();
             reportProgress(*oldest);
@@ -256,7 +266,11 @@ bool JobRun::add(PlanEntry entry) {
   }
   run.workQueued.notify_one();
   run.deliverFront(false);
-  while (run.heldCount() >= run.threadCount * kHeldPerThread) run.deliverFront(true);
+  // A full run delivers down to half before it takes more, so that the
+  // owner wakes once per batch of small files, not once per file.
+  if (run.heldCount() >= run.threadCount * kHeldPerThread) {
+    while (run.heldCount() > run.threadCount * kHeldPerThread / 2) run.deliverFront(true);
+  }
   return true;
 }
 
