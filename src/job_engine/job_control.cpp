@@ -16,9 +16,10 @@ void JobControl::resume() {
   changed_.notify_all();
 }
 
-void JobControl::cancel() {
+void JobControl::cancel(std::chrono::milliseconds grace) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!cancelled_) abandonAt_ = std::chrono::steady_clock::now() + grace;
     cancelled_ = true;
   }
   changed_.notify_all();
@@ -27,6 +28,11 @@ void JobControl::cancel() {
 bool JobControl::cancelled() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return cancelled_;
+}
+
+bool JobControl::abandonNow() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cancelled_ && std::chrono::steady_clock::now() >= abandonAt_;
 }
 
 bool JobControl::paused() const {

@@ -13,6 +13,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -106,10 +107,15 @@ class JobControl {
   // Nests: every pause needs its resume.
   void pause();
   void resume();
-  // Files not started are never started; files in flight are abandoned at
-  // their next read (DigestFailure::Abandoned). Ends any pause for good.
-  void cancel();
+  // From the call on no file is started; files in flight are abandoned at
+  // their next read once `grace` has passed (DigestFailure::Abandoned), so
+  // a file that can finish within the grace still does. Ends any pause for
+  // good. A second call keeps the first one's time and grace.
+  void cancel(std::chrono::milliseconds grace = {});
   bool cancelled() const;
+  // Whether a file in flight should be given up now: cancelled, and the
+  // grace is over.
+  bool abandonNow() const;
   bool paused() const;
   // Returns at once unless paused; else when resumed or cancelled. Engine
   // threads call it at their safe points.
@@ -120,6 +126,7 @@ class JobControl {
   mutable std::condition_variable changed_;
   int pauses_ = 0;
   bool cancelled_ = false;
+  std::chrono::steady_clock::time_point abandonAt_;
 };
 
 // ---- The run ------------------------------------------------------------

@@ -61,9 +61,16 @@ struct JobRun::Shared {
   std::uint64_t reportedBytes = 0;
   bool reportedAny = false;
 
+  // No entry starts once this is true.
   bool stopped() const {
     return stopping.load(std::memory_order_relaxed) ||
            (options.control != nullptr && options.control->cancelled());
+  }
+
+  // An entry in flight is given up once this is true.
+  bool abandonNow() const {
+    return stopping.load(std::memory_order_relaxed) ||
+           (options.control != nullptr && options.control->abandonNow());
   }
 
   // Runs on an engine thread, or on the owner's with `slot` null (its
@@ -87,7 +94,7 @@ struct JobRun::Shared {
         options.progress(index, done, total);
       }
       if (control != nullptr) control->waitWhilePaused();
-      return !stopped();
+      return !abandonNow();
     };
     const OpenedInput input = OpenInput(entry.path, digestOptions);
     if (!input.ready()) return input.failure;

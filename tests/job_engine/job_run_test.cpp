@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -185,55 +186,72 @@ TEST_F(JobRunTest, FailedAndVanishedFilesInTheMiddleOfAParallelRun) {
   EXPECT_EQ(tally.computed, kinds.size() - 7);
 }
 
-// 5 ms per 4 KiB read: a 7 MiB file would take about nine seconds.
+// 5 ms per 4 KiB read: a 7 MiB file would take about nine seconds, one of
+// 100 KiB an eighth of a second.
 ssize_t CrawlingRead(int descriptor, void* buffer, std::size_t count) {
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
   return ::read(descriptor, buffer, count);
 }
 
-TEST_F(JobRunTest, CancelAbandonsFilesInFlightAndLeavesNoThread) {
-  Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
-  const std::string slow = write("slow", std::string(7 << 20, 'x'));
-  for (int i = 0; i < 8; ++i) plan.files.push_back({slow, ""});
-  const int threadsBefore = ThreadsOfThisProcess();
-  JobControl control;
-  std::mutex mutex;
-  std::condition_variable startedChanged;
-  int started = 0;
-  RunOptions options;
-  options.threads = 4;
-  options.read = CrawlingRead;
-  options.chunkBytes = 4096;
-  options.control = &control;
-  options.started = [&](std::size_t) {
-    std::lock_guard<std::mutex> lock(mutex);
-    ++started;
-    startedChanged.notify_all();
+TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
+  struct Case {
+    std::size_t fileBytes;
+    std::chrono::milliseconds grace;
+    bool inFlightFinish;  // within the grace; else abandoned at once
+  } const cases[] = {
+      {7 << 20, std::chrono::milliseconds(0), false},
+      {100 << 10, std::chrono::seconds(60), true},
   };
-  std::vector<Outcome> outcomes;
-  options.finished = [&](const Outcome& outcome) { outcomes.push_back(outcome); };
-  Tally tally;
-  std::thread owner([&] { tally = engine::Run(plan, options); });
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    startedChanged.wait_for(lock, std::chrono::seconds(30), [&] { return started == 4; });
-    ASSERT_EQ(started, 4);
+  for (const Case& c : cases) {
+    Plan plan;
+    plan.engineAlgorithm = kDigestSha2;
+    plan.bits = 256;
+    const std::string data = PatternBytes(c.fileBytes, 5);
+    const std::string slow = write("slow", data);
+    for (int i = 0; i < 8; ++i) plan.files.push_back({slow, ""});
+    const int threadsBefore = ThreadsOfThisProcess();
+    JobControl control;
+    std::mutex mutex;
+    std::condition_variable startedChanged;
+    std::vector<std::size_t> started;
+    RunOptions options;
+    options.threads = 4;
+    options.read = CrawlingRead;
+    options.chunkBytes = 4096;
+    options.control = &control;
+    options.started = [&](std::size_t index) {
+      std::lock_guard<std::mutex> lock(mutex);
+      started.push_back(index);
+      startedChanged.notify_all();
+    };
+    std::vector<Outcome> outcomes;
+    options.finished = [&](const Outcome& outcome) { outcomes.push_back(outcome); };
+    Tally tally;
+    std::thread owner([&] { tally = engine::Run(plan, options); });
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      startedChanged.wait_for(lock, std::chrono::seconds(30), [&] { return started.size() == 4; });
+      ASSERT_EQ(started.size(), 4u);
+    }
+    const auto cancelledAt = std::chrono::steady_clock::now();
+    control.cancel(c.grace);
+    owner.join();
+    // Generous against a loaded machine; the run would take far longer.
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(5));
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
+    EXPECT_EQ(started.size(), 4u);
+    ASSERT_EQ(outcomes.size(), plan.files.size());
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+      EXPECT_EQ(outcomes[i].index, i);
+      const bool wasStarted = std::find(started.begin(), started.end(), i) != started.end();
+      if (wasStarted && c.inFlightFinish) {
+        EXPECT_EQ(outcomes[i].digest.hex, Reference(kSha256, data)) << i;
+      } else {
+        EXPECT_EQ(outcomes[i].digest.failure, DigestFailure::Abandoned) << i;
+      }
+    }
+    EXPECT_EQ(tally.abandoned, c.inFlightFinish ? 4u : 8u);
   }
-  const auto cancelledAt = std::chrono::steady_clock::now();
-  control.cancel();
-  owner.join();
-  // Generous against a loaded machine; the files would take far longer.
-  EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(5));
-  EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
-  EXPECT_EQ(started, 4);
-  ASSERT_FALSE(outcomes.empty());
-  for (std::size_t i = 0; i < outcomes.size(); ++i) {
-    EXPECT_EQ(outcomes[i].index, i);
-    EXPECT_EQ(outcomes[i].digest.failure, DigestFailure::Abandoned) << i;
-  }
-  EXPECT_EQ(tally.abandoned, outcomes.size());
 }
 
 std::atomic<int> reads_seen{0};
