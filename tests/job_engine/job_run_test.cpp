@@ -187,7 +187,7 @@ TEST_F(JobRunTest, FailedAndVanishedFilesInTheMiddleOfAParallelRun) {
 }
 
 // 5 ms per 4 KiB read: a 7 MiB file would take about nine seconds, one of
-// 100 KiB an eighth of a second.
+// 1 MiB more than a second.
 ssize_t CrawlingRead(int descriptor, void* buffer, std::size_t count) {
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
   return ::read(descriptor, buffer, count);
@@ -200,8 +200,11 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
     bool inFlightFinish;  // within the grace; else abandoned at once
   } const cases[] = {
       {7 << 20, std::chrono::milliseconds(0), false},
-      {100 << 10, std::chrono::seconds(60), true},
+      {1 << 20, std::chrono::seconds(60), true},
   };
+  // A first run, so that threads a sanitizer starts on the first one do not
+  // count as left behind.
+  engine::Run(Plan{{{write("warm-up", "x"), ""}}, kDigestSha2, 256}, RunOptions{});
   for (const Case& c : cases) {
     Plan plan;
     plan.engineAlgorithm = kDigestSha2;
@@ -240,7 +243,10 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
     EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(5));
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
     EXPECT_EQ(started.size(), 4u);
-    ASSERT_EQ(outcomes.size(), plan.files.size());
+    // Entries the run had taken by the cancel, the started ones among them,
+    // come back; the rest of the plan was never taken.
+    ASSERT_GE(outcomes.size(), 4u);
+    ASSERT_LE(outcomes.size(), plan.files.size());
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
       EXPECT_EQ(outcomes[i].index, i);
       const bool wasStarted = std::find(started.begin(), started.end(), i) != started.end();
@@ -250,7 +256,7 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
         EXPECT_EQ(outcomes[i].digest.failure, DigestFailure::Abandoned) << i;
       }
     }
-    EXPECT_EQ(tally.abandoned, c.inFlightFinish ? 4u : 8u);
+    EXPECT_EQ(tally.abandoned, outcomes.size() - (c.inFlightFinish ? 4 : 0));
   }
 }
 
