@@ -184,6 +184,7 @@ struct JobRun::Shared {
         if (held.empty()) return;
         if (!held.front()->done) {
           if (!wait) return;
+          if (!queue.empty()) workQueued.notify_all();
           outcomeReady.wait_for(lock, std::chrono::milliseconds(kProgressEveryMilliseconds),
                                 [this] { return ownerMayGoOn(); });
           if (!held.front()->done) {
@@ -266,12 +267,17 @@ bool JobRun::add(PlanEntry entry) {
   auto slot = std::make_unique<Slot>();
   slot->entry = std::move(entry);
   slot->index = index;
+  bool wakeThreads = false;
   {
     std::lock_guard<std::mutex> lock(run.mutex);
     run.queue.push_back(slot.get());
     run.held.push_back(std::move(slot));
+    // Idle threads are woken for a few entries at a time: waking one per
+    // small file would cost a switch per file. The owner wakes them before
+    // it waits, so nothing queued is left lying.
+    wakeThreads = run.queue.size() >= run.threadCount;
   }
-  run.workQueued.notify_one();
+  if (wakeThreads) run.workQueued.notify_all();
   run.deliverFront(false);
   // A full run delivers down to half before it takes more, so that the
   // owner wakes once per batch of small files, not once per file.
