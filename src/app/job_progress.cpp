@@ -1,28 +1,20 @@
 // The progress bar's share of the file being read, and its tooltip.
 #include "app/job_progress.h"
 
+#include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "core/ids.h"
+#include "job_engine/job_engine.h"
 #include "system/threads.h"
 #include "toolkit/gadgets.h"
 
 namespace vandrel {
 namespace {
 
-// `bytes` in the largest binary unit that keeps it at 1 or more.
-std::string Amount(double bytes, const char* const* unit) {
-  while (bytes >= 1024 && unit[1]) {
-    bytes /= 1024;
-    ++unit;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", bytes, *unit);
-  return text;
-}
-
-constexpr const char* kSizeUnits[] = {"B", "KiB", "MiB", "GiB", "TiB", nullptr};
-constexpr const char* kRateUnits[] = {"B/s", "KiB/s", "MiB/s", "GiB/s", nullptr};
+constexpr const char* kSizeUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+constexpr const char* kRateUnits[] = {"B/s", "KiB/s", "MiB/s", "GiB/s"};
 
 // The toolkit calls below take locks: no pause may stop the worker in them.
 // A negative `part` leaves the bar as it is; a null `tip` the tooltip.
@@ -37,20 +29,23 @@ void ShowOnBar(int part, const std::string* tip) {
 std::string ProgressTipText(std::uint64_t done, std::uint64_t total,
                             std::chrono::milliseconds elapsed) {
   // Both amounts in the unit of the total, so they read as a fraction.
-  const char* const* unit = kSizeUnits;
-  double scale = 1;
-  for (double size = static_cast<double>(total); size >= 1024 && unit[1]; size /= 1024) {
-    scale *= 1024;
-    ++unit;
-  }
+  const engine::ScaledAmount whole =
+      engine::ScaleBinary(static_cast<double>(total), std::size(kSizeUnits));
+  const double scale = std::pow(1024.0, whole.unit);
   char amounts[64];
-  std::snprintf(amounts, sizeof amounts, "%.1f / %.1f %s", done / scale, total / scale, *unit);
+  std::snprintf(amounts, sizeof amounts, "%.1f / %.1f %s", done / scale, whole.value,
+                kSizeUnits[whole.unit]);
   std::string text = amounts;
-  const double seconds = elapsed.count() / 1000.0;
-  if (seconds <= 0 || done == 0) return text;
-  const double rate = done / seconds;
-  text += "  \u00b7  " + Amount(rate, kRateUnits);
-  const auto left = static_cast<long long>((total > done ? total - done : 0) / rate + 0.5);
+  const engine::ProgressRate rate =
+      engine::MeasureProgress(done, total, static_cast<double>(elapsed.count()) / 1000.0);
+  if (rate.bytesPerSecond <= 0) return text;
+  const engine::ScaledAmount speed =
+      engine::ScaleBinary(rate.bytesPerSecond, std::size(kRateUnits));
+  char speedText[32];
+  std::snprintf(speedText, sizeof speedText, "%.1f %s", speed.value, kRateUnits[speed.unit]);
+  text += "  \u00b7  ";
+  text += speedText;
+  const auto left = static_cast<long long>(rate.secondsLeft + 0.5);
   char time[32];
   if (left >= 3600) {
     std::snprintf(time, sizeof time, "%lld:%02lld:%02lld", left / 3600, left / 60 % 60, left % 60);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "checksum_list/checksum_list.h"
+#include "job_engine/job_engine.h"
 #include "system/debug_log.h"
 #include "system/file_descriptor.h"
 #include "system/paths.h"
@@ -21,17 +22,13 @@ namespace cl = checksum_list;
 
 constexpr std::size_t kReadBytes = 64 * 1024;
 
-// Names in a list are relative to the list's own folder, as `sha256sum -c`
-// run in that folder reads them; absolute names stay as they are.
-std::string ResolvedPath(const std::string& listFolder, const std::string& name) {
-  return !name.empty() && name.front() == '/' ? name : listFolder + name;
-}
-
 // Takes the reader's lines one at a time, so the list text is never held whole.
 class Planner {
  public:
   explicit Planner(const std::string& listPath)
-      : listPath_(listPath), folder_(sys::PathPart(listPath)), reader_(Options(listPath), Sink()) {}
+      : listPath_(listPath),
+        folder_(engine::ListFolder(listPath)),
+        reader_(Options(listPath), Sink()) {}
 
   void feed(std::string_view bytes) { reader_.feed(bytes); }
 
@@ -61,7 +58,8 @@ class Planner {
     }
     plan_.kind = line.kind;
     kindChosen_ = true;
-    plan_.entries.push_back({ResolvedPath(folder_, line.name), line.expectedHex});
+    plan_.entries.push_back(
+        {engine::ResolveListedName(folder_, line.name, false), line.expectedHex});
   }
 
   const std::string& listPath_;

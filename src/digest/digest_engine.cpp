@@ -10,7 +10,6 @@
 #include "digest/digest_engine.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +24,7 @@
 #include "digest/digest_openssl.h"
 #include "digest/read_ahead.h"
 #include "digest/read_buffer.h"
-#include "system/file_descriptor.h"
+#include "system/cpus.h"
 
 namespace vandrel {
 namespace {
@@ -84,24 +83,13 @@ struct DigestSink {
   }
 };
 
-// Whether this process may run on more than one CPU; on one, a reading
-// thread only takes turns with the digest.
-bool SeveralCpus() {
-  static const bool several = [] {
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    return ::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) > 1;
-  }();
-  return several;
-}
-
 // Files and disks only: a read from a pipe or terminal may block for as
 // long as its writer pleases, and an abandoned digest would then wait for
 // the reading thread.
 bool MayReadAhead(int descriptor) {
   struct stat status {};
   return ::fstat(descriptor, &status) == 0 &&
-         (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) && SeveralCpus();
+         (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) && sys::UsableCpuCount() > 1;
 }
 
 // The rest of the input through a ReadAhead. False when its thread or
@@ -132,8 +120,13 @@ bool ReadAheadToEnd(int descriptor, DigestReadFunction read_function, std::size_
 // failing disk is never reported with the digest of its first part.
 void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
   const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
-  const ReadBuffer buffer = MakeReadBuffer(chunk);
-  if (!buffer) {
+  ReadBuffer own_buffer;
+  std::uint8_t* buffer = options.buffer;
+  if (buffer == nullptr) {
+    own_buffer = MakeReadBuffer(chunk);
+    buffer = own_buffer.get();
+  }
+  if (buffer == nullptr) {
     sink.result.failure = DigestFailure::OutOfMemory;
     return;
   }
@@ -147,9 +140,9 @@ void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
         return;
       }
     }
-    const ssize_t got = read_function(descriptor, buffer.get(), chunk);
+    const ssize_t got = read_function(descriptor, buffer, chunk);
     if (got > 0) {
-      if (!sink.take(buffer.get(), static_cast<std::size_t>(got))) return;
+      if (!sink.take(buffer, static_cast<std::size_t>(got))) return;
     } else if (got == 0) {
       return;
     } else if (errno != EINTR) {
@@ -241,32 +234,79 @@ bool RegisterStandardDigests() {
   return all_registered;
 }
 
+OpenedInput::OpenedInput(OpenedInput&& other) noexcept
+    : descriptor(other.descriptor),
+      owned(other.owned),
+      status(other.status),
+      failure(std::move(other.failure)) {
+  other.owned = false;
+}
+
+OpenedInput::~OpenedInput() {
+  if (owned && descriptor >= 0) ::close(descriptor);
+}
+
+OpenedInput OpenInput(const std::string& path, const DigestOptions& options) {
+  OpenedInput input;
+  const auto fail = [&input](DigestFailure failure, int error) -> OpenedInput& {
+    input.failure = Failed(failure, error);
+    return input;
+  };
+  if (options.readStreams && path == "-") {
+    input.descriptor = STDIN_FILENO;
+  } else {
+    if (path.empty()) return std::move(fail(DigestFailure::CannotOpen, ENOENT));
+    // Unless streams are wanted, non-blocking for the open itself: opening
+    // a named pipe would otherwise wait for a writer before fstat could
+    // refuse it.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (options.readStreams ? 0 : O_NONBLOCK);
+    input.descriptor = ::open(path.c_str(), flags);
+    if (input.descriptor < 0) return std::move(fail(DigestFailure::CannotOpen, errno));
+    input.owned = true;
+  }
+  if (::fstat(input.descriptor, &input.status) != 0) {
+    return std::move(fail(DigestFailure::CannotOpen, errno));
+  }
+  const mode_t mode = input.status.st_mode;
+  if (S_ISDIR(mode) && (options.refuseFolders || options.readStreams)) {
+    return std::move(fail(DigestFailure::IsAFolder, EISDIR));
+  }
+  if (!options.readStreams && !IsReadableKind(mode)) {
+    return std::move(fail(DigestFailure::NotAFile, 0));
+  }
+  if (input.owned && !options.readStreams && !S_ISDIR(mode)) {
+    const int flags = ::fcntl(input.descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(input.descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+      return std::move(fail(DigestFailure::CannotOpen, errno));
+    }
+  }
+  // Only a hint for read-ahead; reading works the same without it. A file
+  // that one read takes whole gains nothing from it but a system call.
+  const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
+  if (S_ISBLK(mode) ||
+      (S_ISREG(mode) && static_cast<std::uint64_t>(input.status.st_size) > chunk)) {
+    (void)::posix_fadvise(input.descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  return input;
+}
+
+DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std::int32_t bits,
+                          const DigestOptions& options) {
+  if (!input.ready()) return input.failure;
+  if (S_ISDIR(input.status.st_mode)) {
+    DigestOptions nothing_to_read = options;
+    nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
+    return DigestFrom(input.descriptor, algorithm, bits, nothing_to_read, 0);
+  }
+  const std::uint64_t total =
+      S_ISREG(input.status.st_mode) ? static_cast<std::uint64_t>(input.status.st_size) : 0;
+  return DigestFrom(input.descriptor, algorithm, bits, options, total);
+}
+
 DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                         const DigestOptions& options) {
   if (FindDigest(algorithm) == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
-  // Non-blocking only for the open itself: opening a named pipe would
-  // otherwise wait for a writer before fstat could refuse it.
-  sys::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  struct stat status {};
-  if (path.empty()) return Failed(DigestFailure::CannotOpen, ENOENT);
-  if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
-    return Failed(DigestFailure::CannotOpen, errno);
-  }
-  if (!IsReadableKind(status.st_mode)) return Failed(DigestFailure::NotAFile);
-  if (S_ISDIR(status.st_mode) && options.refuseFolders) return Failed(DigestFailure::IsAFolder);
-  if (S_ISDIR(status.st_mode)) {
-    DigestOptions nothing_to_read = options;
-    nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
-    return DigestFrom(file.get(), algorithm, bits, nothing_to_read, 0);
-  }
-  const int flags = ::fcntl(file.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    return Failed(DigestFailure::CannotOpen, errno);
-  }
-  // Only a hint for read-ahead; reading works the same without it.
-  (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  return DigestFrom(file.get(), algorithm, bits, options,
-                    static_cast<std::uint64_t>(status.st_size));
+  return DigestOpened(OpenInput(path, options), algorithm, bits, options);
 }
 
 DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,

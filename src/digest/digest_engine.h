@@ -9,6 +9,7 @@
 // may run at once on any threads.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <array>
@@ -95,6 +96,14 @@ struct DigestOptions {
   // callers that may start a thread at any point of the call (the window's
   // worker may be paused by a signal there, and so does not ask).
   bool readAhead = false;
+  // Named pipes and character devices are read as well, opened blocking (a
+  // pipe named on a command line is meant to be read), and "-" is standard
+  // input; a folder then always fails (IsAFolder).
+  bool readStreams = false;
+  // Where reads go: at least chunkBytes, page-aligned (MakeReadBuffer), kept
+  // by the caller across files so that each file costs no allocation. Null:
+  // the call makes its own.
+  std::uint8_t* buffer = nullptr;
 };
 
 // Below this much input a second thread would cost more than it saves.
@@ -107,6 +116,28 @@ inline constexpr std::uint64_t kReadAheadAfterBytes = 4 * 1024 * 1024;
 // thread.
 DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                         const DigestOptions& options = {});
+
+// A file opened for digesting, with its status, or the reason it could not
+// be opened (`failure`). Closes what it opened; standard input stays open.
+struct OpenedInput {
+  int descriptor = -1;
+  bool owned = false;
+  struct stat status {};
+  DigestResult failure;  // failure None: ready to read
+
+  OpenedInput() = default;
+  OpenedInput(OpenedInput&& other) noexcept;
+  OpenedInput& operator=(OpenedInput&&) = delete;
+  OpenedInput(const OpenedInput&) = delete;
+  ~OpenedInput();
+  bool ready() const { return failure.failure == DigestFailure::None; }
+};
+
+// DigestFile in two steps, for callers that look at the file (its size, its
+// device) between opening and reading. May run on any thread.
+OpenedInput OpenInput(const std::string& path, const DigestOptions& options = {});
+DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std::int32_t bits,
+                          const DigestOptions& options = {});
 
 // The digest of everything that can still be read from an open descriptor,
 // whatever it is (standard input, a pipe). The caller keeps the descriptor.

@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "checksum_list/checksum_list.h"
+#include "job_engine/job_engine.h"
 #include "system/file_descriptor.h"
-#include "vandrelsum/input_digest.h"
 #include "vandrelsum/messages.h"
+#include "vandrelsum/sum_run.h"
 
 namespace vandrel::sum {
 namespace {
@@ -30,15 +31,6 @@ struct ListTally {
   std::size_t unreadable = 0;
   std::size_t mismatched = 0;
 };
-
-// The folder names in a list are relative to: the list's own folder, or
-// nothing (the current folder) for standard input and lists in it.
-std::string ListFolder(const std::string& list) {
-  if (list == "-") return {};
-  const std::size_t slash = list.rfind('/');
-  if (slash == std::string::npos) return {};
-  return list.substr(0, slash + 1);
-}
 
 // In the report, only a name holding a line feed is escaped: that alone
 // could fake a second report line.
@@ -63,19 +55,39 @@ void Warn(std::size_t count, const char* one, const char* many) {
 class ListCheck {
  public:
   ListCheck(const SumOptions& options, const std::string& list)
-      : options_(options), list_(list), folder_(ListFolder(list)) {}
+      : options_(options),
+        list_(list),
+        folder_(engine::ListFolder(list)),
+        run_(options, [this](const std::string& name, const engine::Outcome& outcome) {
+          judged(name, outcome);
+        }) {}
 
+  // Reports every line queued so far.
+  void finishLines() { run_.finish(); }
+
+  // A list that cannot be read to its end: the complaint comes after the
+  // reports of the lines read so far, as when each line was checked as soon
+  // as it was read. No reason, as coreutils gives none, so the two compare
+  // equal.
+  void readFailed() {
+    run_.addMessage([this] { Complain(QuoteName(ListName(list_)) + ": read error"); });
+    run_.finish();
+  }
+
+  // Queues a line; its verdict comes back through judged(), in list order.
   void take(const cl::ListLine& line) {
     // Lines that read as checksum lines but name no file a system can have:
     // they fail as files that cannot be opened, never pass as malformed.
+    // Reported in their place among the files' reports.
     if (line.rejection == cl::Rejection::NulByte && !line.name.empty()) {
       tally_.anyProperLine = true;
-      fail(line.name.substr(0, line.name.find('\0')), ENOENT);
+      run_.addMessage(
+          [this, name = line.name.substr(0, line.name.find('\0'))] { fail(name, ENOENT); });
       return;
     }
     if (line.rejection == cl::Rejection::TooLong && !line.name.empty()) {
       tally_.anyProperLine = true;
-      fail(line.name + "...", ENAMETOOLONG);
+      run_.addMessage([this, name = line.name + "..."] { fail(name, ENAMETOOLONG); });
       return;
     }
     if (line.rejection != cl::Rejection::None) {
@@ -83,26 +95,30 @@ class ListCheck {
       if (options_.warn) {
         const std::string algorithm =
             options_.kindGiven ? std::string(NamesOf(options_.kind).tag) + " " : std::string();
-        Complain(QuoteName(ListName(list_)) + ": " + std::to_string(line.lineNumber) +
-                 ": improperly formatted " + algorithm + "checksum line");
+        run_.addMessage([text = QuoteName(ListName(list_)) + ": " +
+                                std::to_string(line.lineNumber) + ": improperly formatted " +
+                                algorithm + "checksum line"] { Complain(text); });
       }
       return;
     }
     tally_.anyProperLine = true;
-    const bool absolute = !line.name.empty() && line.name.front() == '/';
-    const std::string path = absolute || line.name == "-" ? line.name : folder_ + line.name;
-    const InputDigest digest = DigestInput(path, line.kind, line.name);
-    if (digest.hex.empty()) {
-      if (options_.ignoreMissing && digest.error == ENOENT) return;
-      fail(line.name, digest.error);
+    run_.addFile(engine::ResolveListedName(folder_, line.name), line.name, line.expectedHex,
+                 line.kind);
+  }
+
+  void judged(const std::string& name, const engine::Outcome& outcome) {
+    if (outcome.verdict == engine::Verdict::Missing) {
+      const int error = FailureErrno(outcome.digest);
+      if (options_.ignoreMissing && error == ENOENT) return;
+      fail(name, error);
       return;
     }
-    if (digest.hex == line.expectedHex) {
+    if (outcome.verdict == engine::Verdict::Matched) {
       tally_.anyMatch = true;
-      if (!options_.status && !options_.quiet) Report(line.name, "OK");
+      if (!options_.status && !options_.quiet) Report(name, "OK");
     } else {
       ++tally_.mismatched;
-      if (!options_.status) Report(line.name, "FAILED");
+      if (!options_.status) Report(name, "FAILED");
     }
   }
 
@@ -142,6 +158,7 @@ class ListCheck {
   const std::string& list_;
   std::string folder_;
   ListTally tally_;
+  SumRun run_;  // last: its reports reach the members above
 };
 
 bool CheckList(const SumOptions& options, const std::string& list) {
@@ -173,12 +190,12 @@ bool CheckList(const SumOptions& options, const std::string& list) {
     } else if (got == 0) {
       break;
     } else if (errno != EINTR) {
-      // No reason, as coreutils gives none, so the two compare equal.
-      Complain(QuoteName(ListName(list)) + ": read error");
+      check.readFailed();
       return false;
     }
   }
   reader.finish();
+  check.finishLines();
   return check.conclude();
 }
 

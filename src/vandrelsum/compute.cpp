@@ -3,10 +3,12 @@
 #include "vandrelsum/compute.h"
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "checksum_list/checksum_list.h"
-#include "vandrelsum/input_digest.h"
 #include "vandrelsum/messages.h"
+#include "vandrelsum/sum_run.h"
 #include "vandrelsum/tree_walk.h"
 
 namespace vandrel::sum {
@@ -26,30 +28,29 @@ void PrintLine(const SumOptions& options, const std::string& name, const std::st
   std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-bool DigestAndPrint(const SumOptions& options, const std::string& path) {
-  const InputDigest digest = DigestInput(path, options.kind, path);
-  if (digest.hex.empty()) {
-    ComplainAbout(path, digest.error);
-    return false;
-  }
-  PrintLine(options, path, digest.hex);
-  return true;
-}
-
 }  // namespace
 
 int ComputeChecksums(const SumOptions& options) {
   bool ok = true;
+  SumRun run(options, [&options, &ok](const std::string& name, const engine::Outcome& outcome) {
+    const DigestResult& digest = outcome.digest;
+    if (digest.hex.empty()) {
+      ComplainAbout(name, FailureErrno(digest));
+      ok = false;
+      return;
+    }
+    PrintLine(options, name, digest.hex);
+  });
+  const auto add = [&run](const std::string& file) { run.addFile(file, file); };
+  const WalkMessage message = [&run](std::function<void()> say) { run.addMessage(std::move(say)); };
   for (const std::string& path : options.files) {
     if (options.recursive && path != "-") {
-      const bool walked = WalkTree(path, [&](const std::string& file) {
-        if (!DigestAndPrint(options, file)) ok = false;
-      });
-      if (!walked) ok = false;
-    } else if (!DigestAndPrint(options, path)) {
-      ok = false;
+      if (!WalkTree(path, add, message)) ok = false;
+    } else {
+      add(path);
     }
   }
+  run.finish();
   return ok ? 0 : 1;
 }
 

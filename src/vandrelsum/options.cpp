@@ -4,6 +4,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -22,6 +23,7 @@ constexpr option kLongOptions[] = {
     {"algorithm", required_argument, nullptr, 'a'},
     {"binary", no_argument, nullptr, 'b'},
     {"check", no_argument, nullptr, 'c'},
+    {"jobs", required_argument, nullptr, 'j'},
     {"recursive", no_argument, nullptr, 'r'},
     {"text", no_argument, nullptr, 't'},
     {"warn", no_argument, nullptr, 'w'},
@@ -45,6 +47,8 @@ constexpr char kHelpText[] =
     "                        sha3-224, sha3-256, sha3-384 or sha3-512\n"
     "  -b, --binary          mark files as read in binary mode (\"*name\")\n"
     "  -c, --check           read checksums from the FILEs and check them\n"
+    "  -j, --jobs=N          digest up to N files at once (default: one per CPU,\n"
+    "                        at most 8); the output is the same for every N\n"
     "  -r, --recursive       checksum every regular file below folders\n"
     "      --tag             print BSD-style lines: \"SHA256 (name) = digest\"\n"
     "  -t, --text            mark files as read in text mode (default)\n"
@@ -71,6 +75,19 @@ constexpr char kHelpText[] =
 int UsageError(const std::string& text) {
   Complain(text + " (try 'vandrelsum --help')");
   return 1;
+}
+
+// A count of 1 or more in decimal digits; counts above the engine's most
+// threads are taken as that most.
+std::optional<int> ParseJobs(const char* text) {
+  if (*text == '\0') return std::nullopt;
+  long value = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return std::nullopt;
+    value = std::min<long>(value * 10 + (*c - '0'), 1'000'000);
+  }
+  if (value < 1) return std::nullopt;
+  return static_cast<int>(value);
 }
 
 // Options that only make sense together with -c, or only without it.
@@ -101,7 +118,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   opterr = 0;
   optind = 1;
   int choice = 0;
-  while ((choice = getopt_long(argc, argv, ":a:bcrtwz", kLongOptions, nullptr)) != -1) {
+  while ((choice = getopt_long(argc, argv, ":a:bcj:rtwz", kLongOptions, nullptr)) != -1) {
     switch (choice) {
       case 'a': {
         const std::optional<DigestKind> kind = FindDigestKindByName(optarg);
@@ -123,6 +140,15 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       case 'c':
         options.check = true;
         break;
+      case 'j': {
+        const std::optional<int> jobs = ParseJobs(optarg);
+        if (!jobs) {
+          parsed.exitStatus = UsageError("invalid number of jobs: " + QuoteName(optarg));
+          return parsed;
+        }
+        options.jobs = *jobs;
+        break;
+      }
       case 'r':
         options.recursive = true;
         break;

@@ -1,5 +1,5 @@
-// The command line of vandrelsum: coreutils' *sum options plus -a ALGO and
-// -r. Parsing prints --help, --version and usage errors itself.
+// The command line of vandrelsum: coreutils' *sum options plus -a ALGO,
+// -j N and -r. Parsing prints --help, --version and usage errors itself.
 #pragma once
 
 #include <optional>
@@ -23,6 +23,7 @@ struct SumOptions {
   bool ignoreMissing = false;
   bool strict = false;
   bool warn = false;
+  int jobs = 0;                    // files digested at once; 0: one per CPU the process may use
   std::vector<std::string> files;  // "-" when none were given
 };
 

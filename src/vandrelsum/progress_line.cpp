@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iterator>
+
+#include "job_engine/job_engine.h"
 
 namespace vandrel::sum {
 namespace {
@@ -13,13 +16,10 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
 
 std::string Size(double bytes) {
   static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-  int unit = 0;
-  while (bytes >= 1024 && unit < 4) {
-    bytes /= 1024;
-    ++unit;
-  }
+  const engine::ScaledAmount amount = engine::ScaleBinary(bytes, std::size(kUnits));
   char text[32];
-  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, kUnits[unit]);
+  std::snprintf(text, sizeof text, amount.unit == 0 ? "%.0f %s" : "%.1f %s", amount.value,
+                kUnits[amount.unit]);
   return text;
 }
 
@@ -40,13 +40,12 @@ void ProgressLine::update(std::uint64_t bytesDone) {
   const Clock::time_point now = Clock::now();
   if (now - lastDrawn_ < kRedrawInterval) return;
   lastDrawn_ = now;
-  const double seconds = std::chrono::duration<double>(now - start_).count();
-  const double rate = seconds > 0 ? static_cast<double>(bytesDone) / seconds : 0;
-  const double left =
-      rate > 0 && total_ > bytesDone ? static_cast<double>(total_ - bytesDone) / rate : 0;
+  const engine::ProgressRate rate = engine::MeasureProgress(
+      bytesDone, total_, std::chrono::duration<double>(now - start_).count());
   std::fprintf(stderr, "\r%s: %s of %s, %s/s, %.0f s left\033[K", name_.c_str(),
                Size(static_cast<double>(bytesDone)).c_str(),
-               Size(static_cast<double>(total_)).c_str(), Size(rate).c_str(), left);
+               Size(static_cast<double>(total_)).c_str(), Size(rate.bytesPerSecond).c_str(),
+               rate.secondsLeft);
   std::fflush(stderr);
   drawn_ = true;
 }

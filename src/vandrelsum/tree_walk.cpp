@@ -24,8 +24,12 @@ using DirectoryHandle = std::unique_ptr<DIR, DirectoryClose>;
 
 class Walker {
  public:
-  explicit Walker(const std::function<void(const std::string&)>& visitFile)
-      : visitFile_(visitFile) {}
+  Walker(const std::function<void(const std::string&)>& visitFile, const WalkMessage& message)
+      : visitFile_(visitFile), message_(message) {}
+
+  void complainAbout(const std::string& path, int error) {
+    message_([path, error] { ComplainAbout(path, error); });
+  }
 
   bool walkFolder(const std::string& path, const struct stat& status) {
     if (!entered_.insert({status.st_dev, status.st_ino}).second) return true;
@@ -34,7 +38,7 @@ class Walker {
       // Closed before going deeper, so a deep tree does not use up descriptors.
       DirectoryHandle directory(::opendir(path.c_str()));
       if (!directory) {
-        ComplainAbout(path, errno);
+        complainAbout(path, errno);
         return false;
       }
       errno = 0;
@@ -43,7 +47,7 @@ class Walker {
         if (name != "." && name != "..") names.push_back(name);
       }
       if (errno != 0) {
-        ComplainAbout(path, errno);
+        complainAbout(path, errno);
         ok_ = false;
       }
     }
@@ -56,7 +60,7 @@ class Walker {
   void visit(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-      ComplainAbout(path, errno);
+      complainAbout(path, errno);
       ok_ = false;
       return;
     }
@@ -65,7 +69,7 @@ class Walker {
     } else if (S_ISREG(status.st_mode)) {
       visitFile_(path);
     } else {
-      Complain(QuoteName(path) + ": skipped: not a regular file");
+      message_([path] { Complain(QuoteName(path) + ": skipped: not a regular file"); });
     }
   }
 
@@ -73,19 +77,21 @@ class Walker {
 
  private:
   const std::function<void(const std::string&)>& visitFile_;
+  const WalkMessage& message_;
   std::set<std::pair<dev_t, ino_t>> entered_;
   bool ok_ = true;
 };
 
 }  // namespace
 
-bool WalkTree(const std::string& root, const std::function<void(const std::string&)>& visitFile) {
+bool WalkTree(const std::string& root, const std::function<void(const std::string&)>& visitFile,
+              const WalkMessage& message) {
+  Walker walker(visitFile, message);
   struct stat status {};
   if (::stat(root.c_str(), &status) != 0) {
-    ComplainAbout(root, errno);
+    walker.complainAbout(root, errno);
     return false;
   }
-  Walker walker(visitFile);
   if (!S_ISDIR(status.st_mode)) {
     walker.visit(root);
     return walker.ok();

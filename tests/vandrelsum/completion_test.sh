@@ -65,6 +65,7 @@ files after the name|vandrelsum -a sha256 ima|vandrelsum -a sha256 ima|image.img
 folders too|vandrelsum -r pho|vandrelsum -r pho|photos
 a dash file after --|vandrelsum -c -- -o|vandrelsum -c -- -o|-odd
 nothing after --version|vandrelsum --version |vandrelsum --version|
+nothing after -j|vandrelsum -j |vandrelsum -j|
 CASES
 
 # Every option vandrelsum's help names is offered, and nothing else.

@@ -4,17 +4,26 @@
 # with their quoted names, lists with NUL bytes and long names, closed
 # standard streams), openssl for
 # SHA-3, Python's zlib for SFV lists. Also the -r walk, the relative names
-# of -c, and hostile lists. Usage: vandrelsum_test.sh path/to/vandrelsum
+# of -c, hostile lists, and the same bytes at any -j. Usage:
+# vandrelsum_test.sh path/to/vandrelsum [JOBS]   (JOBS: run every call with -j JOBS)
 set -uo pipefail
-sum=$(realpath "${1:?usage: $0 path/to/vandrelsum}")
+sum=$(realpath "${1:?usage: $0 path/to/vandrelsum [JOBS]}")
+jobs=${2:-}
 work=$(mktemp -d /tmp/vandrelsum-test-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+plain_sum=$sum
 # A cross-built program runs through its emulator (VANDREL_EMULATOR, such as
 # "qemu-arm -L /"); a small wrapper keeps every call below the same.
 if [[ -n ${VANDREL_EMULATOR:-} ]]; then
   printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$VANDREL_EMULATOR" "$sum" >"$work/vandrelsum"
   chmod +x "$work/vandrelsum"
   sum=$work/vandrelsum
+  plain_sum=$sum
+fi
+if [[ -n $jobs ]]; then
+  printf '#!/bin/sh\nexec "%s" -j %s "$@"\n' "$sum" "$jobs" >"$work/vandrelsum-jobs"
+  chmod +x "$work/vandrelsum-jobs"
+  sum=$work/vandrelsum-jobs
 fi
 failures=0
 
@@ -263,6 +272,36 @@ grep -q ': OK$' "$work/ours.out" || fail "hostile list: the good line was not ch
 grep -qE 'WARNING: 20[0-9]{4} lines are improperly formatted' "$work/ours.err" || fail "hostile list: count"
 capture ours timeout 60 "$sum" -c --strict "$work/hostile"
 [[ $(cat "$work/ours.rc") == 1 ]] || fail "hostile list: status with --strict"
+
+# --- The same bytes at any -j --------------------------------------------------
+# Reports and messages (unreadable files, skipped fifos, bad lines) interleave
+# on one stream exactly as at -j 1, however the files finish.
+many=$work/many
+mkdir -p "$many"
+for i in $(seq 300); do head -c $((i * 37 % 5000)) /dev/urandom >"$many/f$i"; done
+head -c 12000000 /dev/urandom >"$many/large"
+mkdir "$many/folder"
+cd "$work" || exit 1
+listed=(many/large missing many/folder tree)
+for i in $(seq 300); do listed+=("many/f$i"); ((i % 50)) || listed+=(missing-$i); done
+sha256sum many/* 2>/dev/null >"$work/many.sha256"
+printf '%s  missing\n' "$(printf '0%.0s' {1..64})" >>"$work/many.sha256"
+printf 'bad line\n' >>"$work/many.sha256"
+sed -i "100s/^[0-9a-f]\{64\}/$(printf '0%.0s' {1..64})/" "$work/many.sha256"
+for args in "-r" "--tag" "-z" "-c -w" "-c --quiet"; do
+  inputs=("${listed[@]}")
+  [[ $args == -c* ]] && inputs=(many.sha256 missing.sha256 many.sha256)
+  # shellcheck disable=SC2086
+  "$plain_sum" -j 1 $args "${inputs[@]}" >"$work/j1.all" 2>&1
+  echo "rc $?" >>"$work/j1.all"
+  (($(wc -l <"$work/j1.all") > 8)) || fail "-j 1 $args: too little output to compare"
+  for j in 2 8; do
+    # shellcheck disable=SC2086
+    "$plain_sum" -j "$j" $args "${inputs[@]}" >"$work/jn.all" 2>&1
+    echo "rc $?" >>"$work/jn.all"
+    cmp -s "$work/j1.all" "$work/jn.all" || fail "-j $j $args: output differs from -j 1"
+  done
+done
 
 if ((failures > 0)); then
   echo "$failures failure(s)" >&2

@@ -1,0 +1,216 @@
+// The job engine: digests the files of a job on a pool of threads and hands
+// back each file's outcome in list order, for the window's job and for
+// vandrelsum alike. Needs no display.
+//
+// Design: the thread that calls JobRun::add and JobRun::finish (the owner)
+// hands entries, in list order, to a queue that the pool's threads take
+// from; each thread keeps one read buffer for the whole run. Outcomes go
+// back into per-entry slots, and the owner delivers them from those slots
+// in list order, so `finished` and `progress` run on the owner's thread,
+// one at a time. With one thread the owner digests each entry itself as it
+// is added, and no other thread is started.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "digest/digest_engine.h"
+
+namespace vandrel::engine {
+
+// Files of at least this size are read from their device one at a time.
+inline constexpr std::uint64_t kLargeFileBytes = 8ull * 1024 * 1024;
+inline constexpr int kMaxThreads = 8;
+// A run holds at most this many entries per thread that are added but not
+// yet delivered: enough that no thread waits for work while the owner waits
+// for a slow oldest file, few enough that a list of millions of lines costs
+// no memory.
+inline constexpr std::size_t kHeldPerThread = 8;
+
+// What a run uses when not told: the CPUs the process may use
+// (sys::UsableCpuCount), at most kMaxThreads.
+int DefaultThreadCount();
+
+// ---- Listed names -------------------------------------------------------
+
+// The folder names in a list are relative to: everything up to and with
+// the list's last '/', or nothing (the current folder) for standard input
+// ("-") and lists named without a folder.
+std::string ListFolder(const std::string& listPath);
+
+// A name from a list as a path: absolute names stay as they are, others are
+// taken relative to `listFolder` (from ListFolder). "-" stays "-" (standard
+// input) unless `dashIsStandardInput` is false, as in the window, which has
+// no standard input to read: there it is a file of that name.
+std::string ResolveListedName(const std::string& listFolder, const std::string& name,
+                              bool dashIsStandardInput = true);
+
+// ---- Judging and counting -----------------------------------------------
+
+enum class Verdict {
+  Computed,  // a plain file (nothing expected) with its digest
+  Failed,    // a plain file without a digest
+  Matched,   // the digest is the one expected
+  Differs,   // a digest, but not the one expected
+  Missing,   // a digest was expected but none could be made
+  Abandoned  // cut short by a cancel: neither digested nor failed
+};
+
+// What `got` means for an entry that expects `expectedHex` (empty: nothing).
+Verdict Judge(const DigestResult& got, const std::string& expectedHex);
+
+struct Tally {
+  std::size_t computed = 0;
+  std::size_t failed = 0;
+  std::size_t matched = 0;
+  std::size_t differs = 0;
+  std::size_t missing = 0;
+  std::size_t abandoned = 0;
+
+  void count(Verdict verdict);
+  bool operator==(const Tally&) const = default;
+};
+
+// ---- Progress arithmetic ------------------------------------------------
+
+struct ProgressRate {
+  double bytesPerSecond = 0;  // 0 until something was read
+  double secondsLeft = 0;     // at that rate; 0 when unknown or done
+};
+
+// The rate so far and the time left for `done` of `total` bytes after
+// `elapsedSeconds`. Each program words and rounds the figures itself.
+ProgressRate MeasureProgress(std::uint64_t done, std::uint64_t total, double elapsedSeconds);
+
+// `bytes` divided by 1024 until below 1024 or `unitCount` - 1 steps were
+// taken; `unit` says how many steps (0: bytes, 1: KiB, ...).
+struct ScaledAmount {
+  double value = 0;
+  int unit = 0;
+};
+ScaledAmount ScaleBinary(double bytes, int unitCount);
+
+// ---- Pause and cancel ---------------------------------------------------
+
+// Pause and cancel for a run. The owner (any thread but the engine's)
+// writes; engine threads look only at safe points: before they start a
+// file and between two reads. A paused engine thread holds no lock and is
+// inside no callback. Thread-safe.
+class JobControl {
+ public:
+  // Nests: every pause needs its resume.
+  void pause();
+  void resume();
+  // From the call on no file is started; files in flight are abandoned at
+  // their next read once `grace` has passed (DigestFailure::Abandoned), so
+  // a file that can finish within the grace still does. Ends any pause for
+  // good. A second call keeps the first one's time and grace.
+  void cancel(std::chrono::milliseconds grace = {});
+  bool cancelled() const;
+  // Whether a file in flight should be given up now: cancelled, and the
+  // grace is over.
+  bool abandonNow() const;
+  bool paused() const;
+  // Returns at once unless paused; else when resumed or cancelled. Engine
+  // threads call it at their safe points.
+  void waitWhilePaused() const;
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  int pauses_ = 0;
+  bool cancelled_ = false;
+  std::chrono::steady_clock::time_point abandonAt_;
+};
+
+// ---- The run ------------------------------------------------------------
+
+inline constexpr std::int32_t kRunsAlgorithm = -1;
+
+struct PlanEntry {
+  std::string path;         // already resolved (ResolveListedName)
+  std::string expectedHex;  // empty: a plain file, not judged
+  // A list may mix algorithms line by line (BSD tags): an entry may name its
+  // own engine algorithm and size instead of the run's.
+  std::int32_t engineAlgorithm = kRunsAlgorithm;
+  std::int32_t bits = 0;
+};
+
+struct Outcome {
+  std::size_t index = 0;  // the entry's place: 0 for the first added
+  DigestResult digest;    // hex, or the failure (+ errno, bytesRead)
+  Verdict verdict = Verdict::Computed;
+};
+
+struct RunOptions {
+  int threads = 0;  // 0: DefaultThreadCount(); more than kMaxThreads: kMaxThreads
+  // read(2) stand-in for tests and benchmarks. An injected read stands for
+  // a device: its files are never taken as already in memory.
+  DigestReadFunction read = nullptr;
+  bool readAhead = true;  // large files: a second thread reads while one digests
+  std::size_t chunkBytes = kDigestChunkBytes;
+  bool refuseFolders = false;  // a folder fails (IsAFolder) instead of digesting as empty
+  // Named pipes and character devices are read too (opened blocking, as a
+  // pipe named on a command line is meant to be read), and "-" is standard
+  // input, read by the owner's thread after every entry before it is done.
+  bool readStreams = false;
+  JobControl* control = nullptr;  // none: the run is never paused or cancelled
+  // On the engine thread that starts on entry `index` (any order, several
+  // threads at once).
+  std::function<void(std::size_t index)> started;
+  // On the owner's thread: how far the oldest unfinished entry is, at most
+  // every kProgressEvery and after each read when digesting on the owner's
+  // thread. `total` is the size at opening, 0 when unknown.
+  std::function<void(std::size_t index, std::uint64_t done, std::uint64_t total)> progress;
+  // On the owner's thread, in list order, once per added entry. After a
+  // cancel, entries not finished come with DigestFailure::Abandoned.
+  std::function<void(const Outcome&)> finished;
+};
+
+inline constexpr auto kProgressEveryMilliseconds = 50;
+
+// One run over entries added one by one, for plans that are read while
+// they run (a list of millions of lines, a folder tree): at most a few
+// entries per thread are held at any time.
+class JobRun {
+ public:
+  JobRun(std::int32_t engineAlgorithm, std::int32_t bits, RunOptions options);
+  // Cancels what is still running and waits for every thread to end.
+  ~JobRun();
+  JobRun(const JobRun&) = delete;
+  JobRun& operator=(const JobRun&) = delete;
+
+  // Queues an entry, delivering outcomes that are ready; waits (delivering)
+  // while too many entries are held. False, and nothing queued, once the
+  // run was cancelled. Owner's thread only.
+  bool add(PlanEntry entry);
+
+  // Delivers every remaining outcome, ends the threads and returns the
+  // counts. Owner's thread only; the run takes no more entries after it.
+  Tally finish();
+
+ private:
+  struct Shared;
+  std::unique_ptr<Shared> shared_;
+};
+
+struct Plan {
+  std::vector<PlanEntry> files;      // list order
+  std::int32_t engineAlgorithm = 0;  // Info(algorithm).engine
+  std::int32_t bits = 0;             // 0 for fixed-size algorithms
+};
+
+// Runs the whole plan (or until its cancel) and returns when every thread
+// has ended.
+Tally Run(const Plan& plan, const RunOptions& options);
+
+}  // namespace vandrel::engine
