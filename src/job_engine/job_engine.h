@@ -153,8 +153,8 @@ struct Outcome {
 
 struct RunOptions {
   int threads = 0;  // 0: DefaultThreadCount(); more than kMaxThreads: kMaxThreads
-  // read(2) stand-in for tests and benchmarks. An injected read stands for
-  // a device: its files are never taken as already in memory.
+  // read(2) stand-in, to slow or fail reads on purpose (benchmarks, tests). An injected read stands
+  // for a device: its files are never taken as already in memory.
   DigestReadFunction read = nullptr;
   bool readAhead = true;  // large files: a second thread reads while one digests
   std::size_t chunkBytes = kDigestChunkBytes;
