@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <iterator>
 
-#include "core/ids.h"
 #include "job_engine/job_engine.h"
-#include "system/threads.h"
 #include "toolkit/gadgets.h"
 
 namespace vandrel {
@@ -15,14 +13,6 @@ namespace {
 
 constexpr const char* kSizeUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
 constexpr const char* kRateUnits[] = {"B/s", "KiB/s", "MiB/s", "GiB/s"};
-
-// The toolkit calls below take locks: no pause may stop the worker in them.
-// A negative `part` leaves the bar as it is; a null `tip` the tooltip.
-void ShowOnBar(int part, const std::string* tip) {
-  sys::PauseHeld held;
-  if (part >= 0) tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarPart, part);
-  if (tip) tk::GadgetToolTip(kGadgetProgress, *tip);
-}
 
 }  // namespace
 
@@ -57,28 +47,22 @@ std::string ProgressTipText(std::uint64_t done, std::uint64_t total,
 
 FileProgress::FileProgress() : start_(std::chrono::steady_clock::now()), shown_(start_) {}
 
-FileProgress::~FileProgress() {
-  if (!tipShown_) return;
-  const std::string none;
-  ShowOnBar(-1, &none);
-}
-
-void FileProgress::update(std::uint64_t done, std::uint64_t total) {
-  if (total == 0) return;
+bool FileProgress::update(std::uint64_t done, std::uint64_t total, int& part,
+                          std::optional<std::string>& tip) {
+  if (total == 0) return false;
   const auto now = std::chrono::steady_clock::now();
-  if (now - shown_ < kProgressInterval) return;
+  if (now - shown_ < kProgressInterval) return false;
   shown_ = now;
-  const int part = static_cast<int>(done >= total ? tk::kProgressBarPartScale
-                                                  : done * tk::kProgressBarPartScale / total);
+  part = static_cast<int>(done >= total ? tk::kProgressBarPartScale
+                                        : done * tk::kProgressBarPartScale / total);
   if (total <= kProgressTipBytes || (tipShown_ && now - tipShownAt_ < kProgressTipInterval)) {
-    ShowOnBar(part, nullptr);
-    return;
+    return true;
   }
-  const std::string tip = ProgressTipText(
-      done, total, std::chrono::duration_cast<std::chrono::milliseconds>(now - start_));
-  ShowOnBar(part, &tip);
+  tip = ProgressTipText(done, total,
+                        std::chrono::duration_cast<std::chrono::milliseconds>(now - start_));
   tipShown_ = true;
   tipShownAt_ = now;
+  return true;
 }
 
 }  // namespace vandrel

@@ -3,14 +3,15 @@
 // tells bytes done, rate and time left. The bar's value stays the number of
 // finished rows; the share is drawn on top of it (kProgressBarPart).
 //
-// Design: the digest engine calls a FileProgress after each read, on the
-// worker thread, inside the section where the worker may be paused. It
-// touches the window at most every kProgressInterval, so a file read faster
-// than that costs no toolkit call at all.
+// Design: the job's hand-over (job_hand_over.h) keeps one FileProgress for
+// the oldest row still being read and asks it after each read what the bar
+// should show. It moves the bar at most every kProgressInterval, so a file
+// read faster than that changes nothing on it at all.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vandrel {
@@ -28,16 +29,17 @@ inline constexpr std::uint64_t kProgressTipBytes = 64ull * 1024 * 1024;
 std::string ProgressTipText(std::uint64_t done, std::uint64_t total,
                             std::chrono::milliseconds elapsed);
 
-// One file's progress. Runs on the worker thread.
+// One file's progress. Holds no toolkit state: any thread may keep one.
 class FileProgress {
  public:
   FileProgress();
-  ~FileProgress();  // takes the tooltip away again
-  FileProgress(const FileProgress&) = delete;
-  FileProgress& operator=(const FileProgress&) = delete;
 
-  // After each read: `done` of `total` bytes (total 0 when unknown).
-  void update(std::uint64_t done, std::uint64_t total);
+  // After each read: `done` of `total` bytes (total 0 when unknown). Sets
+  // `part` (in tk::kProgressBarPartScale) and `tip` when the bar should
+  // change now, and leaves them as they are otherwise. True when it set any.
+  bool update(std::uint64_t done, std::uint64_t total, int& part, std::optional<std::string>& tip);
+  // Whether the bar shows this file's tooltip, which must go with the file.
+  bool tipShown() const { return tipShown_; }
 
  private:
   std::chrono::steady_clock::time_point start_;

@@ -11,6 +11,7 @@
 
 #include "app/failure_reason.h"
 #include "app/help.h"
+#include "app/job_hand_over.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
@@ -19,6 +20,7 @@
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
+#include "job_engine/job_engine.h"
 #include "settings/program.h"
 #include "system/debug_log.h"
 #include "system/threads.h"
@@ -58,7 +60,7 @@ void RestoreIdleWindow() {
   SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
 }
 
-// Runs on the worker thread.
+// The size options' digest size; 0 when none is selected.
 int SelectedDigestBits() {
   for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
     if (tk::GetGadgetState(kSizeOptionGadgets[i])) return kDigestSizes[i];
@@ -66,75 +68,59 @@ int SelectedDigestBits() {
   return 0;
 }
 
-// A confirmed cancel lets the current file finish, but only for this long:
-// a huge file or an endless one (a link into /proc) would hold the window
-// for minutes, or for ever.
-constexpr std::int64_t kCancelGraceMilliseconds = 1000;
+// A confirmed cancel lets the files in flight finish, but only for this
+// long: a huge file or an endless one (a link into /proc) would hold the
+// window for minutes, or for ever.
+constexpr std::chrono::milliseconds kCancelGrace{1000};
 
-// When the cancel (or quit) was confirmed, in steady-clock milliseconds;
-// written by the main thread before it resumes the worker.
-std::atomic<std::int64_t> g_cancelConfirmedAt{0};
-
-std::int64_t NowMilliseconds() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// Runs on the worker thread, between two reads of a file, inside the
-// pausable section: atomics and the clock only.
-bool KeepDigesting(std::uint64_t, std::uint64_t) {
-  return !Job().CancelRequested ||
-         NowMilliseconds() - g_cancelConfirmedAt.load() < kCancelGraceMilliseconds;
-}
-
-// Runs on the worker thread.
-DigestResult DigestOf(const std::string& path, Algorithm algorithm, int bits) {
-  // The digest itself is the long, lock-free part of a row: the only place
-  // where a pause may stop the worker.
-  FileProgress progress;
-  sys::PausableSection pausable;
-  DigestOptions options;
-  // One call per read: the share for the bar, then whether to go on.
-  options.progress = [&progress](std::uint64_t done, std::uint64_t total) {
-    progress.update(done, total);
-    return KeepDigesting(done, total);
-  };
+// Digests the rows on the engine's threads, in list order, until the end or
+// a confirmed cancel. Runs on the worker thread, the engine's owner.
+void DigestRows(JobState& job, RowHandOver& handOver) {
+  engine::RunOptions options;
+  options.threads = job.Threads;
+  options.read = job.Read;
   options.refuseFolders = true;
-  DigestResult result =
-      DigestFile(path, Info(algorithm).engine, HasSizes(algorithm) ? bits : 0, options);
-  if (result.failure != DigestFailure::None)
-    DebugLog("job", path + ": " + DescribeDigestFailure(result));
-  return result;
+  options.control = &*job.Control;
+  options.started = [&handOver](std::size_t row) { handOver.started(row); };
+  options.progress = [&handOver](std::size_t row, std::uint64_t done, std::uint64_t total) {
+    handOver.progress(row, done, total);
+  };
+  options.finished = [&handOver](const engine::Outcome& outcome) {
+    if (outcome.digest.failure != DigestFailure::None &&
+        outcome.digest.failure != DigestFailure::Abandoned) {
+      DebugLog("job", Job().Paths[outcome.index] + ": " + DescribeDigestFailure(outcome.digest));
+    }
+    handOver.finished(outcome);
+  };
+  const Algorithm algorithm = *job.Family;
+  engine::JobRun run(Info(algorithm).engine, HasSizes(algorithm) ? job.Bits : 0,
+                     std::move(options));
+  for (std::size_t row = 0; row < job.Paths.size(); ++row) {
+    const std::string expected = row < job.Expected.size() ? job.Expected[row] : std::string();
+    if (!run.add({job.Paths[row], expected})) break;
+  }
+  run.finish();
 }
 
 // The digest each row should have, taken on the main thread before the
-// worker starts and only read by it afterwards; empty when no row came from
-// a checksum list, so a plain job costs nothing more than before. The list
-// cannot change during a job, so the indices hold.
-std::vector<std::string> g_expected;
-const std::string kNothingExpected;
-
-// A row keeps the digest its list gave in that list's algorithm; a job of
-// another algorithm computes the row as a plain one rather than call a
-// different digest a mismatch.
+// worker starts and only read by it afterwards. The list cannot change
+// during a job, so the indices hold. A row keeps the digest its list gave in
+// that list's algorithm; a job of another algorithm computes the row as a
+// plain one rather than call a different digest a mismatch.
 void CollectExpectedDigests(const std::optional<DigestKind>& computed) {
-  g_expected = tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpected);
+  std::vector<std::string>& expected = Job().Expected;
+  expected = tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpected);
   const std::vector<std::string> kinds =
       tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpectedKind);
-  for (std::size_t row = 0; row < g_expected.size(); ++row) {
+  for (std::size_t row = 0; row < expected.size(); ++row) {
     const std::optional<DigestKind> kind =
         row < kinds.size() ? FindDigestKindByName(kinds[row]) : std::nullopt;
-    if (!kind || !computed || *kind != *computed) g_expected[row].clear();
+    if (!kind || !computed || *kind != *computed) expected[row].clear();
   }
-  const bool none = std::all_of(g_expected.begin(), g_expected.end(),
-                                [](const std::string& expected) { return expected.empty(); });
-  if (none) g_expected.clear();
+  const bool none = std::all_of(expected.begin(), expected.end(),
+                                [](const std::string& text) { return text.empty(); });
+  if (none) expected.clear();
 }
-
-// The words of a failed or different row's tooltip in the language of the
-// moment the job started; the worker never reads the text table.
-FailureTexts g_failureTexts;
 
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
@@ -147,43 +133,92 @@ int LineBreaks(const std::string& text) {
   return count;
 }
 
-// A row from a checksum list: green only when the digest is the one the
-// list expects. A different digest is still shown, so the user sees what
-// the file really holds. Runs on the worker thread.
-void MarkVerifiedRow(int row, const DigestResult& digest, const std::string& expected) {
+// A row from a checksum list has an image of its own for each verdict.
+int VerdictImage(engine::Verdict verdict) {
+  switch (verdict) {
+    case engine::Verdict::Computed:
+      return kImageRowComputed;
+    case engine::Verdict::Matched:
+      return kImageRowMatches;
+    case engine::Verdict::Differs:
+      return kImageRowDiffers;
+    case engine::Verdict::Missing:
+      return kImageRowMissing;
+    case engine::Verdict::Abandoned:
+      return kImageRowQueued;
+    case engine::Verdict::Failed:
+      break;
+  }
+  return kImageRowFailed;
+}
+
+// A finished row as the window shows it, and its counts. A row from a
+// checksum list matches only when its digest is the one the list expects; a
+// different digest is still shown, so the user sees what the file holds.
+void MarkFinishedRow(const engine::Outcome& outcome) {
   JobState& job = Job();
-  const bool matches = !digest.hex.empty() && digest.hex == expected;
-  const int image = matches              ? kImageRowMatches
-                    : digest.hex.empty() ? kImageRowMissing
-                                         : kImageRowDiffers;
-  tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(image));
-  if (!digest.hex.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
-  if (matches) {
-    ++job.FilesMatched;
+  const int row = static_cast<int>(outcome.index);
+  const DigestResult& digest = outcome.digest;
+  if (outcome.verdict == engine::Verdict::Abandoned) {
+    // Cut short by the cancel: the file was neither digested nor failed.
+    tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
     return;
   }
-  ++job.FilesFailed;
-  if (digest.hex.empty()) {
-    ++job.FilesMissing;
-    tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(digest, g_failureTexts));
-  } else {
-    ++job.FilesMismatched;
-    tk::SetGadgetItemToolTip(kGadgetResults, row,
-                             FormatDifference(expected, digest.hex, g_failureTexts));
+  ++job.FilesProcessed;
+  tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(VerdictImage(outcome.verdict)));
+  if (!digest.hex.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
+  switch (outcome.verdict) {
+    case engine::Verdict::Matched:
+      ++job.FilesMatched;
+      break;
+    case engine::Verdict::Differs:
+      ++job.FilesFailed;
+      ++job.FilesMismatched;
+      tk::SetGadgetItemToolTip(
+          kGadgetResults, row,
+          FormatDifference(job.Expected[outcome.index], digest.hex, job.FailureWords));
+      break;
+    case engine::Verdict::Missing:
+    case engine::Verdict::Failed:
+      ++job.FilesFailed;
+      if (outcome.verdict == engine::Verdict::Missing) ++job.FilesMissing;
+      tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(digest, job.FailureWords));
+      break;
+    case engine::Verdict::Computed:
+    case engine::Verdict::Abandoned:
+      break;
   }
 }
 
-// Asks `question` with the worker paused, so that no row changes under it.
+// One hand-over of the job's changes to the window. Runs on the main thread.
+void ApplyRowChanges(const RowChanges& changes) {
+  for (std::size_t row : changes.started) {
+    tk::SetGadgetItemImage(kGadgetResults, static_cast<int>(row), tk::ImageID(kImageRowComputing));
+  }
+  for (const engine::Outcome& outcome : changes.finished) MarkFinishedRow(outcome);
+  if (!changes.finished.empty()) {
+    // The bar counts the finished rows; the selection follows the last one.
+    const int last = static_cast<int>(changes.finished.back().index);
+    tk::SetGadgetState(kGadgetProgress, last + 1);
+    tk::SetGadgetState(kGadgetResults, last);
+  }
+  if (changes.part >= 0)
+    tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarPart, changes.part);
+  if (changes.tip) tk::GadgetToolTip(kGadgetProgress, *changes.tip);
+}
+
+// Asks `question` with the job paused. No row changes under it either way:
+// the dialog holds the worker's calls to the window.
 int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
-  sys::ThreadHandle worker = Job().WorkerThread;
-  sys::PauseThread(worker);
+  JobState& job = Job();
+  job.Control->pause();
   int answer = ShowMessageDialog(config, question);
   if (answer == 1) {
-    g_cancelConfirmedAt = NowMilliseconds();
-    Job().CancelRequested = 1;
-    Job().JobCancelled = 1;
+    job.CancelRequested = 1;
+    job.JobCancelled = 1;
+    job.Control->cancel(kCancelGrace);
   }
-  sys::ResumeThread(worker);
+  job.Control->resume();
   return answer;
 }
 
@@ -209,8 +244,13 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 }
 
 void StartJob() {
-  const int rows = tk::CountGadgetItems(kGadgetResults);
-  g_failureTexts = CurrentFailureTexts();
+  JobState& job = Job();
+  job.Paths = tk::GetGadgetColumnTexts(kGadgetResults, 0);
+  const int rows = static_cast<int>(job.Paths.size());
+  job.FailureWords = CurrentFailureTexts();
+  job.Bits = SelectedDigestBits();
+  job.Family = AlgorithmFromSetting(Program().settings.Fingerprint);
+  job.Control.emplace();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
@@ -221,13 +261,16 @@ void StartJob() {
   for (int option = kGadgetCrc32; option <= kGadgetBits512; ++option) {
     tk::DisableGadget(option, true);
   }
-  JobState& job = Job();
   job.JobRunning = 1;
   job.JobCancelled = 0;
   job.CancelRequested = 0;
   job.ListLinesRejected = 0;
-  if (const std::optional<Algorithm> family =
-          AlgorithmFromSetting(Program().settings.Fingerprint)) {
+  job.FilesFailed = 0;
+  job.FilesProcessed = 0;
+  job.FilesMatched = 0;
+  job.FilesMismatched = 0;
+  job.FilesMissing = 0;
+  if (const std::optional<Algorithm> family = job.Family) {
     job.ComputedKind = DigestKind{
         *family, HasSizes(*family) ? BitsForSizeSetting(SelectedBits()) : Info(*family).fixedBits};
   } else {
@@ -241,42 +284,18 @@ void StartJob() {
 
 int JobWorker(int algorithm) {
   JobState& job = Job();
-  job.FilesFailed = 0;
-  job.FilesProcessed = 0;
-  job.FilesMatched = 0;
-  job.FilesMismatched = 0;
-  job.FilesMissing = 0;
-  const int bits = SelectedDigestBits();
-  const std::optional<Algorithm> family = AlgorithmFromSetting(algorithm);
-  for (int row = 0; row < tk::CountGadgetItems(kGadgetResults); ++row) {
-    if (job.CancelRequested) continue;
-    ++job.FilesProcessed;
-    tk::SetGadgetState(kGadgetProgress, row);
-    tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputing));
-    tk::SetGadgetState(kGadgetResults, row);
-    const std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
-    if (!family) {
-      DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
-      continue;
-    }
-    const DigestResult result = DigestOf(path, *family, bits);
-    const std::string& expected =
-        static_cast<std::size_t>(row) < g_expected.size() ? g_expected[row] : kNothingExpected;
-    if (result.failure == DigestFailure::Abandoned) {
-      // Cut short by the cancel: the file was neither digested nor failed.
-      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
-      --job.FilesProcessed;
-    } else if (!expected.empty()) {
-      MarkVerifiedRow(row, result, expected);
-    } else if (result.failure == DigestFailure::None) {
-      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowComputed));
-      tk::SetGadgetItemText(kGadgetResults, row, result.hex, 1);
-    } else {
-      tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowFailed));
-      tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(result, g_failureTexts));
-      ++job.FilesFailed;
+  RowHandOver handOver(ApplyRowChanges);
+  if (job.Family) {
+    DigestRows(job, handOver);
+  } else {
+    DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
+    for (std::size_t row = 0; row < job.Paths.size(); ++row) {
+      const DigestResult none{"", DigestFailure::UnknownAlgorithm};
+      const std::string expected = row < job.Expected.size() ? job.Expected[row] : std::string();
+      handOver.finished(engine::Outcome{row, none, engine::Judge(none, expected)});
     }
   }
+  handOver.finish();
   tk::PostEvent(kEventJobFinished);
   return 0;
 }

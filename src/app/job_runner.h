@@ -4,11 +4,12 @@
 // restores the window and shows a summary.
 //
 // Design: the main thread owns the window and runs StartJob, RequestCancel,
-// QuitDuringJob and OnJobFinished. JobWorker runs on its own detached thread
-// and touches the window only through toolkit calls, which the toolkit hands
-// to the main thread while that thread waits for events. The worker is
-// paused (between or during digests, never inside a toolkit call) while a
-// question about the job is open.
+// QuitDuringJob and OnJobFinished. StartJob takes the rows and options into
+// the job's state (job_state.h); JobWorker runs on its own detached thread,
+// digests from there without reading the window, and hands the finished
+// rows back through a RowHandOver (job_hand_over.h), at most once a frame.
+// While a question about the job is open, the job is paused at its next
+// safe point (between two reads, before a file) and the window's side waits.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,8 @@ void OnJobFinished();
 // A click on algorithm option `option` (13 to 17).
 void SelectAlgorithm(int option);
 
-// The worker thread's procedure; `algorithm` is the Fingerprint at Calculate.
-// Runs on the worker thread. Returns 0.
+// The worker thread's procedure; `algorithm` is the Fingerprint at Calculate,
+// for the log. Runs on the worker thread. Returns 0.
 int JobWorker(int algorithm);
 
 // The summary shown at the end of a job.

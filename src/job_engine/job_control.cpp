@@ -3,18 +3,9 @@
 
 namespace vandrel::engine {
 
-void JobControl::pause() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  ++pauses_;
-}
+void JobControl::pause() { pause_.pause(); }
 
-void JobControl::resume() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (pauses_ > 0) --pauses_;
-  }
-  changed_.notify_all();
-}
+void JobControl::resume() { pause_.resume(); }
 
 void JobControl::cancel(std::chrono::milliseconds grace) {
   {
@@ -22,7 +13,7 @@ void JobControl::cancel(std::chrono::milliseconds grace) {
     if (!cancelled_) abandonAt_ = std::chrono::steady_clock::now() + grace;
     cancelled_ = true;
   }
-  changed_.notify_all();
+  pause_.openForGood();
 }
 
 bool JobControl::cancelled() const {
@@ -35,14 +26,8 @@ bool JobControl::abandonNow() const {
   return cancelled_ && std::chrono::steady_clock::now() >= abandonAt_;
 }
 
-bool JobControl::paused() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return pauses_ > 0 && !cancelled_;
-}
+bool JobControl::paused() const { return pause_.paused(); }
 
-void JobControl::waitWhilePaused() const {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return pauses_ == 0 || cancelled_; });
-}
+void JobControl::waitWhilePaused() const { pause_.waitWhilePaused(); }
 
 }  // namespace vandrel::engine

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "digest/digest_engine.h"
+#include "system/threads.h"
 
 namespace vandrel::engine {
 
@@ -125,11 +126,10 @@ class JobControl {
   void waitWhilePaused() const;
 
  private:
+  mutable sys::PauseGate pause_;  // waiting at it changes nothing
   mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  int pauses_ = 0;
-  bool cancelled_ = false;
-  std::chrono::steady_clock::time_point abandonAt_;
+  bool cancelled_ = false;                           // mutex_
+  std::chrono::steady_clock::time_point abandonAt_;  // mutex_
 };
 
 // ---- The run ------------------------------------------------------------

@@ -1,16 +1,18 @@
-// Threads of the program's own: detached, 1 MiB stacks, paused and resumed
-// by the user signal 1.
+// Threads of the program's own: detached, with 1 MiB stacks; and the pause
+// that such threads take at points of their own choosing.
 //
-// Design: a paused thread sleeps inside the signal handler until its pause
-// count is back at 0. Sleeping in a handler is only safe where the thread
-// holds no lock that another thread may need (malloc's, the toolkit's), so a
-// thread made here keeps the signal blocked except inside a PausableSection
-// that its procedure opens around lock-free work, such as reading and
-// digesting a file. A pause asked for outside such a section takes effect
-// when the thread next enters one.
+// Design: a thread is never stopped from outside wherever it happens to be,
+// since it might hold a lock that the pausing thread then needs (malloc's,
+// the toolkit's). Instead a PauseGate is shared: whoever pauses closes it,
+// and the working threads call waitWhilePaused where they hold no lock,
+// such as between two reads of a file or before a toolkit call. A pause
+// takes effect at each thread's next such point.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 namespace vandrel::sys {
 
@@ -23,42 +25,33 @@ using ThreadHandle = std::uint64_t;
 ThreadHandle CreateThread(ThreadProcedure procedure, int argument);
 // Whether the thread is still running its procedure.
 bool IsThread(ThreadHandle thread);
-// Pausing another thread counts up; the first pause sends the user signal 1.
-// Pausing the calling thread does nothing. Every pause needs its resume.
-void PauseThread(ThreadHandle thread);
-void ResumeThread(ThreadHandle thread);
 // Sleeps the calling thread; interrupted sleeps are resumed.
 void Delay(int milliseconds);
 // Waits until every thread made by CreateThread has returned from its
 // procedure; false when some are still running after `milliseconds`.
 bool AwaitAllThreads(int milliseconds);
 
-// While one is alive on a thread made by CreateThread, that thread may be
-// stopped by PauseThread. Nests.
-class PausableSection {
+// Pauses nest: every pause needs its resume, and a resume without a pause
+// does nothing. Any thread may pause, resume and wait.
+class PauseGate {
  public:
-  PausableSection();
-  ~PausableSection();
-  PausableSection(const PausableSection&) = delete;
-  PausableSection& operator=(const PausableSection&) = delete;
+  void pause();
+  void resume();
+  bool paused() const { return paused_.load(std::memory_order_acquire); }
+  // Returns at once unless paused; otherwise once the last resume came.
+  void waitWhilePaused();
+  // Ends every pause for good: waits return now, later pauses do nothing.
+  // For work that is being cancelled and must not stay stopped.
+  void openForGood();
 
  private:
-  bool opened_;
-};
-
-// While one is alive inside a PausableSection, the thread cannot be paused:
-// for a short piece of work that takes locks, such as a toolkit call made
-// from a digest's progress callback. A pause asked for meanwhile takes
-// effect when it ends. Does nothing outside a PausableSection.
-class PauseHeld {
- public:
-  PauseHeld();
-  ~PauseHeld();
-  PauseHeld(const PauseHeld&) = delete;
-  PauseHeld& operator=(const PauseHeld&) = delete;
-
- private:
-  bool held_;
+  std::mutex mutex_;
+  std::condition_variable resumed_;
+  int pauses_ = 0;     // mutex_
+  bool open_ = false;  // mutex_
+  // pauses_ > 0, readable without the lock: the check costs nothing when
+  // nobody pauses, and it is made after every read.
+  std::atomic<bool> paused_{false};
 };
 
 }  // namespace vandrel::sys

@@ -62,6 +62,14 @@ WorkerCalls& Calls() {
 
 }  // namespace
 
+bool RunAsOneCall(const std::function<void()>& calls) {
+  if (IsMainThread()) {
+    calls();
+    return true;
+  }
+  return detail::RunOnMainThread(calls);
+}
+
 namespace detail {
 
 bool RunOnMainThread(const std::function<void()>& call) {

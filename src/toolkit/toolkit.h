@@ -10,6 +10,7 @@
 // EndOfProgram has begun, calls from other threads do nothing and return 0.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vandrel::tk {
@@ -23,6 +24,11 @@ bool InitialiseToolkit(int* argc, char*** argv);
 [[noreturn]] void EndOfProgram(int exitCode);
 
 bool IsMainThread();
+
+// Runs `calls` on the main thread as one hand-over: a thread with many
+// toolkit calls to make waits once for them all, not once per call. Runs at
+// once on the main thread. False when the toolkit has ended and it did not.
+bool RunAsOneCall(const std::function<void()>& calls);
 
 // While alive, calls queued by other threads wait instead of running, even
 // when the main thread waits for events inside a nested loop.

@@ -3,8 +3,10 @@
 // behind a cancel click, a second run over the same rows, and how a screen
 // reader hears each row's state.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <map>
 
 #include "app/accessibility.h"
@@ -17,8 +19,41 @@ namespace {
 using testing::EnglishSummary;
 using testing::ReferenceDigest;
 
+// A disk that stalls on one file: its reads wait until Release, as a large
+// or slow file would hold the job there.
+class StalledFile {
+ public:
+  static void Hold(const std::string& path) {
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0) << path;
+    inode_ = status.st_ino;
+    held_ = true;
+  }
+  static void Release() { held_ = false; }
+
+  // Runs on the job's digesting thread.
+  static ssize_t Read(int descriptor, void* buffer, std::size_t count) {
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && status.st_ino == inode_) {
+      while (held_) usleep(1000);
+    }
+    return read(descriptor, buffer, count);
+  }
+
+ private:
+  static inline std::atomic<ino_t> inode_{0};
+  static inline std::atomic<bool> held_{false};
+};
+
+// One digest thread, so that the rows start one at a time, as these tests
+// step through them.
 class JobRunnerTest : public testing::JobGuiTest {
  protected:
+  void SetUp() override {
+    testing::JobGuiTest::SetUp();
+    Job().Threads = 1;
+  }
+
   // Ten small files added one by one, so row i holds files[i].
   std::vector<std::string> AddTenFiles(const std::string& name) {
     std::string dir = testing::ScratchFolder(name);
@@ -31,23 +66,22 @@ class JobRunnerTest : public testing::JobGuiTest {
     return files;
   }
 
-  // Starts a job and holds the worker inside the digest of row `row`, as a
-  // large file would: the pause is asked for the moment the row turns blue
-  // and takes hold when the digest starts. ReleaseWorker lets it go on.
+  void TearDown() override {
+    StalledFile::Release();
+    testing::JobGuiTest::TearDown();
+  }
+
+  // Starts a job and holds it inside the digest of row `row`, as a large
+  // file would: the row's first read waits. ReleaseWorker lets it go on.
   static void StartAndStopAtRow(int row) {
-    tk::testing::ObserveListRows(kGadgetResults, [row, paused = false](int changed) mutable {
-      if (!paused && changed == row && RowShows(row, kImageRowComputing)) {
-        paused = true;
-        sys::PauseThread(Job().WorkerThread);
-      }
-    });
+    StalledFile::Hold(Cell(row, 0));
+    Job().Read = StalledFile::Read;
     Click(kGadgetCalculate);
     ASSERT_EQ(Job().JobRunning, 1);
     ASSERT_TRUE(StepWorkerUntil([row] { return RowShows(row, kImageRowComputing); }));
-    tk::testing::ObserveListRows(kGadgetResults, nullptr);
   }
 
-  static void ReleaseWorker() { sys::ResumeThread(Job().WorkerThread); }
+  static void ReleaseWorker() { StalledFile::Release(); }
 
   static void ExpectIdleWindow() {
     EXPECT_EQ(Job().JobRunning, 0);

@@ -83,6 +83,8 @@ class AppFixture : public ::testing::Test {
     Job().JobRunning = 0;
     Job().CancelRequested = 0;
     Job().JobCancelled = 0;
+    Job().Read = nullptr;
+    Job().Threads = 0;
     ASSERT_TRUE(BuildMainWindow());
     SetDialogBackground(tk::WindowThemeBackground(kMainWindow));
     tk::HideWindow(kMainWindow, false);

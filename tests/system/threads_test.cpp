@@ -1,10 +1,11 @@
-// Tests of CreateThread, pause and resume by signal, PausableSection and
-// Delay. Thread procedures report through atomics; every wait in the tests
-// is bounded so a fault shows as a failure, not a hang.
+// Tests of CreateThread, the pause gate and Delay. Thread procedures report
+// through atomics; every wait in the tests is bounded so a fault shows as a
+// failure, not a hang.
 #include "system/threads.h"
 
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -51,22 +52,23 @@ std::atomic<bool> gStop{false};
 std::atomic<long> gInside{0};
 std::atomic<long> gOutside{0};
 std::atomic<bool> gEnterSection{false};
+PauseGate gGate;
 
-// Counts inside a section until told to stop.
+// Counts, taking the gate's safe point each time, until told to stop.
 int CountInsideSections(int) {
   while (!gStop) {
-    PausableSection section;
+    gGate.waitWhilePaused();
     ++gInside;
   }
   return 0;
 }
 
-// Counts outside any section until told to enter one, then counts inside.
+// Counts without safe points until told to take them, then counts with.
 int CountOutsideThenInside(int) {
   while (!gEnterSection && !gStop) ++gOutside;
-  {
-    PausableSection section;
-    while (!gStop) ++gInside;
+  while (!gStop) {
+    gGate.waitWhilePaused();
+    ++gInside;
   }
   return 0;
 }
@@ -103,10 +105,6 @@ TEST_F(ThreadsTest, ThreadRunsItsProcedureOnAOneMebibyteStackAndIsForgottenAfter
   EXPECT_EQ(gStackSize.load(), 1024u * 1024u);
   gRelease = true;
   EXPECT_TRUE(WaitFor([&] { return !IsThread(thread); }));
-
-  // A forgotten handle is an unknown number: pause and resume do nothing.
-  PauseThread(thread);
-  ResumeThread(thread);
   EXPECT_FALSE(IsThread(0));
   EXPECT_EQ(CreateThread(nullptr, 0), 0u);
 }
@@ -137,41 +135,50 @@ TEST_F(ThreadsTest, PausingTwiceNeedsTwoResumes) {
   ASSERT_NE(thread, 0u);
   ASSERT_TRUE(Moves(gInside));
 
-  PauseThread(thread);
-  PauseThread(thread);
+  gGate.pause();
+  gGate.pause();
   std::this_thread::sleep_for(50ms);
   EXPECT_TRUE(Holds(gInside)) << "paused";
-  ResumeThread(thread);
+  gGate.resume();
   EXPECT_TRUE(Holds(gInside)) << "one resume of two";
   const auto resumed = Clock::now();
-  ResumeThread(thread);
+  gGate.resume();
   EXPECT_TRUE(Moves(gInside)) << "second resume";
   EXPECT_LT(Clock::now() - resumed, 1000ms);
 
   // Resuming a running thread does not bank a pause credit.
-  ResumeThread(thread);
-  PauseThread(thread);
+  gGate.resume();
+  gGate.pause();
   std::this_thread::sleep_for(50ms);
   EXPECT_TRUE(Holds(gInside));
-  ResumeThread(thread);
+  gGate.resume();
   EXPECT_TRUE(Moves(gInside));
+
+  // Opened for good, as for a cancel: a pause then or later stops nothing.
+  PauseGate cancelled;
+  cancelled.pause();
+  cancelled.openForGood();
+  cancelled.pause();
+  EXPECT_FALSE(cancelled.paused());
 
   gStop = true;
   EXPECT_TRUE(WaitFor([&] { return !IsThread(thread); }));
 }
 
-TEST_F(ThreadsTest, PauseOutsideASectionTakesEffectAtTheNextSectionEntry) {
+TEST_F(ThreadsTest, APauseTakesEffectAtTheThreadsNextSafePoint) {
   const ThreadHandle thread = CreateThread(CountOutsideThenInside, 0);
   ASSERT_NE(thread, 0u);
   ASSERT_TRUE(Moves(gOutside));
 
-  PauseThread(thread);
-  EXPECT_TRUE(Moves(gOutside)) << "outside a section the thread goes on";
+  gGate.pause();
+  EXPECT_TRUE(gGate.paused());
+  EXPECT_TRUE(Moves(gOutside)) << "between safe points the thread goes on";
   gEnterSection = true;
   std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(gInside, 0) << "stopped on entering the section";
+  EXPECT_EQ(gInside, 0) << "stopped at its first safe point";
   EXPECT_TRUE(Holds(gInside));
-  ResumeThread(thread);
+  gGate.resume();
+  EXPECT_FALSE(gGate.paused());
   EXPECT_TRUE(Moves(gInside));
 
   gStop = true;
@@ -183,13 +190,15 @@ std::atomic<bool> gReading{false};
 std::atomic<long> gReadResult{0};
 std::atomic<int> gReadErrno{0};
 
+// A read, then the safe point after it, as a digest takes them.
 int ReadInsideSection(int) {
-  PausableSection section;
   char buffer[16] = {};
   gReading = true;
   const ssize_t got = read(gReadFd, buffer, sizeof buffer);
   gReadErrno = got < 0 ? errno : 0;
   gReadResult = got;
+  gGate.waitWhilePaused();
+  ++gInside;
   return 0;
 }
 
@@ -204,46 +213,69 @@ TEST_F(ThreadsTest, PausingABlockedReadDoesNotCutItShort) {
   ASSERT_TRUE(WaitFor([] { return gReading.load(); }));
   std::this_thread::sleep_for(50ms);
   for (int i = 0; i < 3; ++i) {
-    PauseThread(thread);
+    gGate.pause();
     std::this_thread::sleep_for(30ms);
-    ResumeThread(thread);
+    gGate.resume();
     std::this_thread::sleep_for(30ms);
   }
   EXPECT_EQ(gReadResult, -99) << "read returned early, errno " << gReadErrno;
+  // Paused while the read waits: the read still returns whole, and the
+  // thread stops at the safe point after it.
+  gGate.pause();
   ASSERT_EQ(write(ends[1], "digest", 6), 6);
   EXPECT_TRUE(WaitFor([] { return gReadResult != -99; }));
   EXPECT_EQ(gReadResult, 6);
+  EXPECT_TRUE(Holds(gInside));
+  EXPECT_TRUE(IsThread(thread));
+  gGate.resume();
   EXPECT_TRUE(WaitFor([&] { return !IsThread(thread); }));
+  EXPECT_EQ(gInside, 1);
   close(ends[0]);
   close(ends[1]);
 }
 
-std::atomic<ThreadHandle> gSelf{0};
 std::atomic<bool> gSelfDone{false};
 
+// Pauses the gate itself, goes on to its end, and lets it go again.
 int PauseItself(int) {
-  while (gSelf == 0) Delay(1);
-  PausableSection section;
-  PauseThread(gSelf);
-  PauseThread(gSelf);
+  gGate.pause();
+  gGate.pause();
   gSelfDone = true;
+  gGate.resume();
+  gGate.resume();
   return 0;
 }
 
-TEST_F(ThreadsTest, PausingTheCallingThreadDoesNothing) {
-  gSelf = 0;
+TEST_F(ThreadsTest, PausingTakesHoldOnlyAtSafePointsEvenOnThePausingThread) {
   gSelfDone = false;
+  const ThreadHandle counter = CreateThread(CountInsideSections, 0);
+  ASSERT_NE(counter, 0u);
+  ASSERT_TRUE(Moves(gInside));
+  // A waiting thread holds no lock the pausing one needs: pausing again and
+  // resuming from a third thread while it waits ends its wait.
+  gGate.pause();
+  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(Holds(gInside));
   const ThreadHandle thread = CreateThread(PauseItself, 0);
   ASSERT_NE(thread, 0u);
-  gSelf = thread;
   EXPECT_TRUE(WaitFor([] { return gSelfDone.load(); }));
   EXPECT_TRUE(WaitFor([&] { return !IsThread(thread); }));
+  EXPECT_TRUE(Holds(gInside)) << "still paused once";
+  gGate.resume();
+  EXPECT_TRUE(Moves(gInside));
+  gStop = true;
+  EXPECT_TRUE(WaitFor([&] { return !IsThread(counter); }));
 }
 
 std::atomic<long> gSleptMs{0};
+std::atomic<pthread_t> gSleeper{};
+std::atomic<bool> gSleeperKnown{false};
+
+void Interrupted(int) {}
 
 int DelayInsideSection(int milliseconds) {
-  PausableSection section;
+  gSleeper = pthread_self();
+  gSleeperKnown = true;
   const auto start = Clock::now();
   Delay(milliseconds);
   gSleptMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -251,14 +283,20 @@ int DelayInsideSection(int milliseconds) {
 }
 
 TEST_F(ThreadsTest, DelaySleepsItsFullTimeThoughInterrupted) {
+  // A handler without SA_RESTART, so each signal cuts the sleep short.
+  struct sigaction action {};
+  struct sigaction previous {};
+  action.sa_handler = Interrupted;
+  sigemptyset(&action.sa_mask);
+  ASSERT_EQ(sigaction(SIGUSR2, &action, &previous), 0);
   gSleptMs = -1;
+  gSleeperKnown = false;
   const ThreadHandle thread = CreateThread(DelayInsideSection, 400);
   ASSERT_NE(thread, 0u);
+  ASSERT_TRUE(WaitFor([] { return gSleeperKnown.load(); }));
   std::this_thread::sleep_for(50ms);
-  // Each pause interrupts the sleep; the handler returns at the resume.
-  for (int i = 0; i < 5; ++i) {
-    PauseThread(thread);
-    ResumeThread(thread);
+  for (int i = 0; i < 5 && gSleptMs < 0; ++i) {
+    pthread_kill(gSleeper, SIGUSR2);
     std::this_thread::sleep_for(20ms);
   }
   ASSERT_TRUE(WaitFor([] { return gSleptMs >= 0; }));
@@ -268,24 +306,26 @@ TEST_F(ThreadsTest, DelaySleepsItsFullTimeThoughInterrupted) {
   const auto start = Clock::now();
   Delay(30);
   EXPECT_GE(Clock::now() - start, 30ms);
+  sigaction(SIGUSR2, &previous, nullptr);
 }
 
 int EnterSectionBriefly(int) {
-  PausableSection outer;
-  PausableSection inner;
+  gGate.waitWhilePaused();
+  gGate.waitWhilePaused();
   return 0;
 }
 
 TEST_F(ThreadsTest, PausingThreadsThatAreEndingIsSafeAndNoneStaysStuck) {
-  // Pause and resume race with threads leaving their procedures; a signal
-  // sent to a thread that has already exited would be undefined behaviour.
+  // Pause and resume race with threads reaching their safe points and
+  // leaving their procedures: a resume that a waiting thread misses would
+  // leave it stuck.
   std::vector<ThreadHandle> threads;
   for (int round = 0; round < 200; ++round) {
+    gGate.pause();
     const ThreadHandle thread = CreateThread(EnterSectionBriefly, round);
     ASSERT_NE(thread, 0u);
     threads.push_back(thread);
-    PauseThread(thread);
-    ResumeThread(thread);
+    gGate.resume();
   }
   for (ThreadHandle thread : threads) {
     EXPECT_TRUE(WaitFor([&] { return !IsThread(thread); })) << "thread " << thread;

@@ -55,6 +55,23 @@ TEST_F(WorkerCallTest, ACallHasTakenEffectWhenItReturns) {
   EXPECT_TRUE(IsMainThread());
 }
 
+TEST_F(WorkerCallTest, CallsRunAsOneAreSeenByTheMainThreadAllAtOnce) {
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    RunAsOneCall([] {
+      for (int i = 0; i < 100; ++i) AddGadgetItem(kList, -1, "row\n");
+    });
+    done = true;
+  });
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (CountGadgetItems(kList) == 0 && std::chrono::steady_clock::now() < end) {
+    testing::RunWorkerCalls();
+  }
+  EXPECT_EQ(CountGadgetItems(kList), 100) << "one turn of the main thread ran them all";
+  LoopUntil(done);
+  worker.join();
+}
+
 TEST_F(WorkerCallTest, CallsWaitWhileTheMainThreadRunsACommand) {
   std::atomic<bool> started{false}, done{false};
   std::thread worker([&] {
@@ -98,14 +115,13 @@ TEST_F(WorkerCallTest, HeldCallsWaitThroughANestedLoopAndRunAfterIt) {
 // no deadlock, and it finishes its calls after the resume.
 std::atomic<int> g_rowsDone{0};
 std::atomic<bool> g_releaseWorker{false};
+sys::PauseGate g_pause;
 
 int PausableWorker(int rows) {
   for (int i = 0; i < rows; ++i) {
-    {
-      sys::PausableSection pausable;
-      while (!g_releaseWorker && i == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    while (!g_releaseWorker && i == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    g_pause.waitWhilePaused();  // the digest's safe point before its toolkit call
     AddGadgetItem(kList, -1, "r\n");
     ++g_rowsDone;
   }
@@ -118,10 +134,9 @@ TEST_F(WorkerCallTest, APausedWorkerCannotDeadlockTheMainThread) {
   g_releaseWorker = false;
   sys::ThreadHandle worker = sys::CreateThread(PausableWorker, 5);
   ASSERT_NE(worker, 0u);
-  std::atomic<bool> oneRow{false};
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (g_rowsDone < 1 && std::chrono::steady_clock::now() < end) WaitWindowEventTimeout(10);
-  sys::PauseThread(worker);
+  g_pause.pause();
   {
     WorkerCallsHeld held;  // as a question would
     g_releaseWorker = true;
@@ -130,7 +145,7 @@ TEST_F(WorkerCallTest, APausedWorkerCannotDeadlockTheMainThread) {
     EXPECT_LE(CountGadgetItems(kList), 2) << "no rows appear while the question is open";
   }
   int rowsAtResume = CountGadgetItems(kList);
-  sys::ResumeThread(worker);
+  g_pause.resume();
   int kind = kEventNone;
   end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (kind != kEventCustom && std::chrono::steady_clock::now() < end)
