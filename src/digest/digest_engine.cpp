@@ -150,8 +150,7 @@ void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
       sink.result.error = errno;
       return;
     }
-    // EINTR: the worker thread was paused by a signal before any byte came;
-    // asking again loses nothing.
+    // EINTR: a signal came before any byte did; asking again loses nothing.
   }
 }
 

@@ -92,9 +92,7 @@ struct DigestOptions {
   // in a listed folder) is a failure, not the digest of empty input.
   bool refuseFolders = false;
   // Past the first kReadAheadAfterBytes of a regular file or block device,
-  // a second thread reads the next chunks while this one digests. Only for
-  // callers that may start a thread at any point of the call (the window's
-  // worker may be paused by a signal there, and so does not ask).
+  // a second thread reads the next chunks while this one digests.
   bool readAhead = false;
   // Named pipes and character devices are read as well, opened blocking (a
   // pipe named on a command line is meant to be read), and "-" is standard
