@@ -156,7 +156,7 @@ void EndOfProgram(int exitCode) {
   // heap, once the worker has noticed the end (its toolkit calls now return
   // at once) and finished its file. One that is still reading after the
   // wait must not see static destructors run: such a run ends unchecked.
-  if (AwaitAllThreads(kLeakCheckThreadWaitMilliseconds)) std::exit(exitCode);
+  if (sys::AwaitAllThreads(kLeakCheckThreadWaitMilliseconds)) std::exit(exitCode);
 #endif
   // A worker may still be computing a digest; static destructors must not
   // run under it, so the process ends here without them.
