@@ -32,6 +32,11 @@
 namespace vandrel {
 namespace {
 
+// The source field and the list with the buttons that always work on it;
+// Delete depends on the selection.
+constexpr int kListGadgets[] = {kGadgetSource, kGadgetBrowse, kGadgetResults, kGadgetClipboard,
+                                kGadgetSave};
+
 constexpr int kJobMenuItems[] = {kMenuOpen,     kMenuVerify, kMenuCompare, kMenuQuit,
                                  kMenuOpenHelp, kMenuAbout,  kMenuOpenWeb};
 
@@ -52,11 +57,10 @@ void RestoreIdleWindow() {
   EnableHelpItem();
   tk::SetGadgetText(kGadgetCalculate, T("tMainCALCULATE"));
   tk::SetGadgetState(kGadgetProgress, 0);
-  for (int gadget = kGadgetSource; gadget <= kGadgetSave; ++gadget)
-    tk::DisableGadget(gadget, false);
+  for (int gadget : kListGadgets) tk::DisableGadget(gadget, false);
   tk::DisableGadget(kGadgetDelete, tk::GetGadgetState(kGadgetResults) < 0);
   tk::DisableGadget(kGadgetDeleteAll, false);
-  for (int option = kGadgetCrc32; option <= kGadgetSha3; ++option) tk::DisableGadget(option, false);
+  for (int option : kAlgorithmOptionGadgets) tk::DisableGadget(option, false);
   SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
 }
 
@@ -124,14 +128,6 @@ void CollectExpectedDigests(const std::optional<DigestKind>& computed) {
 
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
-
-int LineBreaks(const std::string& text) {
-  int count = 0;
-  for (std::size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 2)) {
-    ++count;
-  }
-  return count;
-}
 
 // A row from a checksum list has an image of its own for each verdict.
 int VerdictImage(engine::Verdict verdict) {
@@ -255,12 +251,11 @@ void StartJob() {
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
   for (int item : kJobMenuItems) tk::DisableMenuItem(kMainMenu, item, true);
-  for (int gadget = kGadgetSource; gadget <= kGadgetDeleteAll; ++gadget) {
-    tk::DisableGadget(gadget, true);
-  }
-  for (int option = kGadgetCrc32; option <= kGadgetBits512; ++option) {
-    tk::DisableGadget(option, true);
-  }
+  for (int gadget : kListGadgets) tk::DisableGadget(gadget, true);
+  tk::DisableGadget(kGadgetDelete, true);
+  tk::DisableGadget(kGadgetDeleteAll, true);
+  for (int option : kAlgorithmOptionGadgets) tk::DisableGadget(option, true);
+  for (int option : kSizeOptionGadgets) tk::DisableGadget(option, true);
   job.JobRunning = 1;
   job.JobCancelled = 0;
   job.CancelRequested = 0;
@@ -315,17 +310,16 @@ void OnJobFinished() {
                                        tk::CountGadgetItems(kGadgetResults), job.FilesFailed);
   // The verify counts appear only when rows carried an expected digest or a
   // list was read, so a plain job's summary stays as it always was. The
-  // notice has a fixed height: it grows by the lines they add, and goes back.
-  MessageDialogConfig& notice = DialogConfigs().notice;
-  const int height = notice.height;
+  // notice has a fixed height: this one grows by the lines they add.
+  const MessageDialogConfig& notice = DialogConfigs().notice;
+  int height = notice.height;
   if (job.FilesMatched + job.FilesMismatched + job.FilesMissing + job.ListLinesRejected > 0) {
     const std::string counts = VerifySummaryText(job.FilesMatched, job.FilesMismatched,
                                                  job.FilesMissing, job.ListLinesRejected);
     summary += counts;
-    notice.height += kSummaryLineHeight * LineBreaks(counts);
+    height += kSummaryLineHeight * MessageLineBreaks(counts);
   }
-  ShowMessageDialog(notice, summary);
-  notice.height = height;
+  ShowMessageDialog(WithHeight(notice, height), summary);
   job.JobCancelled = 0;
 }
 

@@ -3,6 +3,8 @@
 // down before it returns.
 #include "dialogs/message_dialog.h"
 
+#include <algorithm>
+
 #include "core/ids.h"
 #include "settings/program.h"
 #include "toolkit/accessibility.h"
@@ -107,6 +109,11 @@ MessageDialogConfig WithHeight(MessageDialogConfig config, std::int32_t height) 
 MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon) {
   config.icon = icon;
   return config;
+}
+
+int MessageLineBreaks(const std::string& message) {
+  const std::string text = WithLineBreaks(message);
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::string MessageLines(std::initializer_list<std::string> lines) {

@@ -52,6 +52,8 @@ inline constexpr char kMessageLineBreak[] = "\\n";
 // The texts joined by message line breaks, the empty ones left out: a
 // language file without a key still shows what follows it.
 std::string MessageLines(std::initializer_list<std::string> lines);
+// How many lines `message` adds below its first, by the dialog's own rule.
+int MessageLineBreaks(const std::string& message);
 
 // Shows `message` (kMessageLineBreak breaks a line) and waits for the
 // answer: 1 for the first button or Return, 0 for the second button,
