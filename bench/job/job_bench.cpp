@@ -312,8 +312,7 @@ void BringUpProgram() {
   ProgramState& program = Program();
   program.settings = Settings{};
   program.settings.Language = "en_GB";
-  program.settings.Fingerprint = 3;  // SHA2
-  program.settings.Bits = 1;         // 256
+  program.settings.digest = {Algorithm::Sha2, 256};
   program.programDirectory = VANDREL_PROGRAM_DIR "/";
   program.languages.discover(program.programDirectory);
   program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", program.texts);

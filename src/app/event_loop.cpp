@@ -15,6 +15,7 @@
 #include "dialogs/message_dialog.h"
 #include "dialogs/web_link.h"
 #include "settings/program.h"
+#include "system/threads.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -116,6 +117,22 @@ void OnClose() {
   }
 }
 
+// As after a confirmed quit during a job: the worker's moment to stop.
+constexpr int kQuitDuringJobDelayMilliseconds = 100;
+
+// The desktop ends the program: no question, since nobody may be there to
+// answer; a running job ends as a confirmed quit ends it, and the normal way
+// out saves the preferences.
+void OnEndOfSession() {
+  JobState& job = Job();
+  if (job.JobRunning) {
+    job.CancelRequested = 1;
+    job.JobCancelled = 1;
+    sys::Delay(kQuitDuringJobDelayMilliseconds);
+  }
+  Program().quitRequest = true;
+}
+
 void DispatchMainWindow(int kind) {
   switch (kind) {
     case tk::kEventMenu:
@@ -136,6 +153,9 @@ void DispatchMainWindow(int kind) {
     case kEventJobFinished:
       OnJobFinished();
       break;
+    case kEventEndOfSession:
+      OnEndOfSession();
+      break;
     default:
       break;
   }
@@ -144,9 +164,9 @@ void DispatchMainWindow(int kind) {
 // A size change while a dialog had the main window disabled posted no size
 // event; catch up so the gadgets and the stored size are never stale.
 void CatchUpMissedResize() {
-  const Settings& settings = Program().settings;
-  if (tk::WindowWidth(kMainWindow) != settings.WindowWidth ||
-      tk::WindowHeight(kMainWindow) != settings.WindowHeight) {
+  const WindowSize stored = Program().settings.window;
+  if (tk::WindowWidth(kMainWindow) != stored.width ||
+      tk::WindowHeight(kMainWindow) != stored.height) {
     RelayoutMainWindow();
   }
 }

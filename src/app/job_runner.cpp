@@ -41,10 +41,7 @@ constexpr int kJobMenuItems[] = {kMenuOpen,     kMenuVerify, kMenuCompare, kMenu
                                  kMenuOpenHelp, kMenuAbout,  kMenuOpenWeb};
 
 // Whether the size options apply to the algorithm stored in the settings.
-bool StoredAlgorithmHasSizes() {
-  const std::optional<Algorithm> algorithm = AlgorithmFromSetting(Program().settings.Fingerprint);
-  return algorithm && HasSizes(*algorithm);
-}
+bool StoredAlgorithmHasSizes() { return HasSizes(Program().settings.digest.algorithm); }
 
 // The window as it is between jobs.
 void RestoreIdleWindow() {
@@ -245,7 +242,7 @@ void StartJob() {
   const int rows = static_cast<int>(job.Paths.size());
   job.FailureWords = CurrentFailureTexts();
   job.Bits = SelectedDigestBits();
-  job.Family = AlgorithmFromSetting(Program().settings.Fingerprint);
+  job.Family = Program().settings.digest.algorithm;
   job.Control.emplace();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
@@ -265,14 +262,11 @@ void StartJob() {
   job.FilesMatched = 0;
   job.FilesMismatched = 0;
   job.FilesMissing = 0;
-  if (const std::optional<Algorithm> family = job.Family) {
-    job.ComputedKind = DigestKind{
-        *family, HasSizes(*family) ? BitsForSizeSetting(SelectedBits()) : Info(*family).fixedBits};
-  } else {
-    job.ComputedKind.reset();
-  }
+  const Algorithm family = Program().settings.digest.algorithm;
+  job.ComputedKind =
+      DigestKind{family, HasSizes(family) ? SelectedDigest().bits : Info(family).fixedBits};
   CollectExpectedDigests(job.ComputedKind);
-  job.WorkerThread = sys::CreateThread(JobWorker, Program().settings.Fingerprint);
+  job.WorkerThread = sys::CreateThread(JobWorker, static_cast<int>(family));
   // Without a worker nothing would ever end the job: go back to idle at once.
   if (!job.WorkerThread) RestoreIdleWindow();
 }
@@ -326,7 +320,7 @@ void OnJobFinished() {
 void SelectAlgorithm(int option) {
   for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
     if (kAlgorithmOptionGadgets[i] != option) continue;
-    Program().settings.Fingerprint = static_cast<std::int32_t>(i);
+    Program().settings.digest.algorithm = kAlgorithms[i].algorithm;
     SetSizeOptionsEnabled(HasSizes(kAlgorithms[i].algorithm));
   }
 }

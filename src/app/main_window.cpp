@@ -155,39 +155,19 @@ void BuildGadgets(int w, int h) {
 }
 
 void ApplyOptionSettings() {
-  const Settings& settings = Program().settings;
-  if (BitsForSizeSetting(settings.Bits) != 0)
-    tk::SetGadgetState(kSizeOptionGadgets[settings.Bits], 1);
-  if (AlgorithmFromSetting(settings.Fingerprint)) {
-    tk::SetGadgetState(kAlgorithmOptionGadgets[settings.Fingerprint], 1);
-    ApplySizeOptionRule();
+  const DigestKind digest = Program().settings.digest;
+  for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
+    if (kDigestSizes[i] == digest.bits) tk::SetGadgetState(kSizeOptionGadgets[i], 1);
   }
+  tk::SetGadgetState(kAlgorithmOptionGadgets[static_cast<std::size_t>(digest.algorithm)], 1);
+  ApplySizeOptionRule();
 }
 
 }  // namespace
 
-WindowSize FitWindowSize(int width, int height, int areaWidth, int areaHeight) {
-  // X11 sizes are 16-bit; GTK and cairo fail (or crash) on windows larger
-  // than the server can make, so a size from a hand-edited preferences file
-  // must be cut down before any window exists.
-  static constexpr int kX11Limit = 32767;
-  auto fit = [](int stored, int area, int minimum) {
-    const int maximum = area > 0 ? std::min(area, kX11Limit) : kX11Limit;
-    return std::max(std::min(stored, maximum), minimum);
-  };
-  return {fit(width, areaWidth, kMinimumWidth), fit(height, areaHeight, kMinimumHeight)};
-}
-
 bool BuildMainWindow() {
-  Settings& settings = Program().settings;
-  int areaWidth = 0, areaHeight = 0;
-  tk::DesktopWorkArea(&areaWidth, &areaHeight);
-  const WindowSize size =
-      FitWindowSize(settings.WindowWidth, settings.WindowHeight, areaWidth, areaHeight);
-  settings.WindowWidth = size.width;
-  settings.WindowHeight = size.height;
-  if (!tk::OpenWindow(kMainWindow, 0, 0, settings.WindowWidth, settings.WindowHeight, kWindowTitle,
-                      kMainWindowFlags)) {
+  const WindowSize size = Program().settings.window;
+  if (!tk::OpenWindow(kMainWindow, 0, 0, size.width, size.height, kWindowTitle, kMainWindowFlags)) {
     return false;
   }
   tk::WindowBounds(kMainWindow, kMinimumWidth, kMinimumHeight, tk::kUnchanged, tk::kUnchanged);
@@ -204,9 +184,7 @@ bool BuildMainWindow() {
 void RelayoutMainWindow() {
   const int w = tk::WindowWidth(kMainWindow);
   const int h = tk::WindowHeight(kMainWindow);
-  Settings& settings = Program().settings;
-  settings.WindowWidth = w;
-  settings.WindowHeight = h;
+  Program().settings.window = {w, h};
   for (const Place& place : MainWindowLayout(w, LayoutHeight(h))) {
     tk::ResizeGadget(place.gadget, place.x, place.y, place.width, place.height);
   }
@@ -253,18 +231,15 @@ void SetSizeOptionsEnabled(bool enabled) {
   for (int option : kSizeOptionGadgets) tk::DisableGadget(option, !enabled);
 }
 
-int SelectedFingerprint() {
+DigestKind SelectedDigest() {
+  DigestKind digest = Program().settings.digest;
   for (std::size_t i = 0; i < kAlgorithmOptionGadgets.size(); ++i) {
-    if (tk::GetGadgetState(kAlgorithmOptionGadgets[i])) return static_cast<int>(i);
+    if (tk::GetGadgetState(kAlgorithmOptionGadgets[i])) digest.algorithm = kAlgorithms[i].algorithm;
   }
-  return Program().settings.Fingerprint;
-}
-
-int SelectedBits() {
   for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
-    if (tk::GetGadgetState(kSizeOptionGadgets[i])) return static_cast<int>(i);
+    if (tk::GetGadgetState(kSizeOptionGadgets[i])) digest.bits = kDigestSizes[i];
   }
-  return Program().settings.Bits;
+  return digest;
 }
 
 }  // namespace vandrel

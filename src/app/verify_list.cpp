@@ -3,7 +3,9 @@
 #include "app/verify_list.h"
 
 #include <cstring>
+#include <iterator>
 #include <thread>
+#include <utility>
 
 #include "app/file_intake.h"
 #include "app/job_runner.h"
@@ -26,22 +28,51 @@ namespace {
 constexpr int kListReadEvent = tk::kEventCustom + 0x117;
 constexpr int kListReadTarget = -0x117;
 
+// What the lists of one job gave: the plan over all of them, and the first
+// list that gave no entry, with why, for the notice when none did.
+struct ListsRead {
+  VerifyPlan plan;
+  std::string failedPath;
+  ListFileRead failed;
+};
+
+// One job computes one algorithm: a list whose lines are of another than the
+// first usable one can only count as unusable lines.
+void AddToPlan(VerifyPlan& plan, VerifyPlan&& list) {
+  plan.rejectedLines += list.rejectedLines;
+  if (list.entries.empty()) return;
+  if (plan.entries.empty()) plan.kind = list.kind;
+  if (list.kind != plan.kind) {
+    plan.rejectedLines += list.entries.size();
+    return;
+  }
+  plan.entries.insert(plan.entries.end(), std::make_move_iterator(list.entries.begin()),
+                      std::make_move_iterator(list.entries.end()));
+}
+
 // Even a regular file can take long to read (a slow disk, a network folder,
 // a list near the size bound): the main thread keeps drawing the window,
 // disabled, while another thread reads, as it does for a dialog.
-ListFileRead ReadWithWindowLive(const std::string& listPath) {
-  ListFileRead read;
+ListsRead ReadWithWindowLive(const std::vector<std::string>& listPaths) {
+  ListsRead lists;
   tk::DisableWindow(kMainWindow, true);
   // Runs on the reading thread.
-  std::thread reader([&read, &listPath] {
-    read = ReadChecksumListFile(listPath);
+  std::thread reader([&lists, &listPaths] {
+    for (const std::string& listPath : listPaths) {
+      ListFileRead read = ReadChecksumListFile(listPath);
+      if (read.plan.entries.empty() && lists.failedPath.empty()) {
+        lists.failedPath = listPath;
+        lists.failed = read;
+      }
+      AddToPlan(lists.plan, std::move(read.plan));
+    }
     tk::PostEvent(kListReadEvent, kListReadTarget);
   });
   while (tk::WaitWindowEventOf(kListReadTarget) != kListReadEvent) {
   }
   reader.join();
   tk::DisableWindow(kMainWindow, false);
-  return read;
+  return lists;
 }
 
 // The notice for a list that gave no entry: why, and that nothing was added.
@@ -63,8 +94,9 @@ std::string ProblemNotice(const std::string& listPath, const ListFileRead& read)
 void SelectOptionsFor(DigestKind kind) {
   const auto family = static_cast<std::size_t>(kind.algorithm);
   tk::SetGadgetState(kAlgorithmOptionGadgets[family], 1);
-  Program().settings.Fingerprint = static_cast<std::int32_t>(family);
+  Program().settings.digest.algorithm = kind.algorithm;
   if (HasSizes(kind.algorithm)) {
+    Program().settings.digest.bits = kind.bits;
     for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
       if (kDigestSizes[i] == kind.bits) tk::SetGadgetState(kSizeOptionGadgets[i], 1);
     }
@@ -78,13 +110,17 @@ void VerifyChecksumList() {
   const std::string listPath = tk::OpenFileRequester(
       T("tReqVERIFYFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)), T("tReqVERIFYPATTERN"), 0);
   if (listPath.empty()) return;
-  const ListFileRead read = ReadWithWindowLive(listPath);
-  const VerifyPlan& plan = read.plan;
+  VerifyLists({listPath});
+}
+
+void VerifyLists(const std::vector<std::string>& listPaths) {
+  const ListsRead lists = ReadWithWindowLive(listPaths);
+  const VerifyPlan& plan = lists.plan;
   if (plan.entries.empty()) {
-    ShowMessageDialog(DialogConfigs().notice, ProblemNotice(listPath, read));
+    ShowMessageDialog(DialogConfigs().notice, ProblemNotice(lists.failedPath, lists.failed));
     return;
   }
-  tk::SetGadgetText(kGadgetSource, FolderPart(listPath));
+  tk::SetGadgetText(kGadgetSource, FolderPart(listPaths.back()));
   const std::string kindName(NamesOf(plan.kind).name);
   for (const VerifyEntry& entry : plan.entries) {
     tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex, kindName},

@@ -4,6 +4,9 @@
 // only; the comparison itself happens in the job (job_runner.cpp).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/verify_list_read.h"
 
 namespace vandrel {
@@ -16,10 +19,14 @@ inline constexpr int kColumnExpected = 2;
 // algorithm it computes.
 inline constexpr int kColumnExpectedKind = 3;
 
-// The menu command: asks for a list, reads it off the main thread while the
-// window stays drawn (disabled), appends its entries, switches the options
-// to its algorithm and starts the job. A list that is no regular file, too
-// large, unreadable or without a usable line gives a notice and adds nothing.
+// The menu command: asks for a list and verifies it.
 void VerifyChecksumList();
+// Verifies the lists at `listPaths` in one job: reads them off the main
+// thread while the window stays drawn (disabled), appends their entries,
+// switches the options to the algorithm of the first usable line and starts
+// the job; a later list of another algorithm counts as unusable lines. When
+// no list gives an entry, the first one's problem (no regular file, too
+// large, unreadable, no usable line) is a notice and nothing is added.
+void VerifyLists(const std::vector<std::string>& listPaths);
 
 }  // namespace vandrel

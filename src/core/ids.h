@@ -100,6 +100,9 @@ inline constexpr std::array<ImageAlias, 3> kVerifiedRowImages = {{
 
 // The custom event the checksum worker posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;
+// The custom event the toolkit posts when the desktop ends the program
+// (a logout's or a terminal's signal).
+inline constexpr int kEventEndOfSession = 0x10001;
 
 inline constexpr char kWindowTitle[] = "Vandrel v1.0.0.0 (arm32) - Brassholt";
 inline constexpr char kVersionLine[] = "v1.0.0.0 (arm32)";

@@ -1,18 +1,30 @@
-// The five settings the program carries from one run to the next. One record
-// lives on the main thread; Preferences reads and writes it, the shell uses it.
+// The settings the program carries from one run to the next, typed as the
+// program uses them. One record lives on the main thread; Preferences is the
+// only code that turns it into the file's integers and back.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "core/algorithm.h"
+#include "core/ids.h"
+
 namespace vandrel {
 
+// The main window's inner size in pixels.
+struct WindowSize {
+  std::int32_t width = kMinimumWidth;
+  std::int32_t height = kMinimumHeight;
+  friend constexpr bool operator==(const WindowSize&, const WindowSize&) = default;
+};
+
 struct Settings {
-  std::string Language;          // language code such as "en_GB"; empty until chosen
-  std::int32_t Fingerprint = 0;  // 0 CRC32, 1 MD5, 2 SHA1, 3 SHA2, 4 SHA3
-  std::int32_t Bits = 0;         // 0 = 224, 1 = 256, 2 = 384, 3 = 512 bits
-  std::int32_t WindowWidth = 840;
-  std::int32_t WindowHeight = 600;
+  std::string Language;  // language code such as "en_GB"; empty until chosen
+  // The chosen family and the chosen size option. `bits` keeps the size
+  // option even while a family of one size is chosen, so a switch to MD5
+  // and back to SHA2 finds the size as it was; outputBits() gives the real one.
+  DigestKind digest{Algorithm::Crc32, kDigestSizes[0]};
+  WindowSize window;
 };
 
 }  // namespace vandrel

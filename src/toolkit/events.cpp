@@ -65,6 +65,12 @@ int Wait(int milliseconds, const int* onlyWindow) {
   guint timer = 0;
   if (milliseconds >= 0) timer = g_timeout_add(milliseconds, StopWaiting, &timedOut);
   for (;;) {
+    if (onlyWindow && detail::EndRequested()) {
+      // The desktop is ending the program: a modal window's loop sees its
+      // close box pressed, so that the end reaches the main loop.
+      queue.current = Event{kEventCloseWindow, *onlyWindow, 0, 0, 0, {}};
+      break;
+    }
     const bool ranWorkerCalls = detail::RunQueuedWorkerCalls();
     if (TakeEvent(onlyWindow)) break;
     if (timedOut) return kEventNone;

@@ -117,6 +117,10 @@ int QueuedEventCount();
 // iteration, rather than in a command or a window's own processing.
 bool WaitingForEvents();
 
+// Whether an end signal has arrived (see session_end.h); modal waits then
+// give up.
+bool EndRequested();
+
 // Moves a list's deferred cursor to its row once the list is enabled.
 void ApplyPendingCursor(GadgetRecord& record);
 

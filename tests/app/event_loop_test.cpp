@@ -262,15 +262,14 @@ TEST_F(EventLoopTest, ResizeWhileADialogIsOpenIsLaidOutOnceItCloses) {
     // The main window is disabled now: no relayout can run yet.
     tk::testing::ResizeWindow(kMainWindow, 940, 650);
     EXPECT_EQ(tk::WindowWidth(kMainWindow), 940);
-    EXPECT_EQ(Program().settings.WindowWidth, 840);
+    EXPECT_EQ(Program().settings.window.width, 840);
     tk::testing::PressKey(dialog, tk::kKeyEscape);
     answered = true;
   });
   tk::ActivateMenuItem(kMainMenu, kMenuQuit);
   ASSERT_TRUE(RunUntil([&] { return answered && !tk::IsWindowDisabled(kMainWindow); }));
   EXPECT_EQ(tk::WindowWidth(kMainWindow), 940);
-  EXPECT_EQ(Program().settings.WindowWidth, 940);
-  EXPECT_EQ(Program().settings.WindowHeight, 650);
+  EXPECT_EQ(Program().settings.window, (WindowSize{940, 650}));
   EXPECT_EQ(tk::GadgetX(kGadgetCalculate), 805);
   EXPECT_EQ(tk::GadgetY(kGadgetCalculate), 585);
   EXPECT_EQ(tk::GadgetWidth(kGadgetResults), 920);

@@ -140,7 +140,8 @@ TEST_F(JobRunnerTest, ComputesEveryAlgorithmAndSizeExactlyAsTheReferenceLibrarie
                  std::to_string(choice.size));
     Click(choice.algorithm);
     if (choice.size) Click(choice.size);
-    ASSERT_EQ(Program().settings.Fingerprint, choice.algorithm - kGadgetCrc32);
+    ASSERT_EQ(Program().settings.digest.algorithm,
+              kAlgorithms[choice.algorithm - kGadgetCrc32].algorithm);
     EXPECT_EQ(RunJob(), EnglishSummary(false, 5, 5, 0));
     for (int row = 0; row < Rows(); ++row) {
       const std::string digest = Cell(row, 1);

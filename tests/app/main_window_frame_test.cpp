@@ -1,8 +1,7 @@
-// The main window's frame: a stored size the screen cannot show (a hand-made
-// preferences file) is fitted before the window opens (the real program's
-// start with such sizes is e2e_stored_window_size), the window manager is
-// offered no maximise box, and the window takes no input while a file
-// requester is open.
+// The main window's frame: the window manager is offered no maximise box,
+// and the window takes no input while a file requester is open. (Stored
+// sizes the screen cannot show are fitted by the preferences; the real
+// program's start with such sizes is e2e_stored_window_size.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -20,29 +19,6 @@ namespace {
 using namespace vandrel::testing;
 
 class MainWindowFrameTest : public AppFixture {};
-
-TEST(FitWindowSizeTest, KeepsSizesWithinTheMinimumTheWorkAreaAndX11sLimit) {
-  struct Case {
-    int width, height, areaWidth, areaHeight;
-    WindowSize expected;
-  };
-  const Case cases[] = {
-      {1000, 700, 1920, 1080, {1000, 700}},       // fits: kept
-      {840, 999999999, 1920, 1080, {840, 1080}},  // the height that crashed cairo
-      {40000, 600, 1920, 1080, {1920, 600}},      // the width of the X error
-      {0, 0, 1920, 1080, {840, 600}},
-      {-5, -5, 1920, 1080, {840, 600}},
-      {2000, 1200, 1920, 1080, {1920, 1080}},        // a little larger than the screen
-      {40000, 999999999, 0, 0, {32767, 32767}},      // work area unknown: X11's limit
-      {40000, 40000, 50000, 50000, {32767, 32767}},  // a wall of monitors
-      {1000, 1000, 800, 480, {840, 600}},            // a small screen: the minimum wins
-  };
-  for (const Case& c : cases) {
-    const WindowSize got = FitWindowSize(c.width, c.height, c.areaWidth, c.areaHeight);
-    EXPECT_EQ(got.width, c.expected.width) << c.width << " x " << c.height;
-    EXPECT_EQ(got.height, c.expected.height) << c.width << " x " << c.height;
-  }
-}
 
 TEST_F(MainWindowFrameTest, TheWindowManagerIsOfferedTitleCloseAndMinimiseButNoMaximise) {
   const MotifHints hints = ReadMotifHints(tk::testing::NativeWindowId(kMainWindow));

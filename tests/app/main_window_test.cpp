@@ -178,8 +178,7 @@ TEST_F(MainWindowTest, GrowingBy100x50MovesAndWidensEachGadgetAndStoresTheSize) 
   ASSERT_EQ(tk::WindowHeight(kMainWindow), 650);
   DispatchPending();
 
-  EXPECT_EQ(Program().settings.WindowWidth, 940);
-  EXPECT_EQ(Program().settings.WindowHeight, 650);
+  EXPECT_EQ(Program().settings.window, (WindowSize{940, 650}));
   EXPECT_TRUE(AllocationsCaughtUp());
   for (const auto& [gadget, d] : ChangeWhenGrownBy100x50()) {
     const Rect& old = before[gadget];
@@ -194,7 +193,7 @@ TEST_F(MainWindowTest, GrowingBy100x50MovesAndWidensEachGadgetAndStoresTheSize) 
   // An odd list width is halved with truncation.
   tk::testing::ResizeWindow(kMainWindow, 941, 650);
   DispatchPending();
-  EXPECT_EQ(Program().settings.WindowWidth, 941);
+  EXPECT_EQ(Program().settings.window.width, 941);
   EXPECT_EQ(tk::GadgetColumnWidth(kGadgetResults, 0), 460);
   EXPECT_EQ(tk::GadgetColumnWidth(kGadgetResults, 1), 460);
 }
@@ -209,8 +208,7 @@ TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThan840x600) {
 
 TEST_F(MainWindowTest, StoredSizeBelowTheMinimumOpensAt840x600) {
   tk::CloseWindow(kMainWindow);
-  Program().settings.WindowWidth = 700;
-  Program().settings.WindowHeight = 500;
+  Program().settings.window = {700, 500};
   ASSERT_TRUE(BuildMainWindow());
   // Placed for the real size at once, before any event could relayout them.
   EXPECT_EQ(tk::WindowWidth(kMainWindow), 840);
@@ -224,8 +222,7 @@ TEST_F(MainWindowTest, StoredSizeBelowTheMinimumOpensAt840x600) {
 }
 
 TEST_F(MainWindowTest, Md5And512OpenSelectedWithSizesDisabledAndSha3EnablesThem) {
-  Program().settings.Fingerprint = 1;
-  Program().settings.Bits = 3;
+  Program().settings.digest = {Algorithm::Md5, 512};
   RebuildMainWindow();
   const int algorithms[] = {kGadgetCrc32, kGadgetMd5, kGadgetSha1, kGadgetSha2, kGadgetSha3};
   const int sizes[] = {kGadgetBits224, kGadgetBits256, kGadgetBits384, kGadgetBits512};
@@ -241,17 +238,16 @@ TEST_F(MainWindowTest, Md5And512OpenSelectedWithSizesDisabledAndSha3EnablesThem)
   Click(kGadgetSha3);
   EXPECT_EQ(tk::GetGadgetState(kGadgetSha3), 1);
   EXPECT_EQ(tk::GetGadgetState(kGadgetMd5), 0);
-  EXPECT_EQ(Program().settings.Fingerprint, 4);
+  EXPECT_EQ(Program().settings.digest.algorithm, Algorithm::Sha3);
   for (int option : sizes) EXPECT_TRUE(Enabled(option)) << "option " << option;
   EXPECT_EQ(tk::GetGadgetState(kGadgetBits512), 1);
-  EXPECT_EQ(SelectedFingerprint(), 4);
-  EXPECT_EQ(SelectedBits(), 3);
+  EXPECT_EQ(SelectedDigest(), (DigestKind{Algorithm::Sha3, 512}));
 
   // Back to an algorithm without sizes: they go grey and keep their choice.
   Click(kGadgetSha1);
-  EXPECT_EQ(Program().settings.Fingerprint, 2);
+  EXPECT_EQ(Program().settings.digest.algorithm, Algorithm::Sha1);
   for (int option : sizes) EXPECT_FALSE(Enabled(option)) << "option " << option;
-  EXPECT_EQ(SelectedBits(), 3);
+  EXPECT_EQ(SelectedDigest().bits, 512);
 }
 
 TEST_F(MainWindowTest, OptionLabelled256GivesBits1) {
@@ -268,8 +264,7 @@ TEST_F(MainWindowTest, OptionLabelled256GivesBits1) {
   }
   ASSERT_NE(labelled256, -1);
   Click(labelled256);
-  EXPECT_EQ(SelectedBits(), 1);
-  EXPECT_EQ(SelectedFingerprint(), 3);
+  EXPECT_EQ(SelectedDigest(), (DigestKind{Algorithm::Sha2, 256}));
 }
 
 TEST_F(MainWindowTest, ListButtonsFollowRowsAndListEvents) {

@@ -58,10 +58,8 @@ TEST_F(StartupTest, PrefsBesideTheProgramAreReadAndTheConfigDirectoryIsLeftAlone
 
   const Settings& settings = Program().settings;
   EXPECT_EQ(settings.Language, "de_DE");
-  EXPECT_EQ(settings.Fingerprint, 3);
-  EXPECT_EQ(settings.Bits, 2);
-  EXPECT_EQ(settings.WindowWidth, 1000);
-  EXPECT_EQ(settings.WindowHeight, 700);
+  EXPECT_EQ(settings.digest, (DigestKind{Algorithm::Sha2, 384}));
+  EXPECT_EQ(settings.window, (WindowSize{1000, 700}));
   EXPECT_EQ(Program().programDirectory, programDirectory());
   EXPECT_EQ(Program().preferencesDirectory, programDirectory());
   EXPECT_EQ(Program().configurationDirectory, configDirectory());
@@ -82,8 +80,8 @@ TEST_F(StartupTest, FirstStartTakesLangAndMakesThePrivateConfigDirectory) {
   EXPECT_EQ(Program().preferencesDirectory, configDirectory());
   EXPECT_EQ(FileMode(home_ / ".Brassholt"), 0700);
   EXPECT_EQ(FileMode(home_ / ".Brassholt/Vandrel"), 0700);
-  EXPECT_EQ(Program().settings.Fingerprint, 0);
-  EXPECT_EQ(Program().settings.WindowWidth, 840);
+  EXPECT_EQ(Program().settings.digest.algorithm, Algorithm::Crc32);
+  EXPECT_EQ(Program().settings.window.width, 840);
 }
 
 TEST_F(StartupTest, LanguageFallsBackToEnglishWhenLangGivesNoShippedLanguage) {
@@ -92,7 +90,7 @@ TEST_F(StartupTest, LanguageFallsBackToEnglishWhenLangGivesNoShippedLanguage) {
     const char* expected;
   } cases[] = {
       {nullptr, "en_GB"},  {"", "en_GB"},      {"xx_YY.UTF-8", "en_GB"}, {"C", "en_GB"},
-      {".UTF-8", "en_GB"}, {"de_DE", "de_DE"}, {"de_DE.UTF-8", "de_DE"}, {"de_DE@euro", "en_GB"},
+      {".UTF-8", "en_GB"}, {"de_DE", "de_DE"}, {"de_DE.UTF-8", "de_DE"}, {"de_DE@euro", "de_DE"},
   };
   for (const auto& c : cases) {
     ScopedVariable lang("LANG", c.lang);
@@ -109,9 +107,8 @@ TEST_F(StartupTest, EmptyLanguageInTheConfigDirectoryPrefsRunsTheLangFallback) {
   LoadSettingsAndLanguage(programDirectory());
 
   EXPECT_EQ(Program().settings.Language, "de_DE");
-  EXPECT_EQ(Program().settings.Fingerprint, 4);
-  EXPECT_EQ(Program().settings.Bits, 1);
-  EXPECT_EQ(Program().settings.WindowWidth, 900);
+  EXPECT_EQ(Program().settings.digest, (DigestKind{Algorithm::Sha3, 256}));
+  EXPECT_EQ(Program().settings.window.width, 900);
   EXPECT_EQ(Program().preferencesDirectory, configDirectory());
 }
 
@@ -129,7 +126,7 @@ TEST_F(StartupTest, EmptyLanguageInPrefsBesideTheProgramSkipsLangAndGivesEnglish
   LoadSettingsAndLanguage(programDirectory());
 
   EXPECT_EQ(Program().settings.Language, "en_GB");
-  EXPECT_EQ(Program().settings.Fingerprint, 2);
+  EXPECT_EQ(Program().settings.digest.algorithm, Algorithm::Sha1);
   EXPECT_FALSE(std::filesystem::exists(home_ / ".Brassholt"));
 }
 

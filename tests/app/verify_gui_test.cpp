@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "app/accessibility.h"
 #include "app/checksum_list_save.h"
 #include "app/job_gui_support.h"
@@ -96,7 +98,8 @@ TEST_F(VerifyTest, EveryListFormGivesGreenMatchesRedDifferencesAndTheCounts) {
     if (form.size) {
       EXPECT_TRUE(tk::GetGadgetState(form.size));
     }
-    EXPECT_EQ(Program().settings.Fingerprint, form.option - kGadgetCrc32);
+    EXPECT_EQ(Program().settings.digest.algorithm,
+              kAlgorithms[form.option - kGadgetCrc32].algorithm);
     ASSERT_EQ(Rows(), 5);
     for (int row = 0; row < 5; ++row) {
       const std::string& name = names_[row];
@@ -221,6 +224,35 @@ TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheLi
   EXPECT_EQ(plan.entries[2].path, "/lists/sub/d");
   EXPECT_EQ(plan.entries[2].expectedHex, md5);
   EXPECT_EQ(plan.rejectedLines, 1u);
+}
+
+TEST_F(VerifyTest, SeveralListsAreOneJobInTheAlgorithmOfTheFirstUsableLine) {
+  std::filesystem::create_directory(dir_ + "other");
+  testing::WriteBytes(dir_ + "other/good4", "contents of good4\n");
+  auto sha256 = [&](const std::string& name) {
+    return Claimed(name, EVP_sha256()) + "  " + name + "\n";
+  };
+  testing::WriteBytes(dir_ + "empty.sha256", "");
+  testing::WriteBytes(dir_ + "SHA256SUMS", sha256("good1") + sha256("changed"));
+  testing::WriteBytes(dir_ + "sums.md5", Claimed("good3", EVP_md5()) + "  good3\n");
+  testing::WriteBytes(
+      dir_ + "other/SHA256SUMS",
+      ReferenceDigest("contents of good4\n", EVP_sha256()) + "  good4\n" + sha256("missing"));
+  Click(kGadgetCrc32);
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
+  VerifyLists(
+      {dir_ + "empty.sha256", dir_ + "SHA256SUMS", dir_ + "sums.md5", dir_ + "other/SHA256SUMS"});
+  ASSERT_TRUE(RunUntil([&] { return Job().JobRunning == 0 && !shown.empty(); }));
+  // The MD5 list cannot be checked in a SHA-256 job: its line counts as unusable.
+  EXPECT_EQ(shown[0][0], EnglishSummary(false, 4, 4, 2) + EnglishVerifyLines(2, 1, 1, 1));
+  EXPECT_TRUE(tk::GetGadgetState(kGadgetSha2));
+  EXPECT_TRUE(tk::GetGadgetState(kGadgetBits256));
+  const std::vector<std::string> paths = {dir_ + "good1", dir_ + "changed", dir_ + "other/good4",
+                                          dir_ + "other/missing"};
+  ASSERT_EQ(Rows(), 4);
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(Cell(row, 0), paths[row]) << "row " << row;
+  EXPECT_EQ(tk::GetGadgetText(kGadgetSource), dir_ + "other/");
 }
 
 class SaveAsListTest : public testing::JobGuiTest {
