@@ -13,9 +13,9 @@ namespace vandrel {
 void LoadBuiltInFonts();
 void DecodeBuiltInImages();
 
-// Directories, preferences with the LANG fallback, language discovery and
-// load, dialog texts. The first form takes the
-// program directory from the executable's path; the second is given it
+// Language discovery, directories, the preferences (which settle the
+// language), the language's texts and the dialog texts. The first form takes
+// the program directory from the executable's path; the second is given it
 // (ending in "/"), so that tests can start from a folder of their own.
 void LoadSettingsAndLanguage();
 void LoadSettingsAndLanguage(const std::string& programDirectory);
