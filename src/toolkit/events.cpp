@@ -65,9 +65,10 @@ int Wait(int milliseconds, const int* onlyWindow) {
   guint timer = 0;
   if (milliseconds >= 0) timer = g_timeout_add(milliseconds, StopWaiting, &timedOut);
   for (;;) {
-    if (onlyWindow && detail::EndRequested()) {
+    if (onlyWindow && detail::EndRequested() && detail::Windows().find(*onlyWindow)) {
       // The desktop is ending the program: a modal window's loop sees its
-      // close box pressed, so that the end reaches the main loop.
+      // close box pressed, so that the end reaches the main loop. A wait
+      // for a number no window has is a wait for work, and goes on.
       queue.current = Event{kEventCloseWindow, *onlyWindow, 0, 0, 0, {}};
       break;
     }

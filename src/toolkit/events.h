@@ -25,7 +25,8 @@ int WaitWindowEventTimeout(int milliseconds);
 // Waits for an event of `window` (a modal window's own loop). Events of other
 // windows that arrive meanwhile are dropped, except custom events, which stay
 // queued, in order, for the main loop. Once the desktop has asked the
-// program to end (session_end.h), it returns a close event of `window` at once.
+// program to end (session_end.h), it returns a close event of `window` at
+// once when that window is open.
 int WaitWindowEventOf(int window);
 // Fields of the event last taken.
 int EventWindow();
