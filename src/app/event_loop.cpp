@@ -15,7 +15,6 @@
 #include "dialogs/message_dialog.h"
 #include "dialogs/web_link.h"
 #include "settings/program.h"
-#include "system/threads.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -117,19 +116,11 @@ void OnClose() {
   }
 }
 
-// As after a confirmed quit during a job: the worker's moment to stop.
-constexpr int kQuitDuringJobDelayMilliseconds = 100;
-
 // The desktop ends the program: no question, since nobody may be there to
 // answer; a running job ends as a confirmed quit ends it, and the normal way
 // out saves the preferences.
 void OnEndOfSession() {
-  JobState& job = Job();
-  if (job.JobRunning) {
-    job.CancelRequested = 1;
-    job.JobCancelled = 1;
-    sys::Delay(kQuitDuringJobDelayMilliseconds);
-  }
+  if (Job().JobRunning) EndJobForQuit();
   Program().quitRequest = true;
 }
 

@@ -202,18 +202,24 @@ void ApplyRowChanges(const RowChanges& changes) {
 
 // Asks `question` with the job paused. No row changes under it either way:
 // the dialog holds the worker's calls to the window.
+void CancelConfirmed() {
+  JobState& job = Job();
+  job.CancelRequested = 1;
+  job.JobCancelled = 1;
+  if (job.Control) job.Control->cancel(kCancelGrace);
+}
+
 int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
   JobState& job = Job();
   job.Control->pause();
   int answer = ShowMessageDialog(config, question);
-  if (answer == 1) {
-    job.CancelRequested = 1;
-    job.JobCancelled = 1;
-    job.Control->cancel(kCancelGrace);
-  }
+  if (answer == 1) CancelConfirmed();
   job.Control->resume();
   return answer;
 }
+
+// After a confirmed quit, the worker's moment to stop before the end.
+constexpr int kQuitDelayMilliseconds = 100;
 
 }  // namespace
 
@@ -293,8 +299,13 @@ void RequestCancel() { AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tR
 
 void QuitDuringJob() {
   if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) return;
-  sys::Delay(100);
+  sys::Delay(kQuitDelayMilliseconds);
   Program().quitRequest = true;
+}
+
+void EndJobForQuit() {
+  CancelConfirmed();
+  sys::Delay(kQuitDelayMilliseconds);
 }
 
 void OnJobFinished() {

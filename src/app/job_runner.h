@@ -20,6 +20,10 @@ namespace vandrel {
 void StartJob();
 void RequestCancel();
 void QuitDuringJob();
+// What a confirmed quit does to a running job, without the question: nothing
+// more starts, files in flight are given up, and the worker gets a moment to
+// notice before the program ends.
+void EndJobForQuit();
 void OnJobFinished();
 // A click on algorithm option `option` (13 to 17).
 void SelectAlgorithm(int option);

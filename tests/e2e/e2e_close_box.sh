@@ -45,17 +45,19 @@ mkdir -p "$DATA"
 for i in 1 2 3 4; do truncate -s 4G "$DATA/sparse$i.bin"; done
 write_expected_prefs "$PREFS" 3 0 840 600
 
-# Which big file the worker reads and where it is, from /proc: "name offset".
+# Which big files the job has open and where each is, from /proc: "name
+# offset" for every one, sorted. Several threads may hold files open at
+# once (one reads, others wait for the disk), so all of them count.
 reading_position() {
-  local fd target
+  local fd target positions=()
   for fd in /proc/"$APP_PID"/fd/*; do
     target=$(readlink "$fd" 2>/dev/null) || continue
     if [[ "$target" == "$DATA"/* ]]; then
-      echo "$(basename "$target") $(sed -n 's/^pos:[[:space:]]*//p' "/proc/$APP_PID/fdinfo/${fd##*/}")"
-      return 0
+      positions+=("$(basename "$target") $(sed -n 's/^pos:[[:space:]]*//p' "/proc/$APP_PID/fdinfo/${fd##*/}")")
     fi
   done
-  return 1
+  ((${#positions[@]} > 0)) || return 1
+  printf '%s\n' "${positions[@]}" | sort | tr '\n' ' '
 }
 job_is_reading() { reading_position >/dev/null; }
 position_moved_from() { [[ "$(reading_position)" != "$1" ]]; }
