@@ -138,13 +138,11 @@ void RunVandrel(int argc, char** argv) {
   tk::PostEventOnEndSignals(kEventEndOfSession);
   ProgramState& program = Program();
   program.settings = Settings{};
-  program.windowBackground = 0xFFFFFF;
   ResetDialogConfigs();
   RegisterStandardDigests();
   LoadBuiltInFonts();
   DecodeBuiltInImages();
   tk::SetProgramIcon(kImageLogo);
-  program.commandLineSources = commandLine.paths;
   LoadSettingsAndLanguage();
   if (!BuildMainWindow()) tk::EndOfProgram(0);
   // From here on the settings can be read back from the window.
@@ -154,14 +152,13 @@ void RunVandrel(int argc, char** argv) {
   // A file manager hands over every selected file: each goes in, in order,
   // as a drop of the same paths would.
   if (!commandLine.verify) {
-    for (const std::string& source : program.commandLineSources) AddSource(source);
+    for (const std::string& source : commandLine.paths) AddSource(source);
   }
-  program.windowBackground = tk::WindowThemeBackground(kMainWindow);
-  SetDialogBackground(program.windowBackground);
+  SetDialogBackground(tk::WindowThemeBackground(kMainWindow));
   tk::HideWindow(kMainWindow, false);
   // After the window shows, so that a notice about an unusable list has a
   // window to stand over.
-  if (commandLine.verify) VerifyLists(program.commandLineSources);
+  if (commandLine.verify) VerifyLists(commandLine.paths);
   RunEventLoop();
   SaveAndEnd();
 }

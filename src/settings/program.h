@@ -3,9 +3,7 @@
 // owned and used by the main thread.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "settings/language_catalogue.h"
 #include "settings/settings.h"
@@ -17,12 +15,10 @@ struct ProgramState {
   Settings settings;
   TextTable texts;
   LanguageCatalogue languages;
-  std::string programDirectory;                 // ends in "/"
-  std::string configurationDirectory;           // ends in "/"
-  std::string preferencesDirectory;             // where the preferences were read and go back to
-  std::vector<std::string> commandLineSources;  // every argument, in order
+  std::string programDirectory;        // ends in "/"
+  std::string configurationDirectory;  // ends in "/"
+  std::string preferencesDirectory;    // where the preferences were read and go back to
   bool quitRequest = false;
-  std::int32_t windowBackground = 0xFFFFFF;
 };
 
 ProgramState& Program();
