@@ -38,7 +38,8 @@ void SwitchLanguage(int item) {
   RefreshDialogTexts();
 }
 
-void OnMenu(int item) {
+// True when the command ends the program.
+bool OnMenu(int item) {
   switch (item) {
     case kMenuOpen:
       AddChosenFiles();
@@ -50,8 +51,7 @@ void OnMenu(int item) {
       CompareWithClipboard();
       break;
     case kMenuQuit:
-      if (AskToQuit()) Program().quitRequest = true;
-      break;
+      return AskToQuit();
     case kMenuOpenHelp:
       OpenHelp();
       break;
@@ -65,6 +65,7 @@ void OnMenu(int item) {
       if (item >= kMenuFirstLanguage) SwitchLanguage(item);
       break;
   }
+  return false;
 }
 
 void OnGadget(int gadget) {
@@ -108,33 +109,26 @@ void OnGadget(int gadget) {
   }
 }
 
-void OnClose() {
-  if (Job().JobRunning) {
-    QuitDuringJob();
-  } else if (AskToQuit()) {
-    Program().quitRequest = true;
-  }
-}
+bool OnClose() { return Job().JobRunning ? QuitDuringJob() : AskToQuit(); }
 
 // The desktop ends the program: no question, since nobody may be there to
 // answer; a running job ends as a confirmed quit ends it, and the normal way
 // out saves the preferences.
-void OnEndOfSession() {
+bool OnEndOfSession() {
   if (Job().JobRunning) EndJobForQuit();
-  Program().quitRequest = true;
+  return true;
 }
 
-void DispatchMainWindow(int kind) {
+// True when the event ends the program.
+bool DispatchMainWindow(int kind) {
   switch (kind) {
     case tk::kEventMenu:
-      OnMenu(tk::EventMenu());
-      break;
+      return OnMenu(tk::EventMenu());
     case tk::kEventGadget:
       OnGadget(tk::EventGadget());
       break;
     case tk::kEventCloseWindow:
-      OnClose();
-      break;
+      return OnClose();
     case tk::kEventSizeWindow:
       RelayoutMainWindow();
       break;
@@ -145,11 +139,11 @@ void DispatchMainWindow(int kind) {
       OnJobFinished();
       break;
     case kEventEndOfSession:
-      OnEndOfSession();
-      break;
+      return OnEndOfSession();
     default:
       break;
   }
+  return false;
 }
 
 // A size change while a dialog had the main window disabled posted no size
@@ -164,19 +158,21 @@ void CatchUpMissedResize() {
 
 }  // namespace
 
-void DispatchEvent(int kind) {
+bool DispatchEvent(int kind) {
   const int window = tk::EventWindow();
+  bool quits = false;
   if (window == kMainWindow) {
-    DispatchMainWindow(kind);
+    quits = DispatchMainWindow(kind);
     if (kind != tk::kEventSizeWindow) CatchUpMissedResize();
   } else if (window == kAboutWindow) {
     HandleAboutEvent(kind, tk::EventGadget());
   }
+  return quits;
 }
 
 void RunEventLoop() {
-  Program().quitRequest = false;
-  while (!Program().quitRequest) DispatchEvent(tk::WaitWindowEvent());
+  while (!DispatchEvent(tk::WaitWindowEvent())) {
+  }
 }
 
 }  // namespace vandrel

@@ -4,9 +4,11 @@
 
 namespace vandrel {
 
-// Runs until the quit request is set.
+// Runs until a command decides that the program ends.
 void RunEventLoop();
-// Handles one event already taken from the queue, as RunEventLoop does each.
-void DispatchEvent(int kind);
+// Handles one event already taken from the queue, as RunEventLoop does each;
+// true when it decided that the program ends (a confirmed quit, the
+// desktop's end).
+bool DispatchEvent(int kind);
 
 }  // namespace vandrel

@@ -297,10 +297,12 @@ int JobWorker(int algorithm) {
 
 void RequestCancel() { AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL")); }
 
-void QuitDuringJob() {
-  if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) return;
+bool QuitDuringJob() {
+  if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) {
+    return false;
+  }
   sys::Delay(kQuitDelayMilliseconds);
-  Program().quitRequest = true;
+  return true;
 }
 
 void EndJobForQuit() {

@@ -19,7 +19,8 @@ namespace vandrel {
 
 void StartJob();
 void RequestCancel();
-void QuitDuringJob();
+// True when the user confirmed: the job is cancelled and the program ends.
+bool QuitDuringJob();
 // What a confirmed quit does to a running job, without the question: nothing
 // more starts, files in flight are given up, and the worker gets a moment to
 // notice before the program ends.

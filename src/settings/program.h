@@ -18,7 +18,6 @@ struct ProgramState {
   std::string programDirectory;        // ends in "/"
   std::string configurationDirectory;  // ends in "/"
   std::string preferencesDirectory;    // where the preferences were read and go back to
-  bool quitRequest = false;
 };
 
 ProgramState& Program();

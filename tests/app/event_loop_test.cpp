@@ -86,21 +86,21 @@ class EventLoopTest : public testing::AppFixture {
 TEST_F(EventLoopTest, QuitMenuAsksAndOnlyYesSetsTheQuitRequest) {
   auto quit = [] { tk::ActivateMenuItem(kMainMenu, kMenuQuit); };
   EXPECT_EQ(AnswerWith(tk::kKeyEscape, quit), Question("tReqSURETOEXIT"));
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
   EXPECT_TRUE(tk::IsWindow(kMainWindow));
 
   AnswerWith(tk::kKeyReturn, quit);
-  EXPECT_TRUE(Program().quitRequest);
+  EXPECT_TRUE(QuitDecided());
 }
 
 TEST_F(EventLoopTest, CloseBoxAsksAndOnlyYesSetsTheQuitRequest) {
   auto close = [] { tk::testing::RequestClose(kMainWindow); };
   EXPECT_EQ(AnswerWith(tk::kKeyEscape, close), Question("tReqSURETOEXIT"));
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
   EXPECT_TRUE(tk::IsWindow(kMainWindow));
 
   AnswerWith(tk::kKeyReturn, close);
-  EXPECT_TRUE(Program().quitRequest);
+  EXPECT_TRUE(QuitDecided());
   EXPECT_TRUE(tk::IsWindow(kMainWindow));
 }
 
@@ -108,7 +108,7 @@ TEST_F(EventLoopTest, CloseDuringAJobAsksAndNoLetsTheJobGoOn) {
   ASSERT_NO_FATAL_FAILURE(StartLongJob());
   auto close = [] { tk::testing::RequestClose(kMainWindow); };
   EXPECT_EQ(AnswerWith(tk::kKeyEscape, close), Question("tReqINPROGRESSQUIT"));
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 0);
   EXPECT_EQ(Job().JobRunning, 1);
 
@@ -123,13 +123,13 @@ TEST_F(EventLoopTest, CloseDuringAJobAsksAndNoLetsTheJobGoOn) {
       "6a75cb2949a9ef91cc251b97e8b65bbd56adcec0a25a4d3b23804cdee89a8920"
       "f3ef7a780957b6d348e7ae5ecc464cb118b5e953efbcf44911ddf9270873eaaa";
   for (int row = 0; row < Rows(); ++row) EXPECT_EQ(Cell(row, 1), zeros96MiB) << "row " << row;
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
 }
 
 TEST_F(EventLoopTest, CloseDuringAJobWithYesCancelsAndQuits) {
   ASSERT_NO_FATAL_FAILURE(StartLongJob());
   AnswerWith(tk::kKeyReturn, [] { tk::testing::RequestClose(kMainWindow); });
-  EXPECT_TRUE(Program().quitRequest);
+  EXPECT_TRUE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 1);
   EXPECT_EQ(Job().JobCancelled, 1);
   {
@@ -231,7 +231,7 @@ TEST_F(EventLoopTest, AboutWindowIgnoresOtherEventsAndClosesWithItsButton) {
   DispatchPending();
   EXPECT_TRUE(tk::IsWindow(kAboutWindow));
   EXPECT_TRUE(tk::IsWindowDisabled(kMainWindow));
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
 
   Click(kGadgetAboutOk);
   EXPECT_FALSE(tk::IsWindow(kAboutWindow));
@@ -246,7 +246,7 @@ TEST_F(EventLoopTest, AboutWindowClosesWithItsCloseBox) {
   DispatchPending();
   EXPECT_FALSE(tk::IsWindow(kAboutWindow));
   EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
 
   // The main window takes commands again: About opens a second time.
   tk::ActivateMenuItem(kMainMenu, kMenuAbout);
@@ -274,7 +274,7 @@ TEST_F(EventLoopTest, ResizeWhileADialogIsOpenIsLaidOutOnceItCloses) {
   EXPECT_EQ(tk::GadgetY(kGadgetCalculate), 585);
   EXPECT_EQ(tk::GadgetWidth(kGadgetResults), 920);
   EXPECT_EQ(tk::GadgetHeight(kGadgetResults), 385);
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
 }
 
 }  // namespace

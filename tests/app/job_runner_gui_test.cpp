@@ -327,14 +327,14 @@ TEST_F(JobRunnerTest, ClosingTheWindowDuringAJobAsksAndStopsItOnlyOnYes) {
   StartAndStopAtRow(1);
   tk::testing::RequestClose(kMainWindow);
   DispatchPending();
-  EXPECT_FALSE(Program().quitRequest);
+  EXPECT_FALSE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 0);
   tk::testing::RequestClose(kMainWindow);
   DispatchPending();
   ReleaseWorker();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1][0], "A calculation is still running.\nStop it and quit?");
-  EXPECT_TRUE(Program().quitRequest);
+  EXPECT_TRUE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 1);
   // The worker finishes the row it is on and touches no other.
   ASSERT_TRUE(StepWorkerUntil([] { return !sys::IsThread(Job().WorkerThread); }));

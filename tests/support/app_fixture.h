@@ -75,7 +75,7 @@ class AppFixture : public ::testing::Test {
     ProgramState& program = Program();
     program.settings = Settings{};
     program.settings.Language = "en_GB";
-    program.quitRequest = false;
+    QuitDecided() = false;
     program.programDirectory = BuiltProgramDirectory();
     program.languages.discover(program.programDirectory);
     program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", program.texts);
@@ -137,13 +137,20 @@ class AppFixture : public ::testing::Test {
     Settle();
   }
 
+  // Whether an event dispatched since the test began decided that the
+  // program ends, as the event loop would have.
+  static bool& QuitDecided() {
+    static bool decided = false;
+    return decided;
+  }
+
   // Dispatches events as the event loop does until `done` or the time-out.
   static bool RunUntil(const std::function<bool()>& done, int milliseconds = 10000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!done()) {
       if (std::chrono::steady_clock::now() > end) return false;
       int kind = tk::WaitWindowEventTimeout(10);
-      if (kind != tk::kEventNone) DispatchEvent(kind);
+      if (kind != tk::kEventNone && DispatchEvent(kind)) QuitDecided() = true;
     }
     return true;
   }
@@ -167,7 +174,7 @@ class AppFixture : public ::testing::Test {
   static void DispatchPending() {
     for (int kind = tk::WaitWindowEventTimeout(20); kind != tk::kEventNone;
          kind = tk::WaitWindowEventTimeout(20)) {
-      DispatchEvent(kind);
+      if (DispatchEvent(kind)) QuitDecided() = true;
     }
   }
 
