@@ -134,7 +134,8 @@ void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
   // Asked only once the input is big enough, so small files pay nothing.
   bool may_read_ahead = options.readAhead;
   for (;;) {
-    if (may_read_ahead && sink.result.bytesRead >= kReadAheadAfterBytes) {
+    if (may_read_ahead && sink.result.bytesRead >= kReadAheadAfterBytes &&
+        (!options.spareCpu || options.spareCpu())) {
       may_read_ahead = false;
       if (MayReadAhead(descriptor) && ReadAheadToEnd(descriptor, read_function, chunk, sink)) {
         return;

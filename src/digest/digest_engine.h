@@ -94,6 +94,12 @@ struct DigestOptions {
   // Past the first kReadAheadAfterBytes of a regular file or block device,
   // a second thread reads the next chunks while this one digests.
   bool readAhead = false;
+  // With readAhead, asked before each read past that point until it says
+  // yes: whether a CPU is idle for the reading thread. Where every CPU
+  // already digests a file of its own, the reading thread would only take
+  // turns with them and copy each chunk through another core's cache. Empty
+  // means always. May be called on any thread that digests.
+  std::function<bool()> spareCpu;
   // Named pipes and character devices are read as well, opened blocking (a
   // pipe named on a command line is meant to be read), and "-" is standard
   // input; a folder then always fails (IsAFolder).

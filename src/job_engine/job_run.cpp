@@ -42,6 +42,10 @@ struct JobRun::Shared {
   RunOptions options;
   std::size_t threadCount = 1;
   DeviceGate gate;
+  // Files being digested now, against the CPUs there are: a file takes a
+  // reading thread of its own only while some CPU has no file.
+  std::atomic<int> digesting{0};
+  int cpus = sys::UsableCpuCount();
 
   std::mutex mutex;
   std::condition_variable workQueued;      // engine threads wait on it
@@ -84,6 +88,7 @@ struct JobRun::Shared {
     digestOptions.read = options.read;
     digestOptions.chunkBytes = options.chunkBytes;
     digestOptions.readAhead = options.readAhead;
+    digestOptions.spareCpu = [this] { return digesting.load(std::memory_order_relaxed) < cpus; };
     digestOptions.refuseFolders = options.refuseFolders;
     digestOptions.readStreams = options.readStreams;
     digestOptions.buffer = buffer;
@@ -109,8 +114,10 @@ struct JobRun::Shared {
       return AbandonedResult();
     }
     const bool own = entry.engineAlgorithm != kRunsAlgorithm;
+    digesting.fetch_add(1, std::memory_order_relaxed);
     DigestResult result = DigestOpened(input, own ? entry.engineAlgorithm : algorithm,
                                        own ? entry.bits : bits, digestOptions);
+    digesting.fetch_sub(1, std::memory_order_relaxed);
     if (gated) gate.leave(status.st_dev);
     return result;
   }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -188,6 +189,29 @@ TEST_F(ReadAheadThreadTest, StopsTheReadingThreadWhenTheDigestIsAbandoned) {
     if (round == 0) tasks_after_first = TaskCount();
   }
   EXPECT_EQ(TaskCount(), tasks_after_first);
+}
+
+TEST_F(ReadAheadThreadTest, HandsOverOnlyOnceACpuIsSpareAndThenStopsAsking) {
+  const std::string data = PatternBytes(kReadAheadAfterBytes + 2 * 1024 * 1024, 26);
+  const std::string path = WriteFile(data);
+  struct Case {
+    int busyAnswers;  // how many times the question is answered no first
+    std::size_t readingThreads;
+  };
+  for (const Case c : {Case{0, 2}, Case{5, 2}, Case{INT_MAX, 1}}) {
+    SCOPED_TRACE(c.busyAnswers);
+    ResetSeams();
+    int asked = 0;
+    options_.spareCpu = [&] { return asked++ >= c.busyAnswers; };
+    const DigestResult result = DigestFile(path, kDigestSha2, 256, options_);
+    EXPECT_EQ(result.hex, Reference(kCombinations[4], data));
+    EXPECT_EQ(ReadingThreadCount(), c.readingThreads);
+    if (c.readingThreads == 2) {
+      EXPECT_EQ(asked, c.busyAnswers + 1);
+    } else {
+      EXPECT_GT(asked, 0);
+    }
+  }
 }
 
 TEST_F(ReadAheadTest, KeepsSmallFilesAndPipesOnTheCallingThread) {
