@@ -50,23 +50,24 @@ void DeviceGate::leave(dev_t device) {
   changed_.notify_all();
 }
 
-bool AllInMemory(int descriptor, std::uint64_t size) {
+std::uint64_t UncachedBytes(int descriptor, std::uint64_t size, std::uint64_t enough) {
   const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
   std::vector<unsigned char> resident;
-  for (std::uint64_t at = 0; at < size; at += kResidencyWindowBytes) {
+  std::uint64_t uncached = 0;
+  for (std::uint64_t at = 0; at < size && uncached < enough; at += kResidencyWindowBytes) {
     const std::uint64_t length = std::min(kResidencyWindowBytes, size - at);
     void* mapping =
         ::mmap(nullptr, length, PROT_READ, MAP_SHARED, descriptor, static_cast<off_t>(at));
-    if (mapping == MAP_FAILED) return false;
+    if (mapping == MAP_FAILED) return size;
     resident.assign((length + page - 1) / page, 0);
     const bool known = ::mincore(mapping, length, resident.data()) == 0;
     ::munmap(mapping, length);
-    if (!known) return false;
+    if (!known) return size;
     for (const unsigned char flags : resident) {
-      if ((flags & 1) == 0) return false;
+      if ((flags & 1) == 0) uncached += page;
     }
   }
-  return true;
+  return std::min(uncached, size);
 }
 
 bool IsLargeInput(const struct stat& status) {

@@ -1,7 +1,7 @@
 // Keeps a storage device to one large-file reader at a time, so that a disk
 // or SD card is read front to back instead of seeking between files while
-// the cores share the digesting. Small files and files already in memory do
-// not pass the gate.
+// the cores share the digesting. Small files and files (nearly) all in memory
+// do not pass the gate.
 //
 // Design: one mutex over a map of the devices being read. A waiting thread
 // is let in when its device is free and no entry earlier in the list waits
@@ -40,9 +40,11 @@ class DeviceGate {
   std::map<dev_t, Device> devices_;
 };
 
-// Whether every page of the open file's first `size` bytes is in memory, so
-// reading it will not touch its device. Any thread.
-bool AllInMemory(int descriptor, std::uint64_t size);
+// How many of the open file's first `size` bytes are not in memory, so that
+// reading them will touch its device; counting stops once `enough` is
+// reached. A file the system cannot tell about counts as wholly uncached.
+// Any thread.
+std::uint64_t UncachedBytes(int descriptor, std::uint64_t size, std::uint64_t enough);
 
 // Whether reading this input should pass the gate: large regular files and
 // block devices.

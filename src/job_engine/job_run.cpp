@@ -42,9 +42,11 @@ struct JobRun::Shared {
   RunOptions options;
   std::size_t threadCount = 1;
   DeviceGate gate;
-  // Files being digested now, against the CPUs there are: a file takes a
-  // reading thread of its own only while some CPU has no file.
-  std::atomic<int> digesting{0};
+  // Entries added whose digest has not ended, queued ones included, against
+  // the CPUs there are: a file takes a reading thread of its own only while
+  // some CPU has no file to digest and none waits for it (the last files of
+  // a run). A thread between two files is not idle for long.
+  std::atomic<int> unfinished{0};
   int cpus = sys::UsableCpuCount();
 
   std::mutex mutex;
@@ -88,7 +90,7 @@ struct JobRun::Shared {
     digestOptions.read = options.read;
     digestOptions.chunkBytes = options.chunkBytes;
     digestOptions.readAhead = options.readAhead;
-    digestOptions.spareCpu = [this] { return digesting.load(std::memory_order_relaxed) < cpus; };
+    digestOptions.spareCpu = [this] { return unfinished.load(std::memory_order_relaxed) < cpus; };
     digestOptions.refuseFolders = options.refuseFolders;
     digestOptions.readStreams = options.readStreams;
     digestOptions.buffer = buffer;
@@ -107,17 +109,20 @@ struct JobRun::Shared {
     if (slot != nullptr && S_ISREG(status.st_mode)) {
       slot->bytesTotal.store(static_cast<std::uint64_t>(status.st_size), std::memory_order_relaxed);
     }
+    // A large file of which less than a large file's worth must come from
+    // the device reads like a small one: the system drops a few pages of
+    // files in the page cache now and then, and that should not put the
+    // files back in single file.
     const bool gated = IsLargeInput(status) &&
                        (S_ISBLK(status.st_mode) || options.read != nullptr ||
-                        !AllInMemory(input.descriptor, static_cast<std::uint64_t>(status.st_size)));
+                        UncachedBytes(input.descriptor, static_cast<std::uint64_t>(status.st_size),
+                                      kLargeFileBytes) >= kLargeFileBytes);
     if (gated && !gate.enter(status.st_dev, index, [this] { return stopped(); })) {
       return AbandonedResult();
     }
     const bool own = entry.engineAlgorithm != kRunsAlgorithm;
-    digesting.fetch_add(1, std::memory_order_relaxed);
     DigestResult result = DigestOpened(input, own ? entry.engineAlgorithm : algorithm,
                                        own ? entry.bits : bits, digestOptions);
-    digesting.fetch_sub(1, std::memory_order_relaxed);
     if (gated) gate.leave(status.st_dev);
     return result;
   }
@@ -137,6 +142,7 @@ struct JobRun::Shared {
       // Without a buffer of its own the digest makes one, or fails as out
       // of memory when it cannot either.
       DigestResult result = digest(slot->entry, slot->index, buffer.get(), slot);
+      unfinished.fetch_sub(1, std::memory_order_relaxed);
       bool wakeOwner = false;
       {
         std::lock_guard<std::mutex> lock(mutex);
@@ -264,11 +270,14 @@ bool JobRun::add(PlanEntry entry) {
   Shared& run = *shared_;
   if (run.finished || run.stopped()) return false;
   const std::size_t index = run.added++;
+  run.unfinished.fetch_add(1, std::memory_order_relaxed);
   // Standard input is one stream: read by the owner once everything before
   // it is done, and nothing after it starts until it is read.
   if (run.pool.empty() || (run.options.readStreams && entry.path == "-")) {
     run.deliverAll();
-    run.deliver(index, run.digest(entry, index, run.ownersBuffer(), nullptr), entry.expectedHex);
+    DigestResult result = run.digest(entry, index, run.ownersBuffer(), nullptr);
+    run.unfinished.fetch_sub(1, std::memory_order_relaxed);
+    run.deliver(index, std::move(result), entry.expectedHex);
     return true;
   }
   auto slot = std::make_unique<Slot>();

@@ -3,6 +3,7 @@
 // cancel and pause, one large-file reader per device, and the verdicts for
 // every checksum-list form. References come from libcrypto and zlib.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -20,6 +22,7 @@
 
 #include "checksum_list/checksum_list.h"
 #include "digest/digest_references.h"
+#include "job_engine/device_gate.h"
 #include "job_engine/job_engine.h"
 #include "support/scratch_directory.h"
 
@@ -367,6 +370,28 @@ TEST_F(JobRunTest, OneLargeFileReaderPerDeviceWhileSmallFilesShare) {
   EXPECT_EQ(checked, plan.files.size());
   EXPECT_EQ(device_reads.largeMost, 1);
   EXPECT_GE(device_reads.smallMost, 2);
+}
+
+// Whether a large file passes the gate rests on how much of it must come
+// from the device: pages dropped from memory count, pages kept do not.
+TEST_F(JobRunTest, CountsTheBytesThatMustComeFromTheDevice) {
+  constexpr std::uint64_t kMiB = 1024 * 1024;
+  const std::string data = PatternBytes(16 * kMiB, 10);
+  const int descriptor = ::open(write("cached", data).c_str(), O_RDONLY);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(::fdatasync(descriptor), 0);
+  EXPECT_LT(UncachedBytes(descriptor, data.size(), UINT64_MAX), kLargeFileBytes);
+  ::posix_fadvise(descriptor, 0, 12 * kMiB, POSIX_FADV_DONTNEED);
+  const std::uint64_t dropped = UncachedBytes(descriptor, data.size(), UINT64_MAX);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  EXPECT_EQ(UncachedBytes(ends[0], 5000, UINT64_MAX), 5000u);
+  ::close(ends[0]);
+  ::close(ends[1]);
+  ::close(descriptor);
+  if (dropped == 0) GTEST_SKIP() << "this file system keeps every page in memory";
+  EXPECT_GE(dropped, 12 * kMiB);
+  EXPECT_LE(dropped, data.size());
 }
 
 TEST_F(JobRunTest, EveryListFormIsJudgedMatchedDiffersOrMissing) {
