@@ -268,8 +268,11 @@ void ResetGadgetItems(int number, int column, const std::string& text, ImageRef 
     if (column < 0 || column >= kMaxColumns) return;
     GtkTreeModel* model = GTK_TREE_MODEL(record.store);
     GtkTreeIter iter;
-    // Rows that already hold the values are left alone: every change makes
-    // the view redraw, and a list of many thousand rows is reset at once.
+    // Rows that already hold the values are left alone, and a changed row
+    // is changed in one call: every change makes the view redraw, and a
+    // list of many thousand rows is reset at once.
+    gint indices[3];
+    GValue values[3] = {G_VALUE_INIT, G_VALUE_INIT, G_VALUE_INIT};
     for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
          more = gtk_tree_model_iter_next(model, &iter)) {
       GdkPixbuf* current = nullptr;
@@ -277,13 +280,23 @@ void ResetGadgetItems(int number, int column, const std::string& text, ImageRef 
       gchar* toolTip = nullptr;
       gtk_tree_model_get(model, &iter, kImageColumn, &current, column + 1, &currentText,
                          kToolTipColumn, &toolTip, -1);
+      int changed = 0;
       if (current != image) {
-        gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
+        indices[changed] = kImageColumn;
+        g_value_init(&values[changed], GDK_TYPE_PIXBUF);
+        g_value_set_object(&values[changed++], static_cast<GdkPixbuf*>(image));
       }
       if (text != (currentText ? currentText : "")) {
-        gtk_list_store_set(record.store, &iter, column + 1, text.c_str(), -1);
+        indices[changed] = column + 1;
+        g_value_init(&values[changed], G_TYPE_STRING);
+        g_value_set_static_string(&values[changed++], text.c_str());
       }
-      if (toolTip) gtk_list_store_set(record.store, &iter, kToolTipColumn, nullptr, -1);
+      if (toolTip) {
+        indices[changed] = kToolTipColumn;
+        g_value_init(&values[changed++], G_TYPE_STRING);  // holds no text
+      }
+      if (changed > 0) gtk_list_store_set_valuesv(record.store, &iter, indices, values, changed);
+      for (int i = 0; i < changed; ++i) g_value_unset(&values[i]);
       if (current) g_object_unref(current);
       g_free(currentText);
       g_free(toolTip);
