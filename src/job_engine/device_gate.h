@@ -40,10 +40,10 @@ class DeviceGate {
   std::map<dev_t, Device> devices_;
 };
 
-// How many of the open file's first `size` bytes are not in memory, so that
-// reading them will touch its device; counting stops once `enough` is
-// reached. A file the system cannot tell about counts as wholly uncached.
-// Any thread.
+// About how many of the open file's first `size` bytes are not in memory,
+// so that reading them will touch its device (pages are sampled); counting
+// stops once `enough` is reached. A file the system cannot tell about
+// counts as wholly uncached. Any thread.
 std::uint64_t UncachedBytes(int descriptor, std::uint64_t size, std::uint64_t enough);
 
 // Whether reading this input should pass the gate: large regular files and
