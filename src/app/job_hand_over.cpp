@@ -66,7 +66,8 @@ void RowHandOver::handOverLoop() {
   for (;;) {
     changed_.wait(lock, [this] { return ending_ || !pending_.empty(); });
     // At most one hand-over a frame: what comes meanwhile joins this one.
-    changed_.wait_until(lock, last + kFrame, [] { return false; });
+    // The last one goes at once: the job's end waits for it.
+    changed_.wait_until(lock, last + kFrame, [this] { return ending_; });
     RowChanges changes = std::exchange(pending_, RowChanges{});
     const bool end = ending_;
     lock.unlock();
