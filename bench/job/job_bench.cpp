@@ -33,11 +33,12 @@
 #include "app/job_runner.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/startup.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/threads.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
@@ -315,7 +316,7 @@ void BringUpProgram() {
   program.settings.digest = {Algorithm::Sha2, 256};
   program.programDirectory = VANDREL_PROGRAM_DIR "/";
   program.languages.discover(program.programDirectory);
-  program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", program.texts);
+  program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", Texts());
   ResetDialogConfigs();
   if (!BuildMainWindow()) {
     std::fprintf(stderr, "the main window could not be opened\n");

@@ -10,11 +10,12 @@
 
 #include "app/event_loop.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/results_list.h"
 #include "app/startup.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
@@ -75,7 +76,7 @@ int Run() {
   program.settings.Language = "en_GB";
   program.programDirectory = VANDREL_PROGRAM_DIR "/";
   program.languages.discover(program.programDirectory);
-  program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", program.texts);
+  program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", Texts());
   ResetDialogConfigs();
   if (!BuildMainWindow()) return 1;
   tk::HideWindow(kMainWindow, false);

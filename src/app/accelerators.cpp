@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/ids.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/accelerators.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"

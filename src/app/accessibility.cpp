@@ -8,7 +8,7 @@
 
 #include "app/accelerators.h"
 #include "core/ids.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/resources.h"
 

@@ -9,7 +9,7 @@
 #include "app/results_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
 

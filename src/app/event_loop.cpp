@@ -8,13 +8,14 @@
 #include "app/job_runner.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/results_list.h"
 #include "app/verify_list.h"
 #include "core/ids.h"
 #include "dialogs/about.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/web_link.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
@@ -30,7 +31,7 @@ bool AskToQuit() {
 void SwitchLanguage(int item) {
   ProgramState& program = Program();
   const int previous = program.languages.checkedItem();
-  if (!program.languages.switchTo(item, program.texts, program.settings.Language)) return;
+  if (!program.languages.switchTo(item, Texts(), program.settings.Language)) return;
   if (previous) tk::SetMenuItemState(kMainMenu, previous, 0);
   tk::SetMenuItemState(kMainMenu, item, 1);
   RelabelMainWindow(Job().JobRunning != 0);
@@ -56,7 +57,7 @@ bool OnMenu(int item) {
       OpenHelp();
       break;
     case kMenuAbout:
-      ShowAbout();
+      ShowAbout(CurrentManualPage());
       break;
     case kMenuOpenWeb:
       OpenWeb();

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "settings/program.h"
+#include "settings/text_table.h"
 
 namespace vandrel {
 namespace {

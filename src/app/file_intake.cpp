@@ -2,7 +2,7 @@
 #include "app/file_intake.h"
 
 #include "core/ids.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/files.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"

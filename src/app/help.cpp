@@ -14,9 +14,10 @@
 #include <mutex>
 
 #include "app/help_state.h"
+#include "app/program_state.h"
 #include "core/ids.h"
 #include "dialogs/manual.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/threads.h"
 #include "toolkit/menus.h"
 
@@ -37,14 +38,21 @@ std::string HelpFilePath() {
   return Program().programDirectory + "Vandrel_" + T("tLangFileLANGID") + ".help";
 }
 
-bool HelpAvailable() { return !sys::FindProgram(kHelpProgram).empty() || !ManualPath().empty(); }
+std::string CurrentManualPage() {
+  const ProgramState& program = Program();
+  return ManualPath(program.programDirectory, program.settings.Language);
+}
+
+bool HelpAvailable() {
+  return !sys::FindProgram(kHelpProgram).empty() || !CurrentManualPage().empty();
+}
 
 void EnableHelpItem() { tk::DisableMenuItem(kMainMenu, kMenuOpenHelp, !HelpAvailable()); }
 
 void OpenHelp() {
   // The maker's help program wins wherever it is installed.
   if (sys::FindProgram(kHelpProgram).empty()) {
-    OpenManual();
+    OpenManual(CurrentManualPage());
     return;
   }
   HelpState& help = Help();

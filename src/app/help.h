@@ -13,6 +13,10 @@ namespace vandrel {
 // Program directory + "Vandrel_" + T("tLangFileLANGID") + ".help". Main thread.
 std::string HelpFilePath();
 
+// The manual's page for the current language (ManualPath over the program
+// folder); the empty text when there is none. Main thread.
+std::string CurrentManualPage();
+
 // Whether Open help has something to show: the help program on PATH or a
 // manual page beside the program. Main thread.
 bool HelpAvailable();

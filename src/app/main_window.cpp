@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "app/help.h"
+#include "app/program_state.h"
 #include "core/algorithm.h"
 #include "core/ids.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
 #include "toolkit/resources.h"

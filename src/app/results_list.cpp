@@ -12,7 +12,7 @@
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/debug_log.h"
 #include "system/files.h"
 #include "system/whole_file.h"

@@ -14,13 +14,14 @@
 #include "app/file_intake.h"
 #include "app/help.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/verify_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
 #include "embedded_images.h"
 #include "settings/preferences.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/files.h"
 #include "system/paths.h"
 #include "toolkit/resources.h"
@@ -112,7 +113,7 @@ void LoadSettingsAndLanguage(const std::string& programDirectory) {
   // Portable use beside the program keeps what its file says, even no language.
   preferences.settleLanguage(!besideProgram);
   program.languages.load(program.programDirectory + kCatalogueName, program.settings.Language,
-                         program.texts);
+                         Texts());
   RefreshDialogTexts();
 }
 

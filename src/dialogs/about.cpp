@@ -4,9 +4,8 @@
 #include "dialogs/about.h"
 
 #include "core/ids.h"
-#include "dialogs/manual.h"
 #include "dialogs/web_link.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
@@ -38,7 +37,7 @@ constexpr char kCreditBlock[] =
 
 }  // namespace
 
-std::string AboutText() {
+std::string AboutText(const std::string& manualPage) {
   std::string text = kVersionLine;
   text += "\n\n";
   text += T("tAboutCODE");
@@ -47,16 +46,15 @@ std::string AboutText() {
   // read the same in every language. The text gadget has room for nine
   // lines, so the manual's line takes the place of the blank line above
   // the web address.
-  const std::string manual = ManualPath();
-  if (!manual.empty()) text.pop_back();
+  if (!manualPage.empty()) text.pop_back();
   text += kMakerWebAddress;
   text += '\n';
-  if (!manual.empty()) text += "F1: " + manual + '\n';
+  if (!manualPage.empty()) text += "F1: " + manualPage + '\n';
   return text;
 }
 
-void ShowAbout() {
-  const std::string text = AboutText();
+void ShowAbout(const std::string& manualPage) {
+  const std::string text = AboutText(manualPage);
   if (!tk::OpenWindow(kAboutWindow, kAboutX, kAboutY, kAboutWidth, kAboutHeight, T("tAboutTITLE"),
                       kAboutFlags, tk::WindowID(kMainWindow))) {
     return;
@@ -70,7 +68,7 @@ void ShowAbout() {
   // The manual's line is a ninth line of text, whose descenders the usual
   // box would cut: the box then starts a little higher and reaches down to
   // the OK button.
-  const bool nineLines = !ManualPath().empty();
+  const bool nineLines = !manualPage.empty();
   tk::TextGadget(kGadgetAboutText, 150, nineLines ? 52 : 55, 445, nineLines ? 166 : 160, text);
   tk::ButtonGadget(kGadgetAboutOk, tk::WindowWidth(kAboutWindow) - kOkRightInset, kOkY, kOkWidth,
                    kOkHeight, T("tGenOK"));

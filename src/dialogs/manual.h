@@ -7,12 +7,12 @@
 
 namespace vandrel {
 
-// The page for the current language, else the British English one; the empty
-// text when neither is there. Main thread.
-std::string ManualPath();
+// The page for `language` in the program folder `programDirectory` (ending in
+// "/"), else the British English one; the empty text when neither is there.
+std::string ManualPath(const std::string& programDirectory, const std::string& language);
 
-// Hands ManualPath() to the browser; false, and nothing started, when there
-// is no page. Main thread.
-bool OpenManual();
+// Hands a page ManualPath found to the browser; false, and nothing started,
+// when there is no page (the empty text). Main thread.
+bool OpenManual(const std::string& page);
 
 }  // namespace vandrel

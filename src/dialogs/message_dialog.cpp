@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "core/ids.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"

@@ -1,6 +1,8 @@
 // TextTable: every visible text of the program, looked up by key ("tMenuFILE")
 // at the moment of use. It starts empty, is filled only by loading a language
-// file, and is never emptied. Keys are compared with exact case.
+// file, and is never emptied. Keys are compared with exact case. The table
+// the program shows lives here too, so the dialogs can look texts up without
+// knowing the window program's records.
 #pragma once
 
 #include <cstddef>
@@ -24,5 +26,12 @@ class TextTable {
  private:
   SlotHash<std::string> texts_;
 };
+
+// The program's one text table; main thread.
+TextTable& Texts();
+
+// The text the program's table holds for `key` now; a missing key gives the
+// empty text. Main thread.
+const std::string& T(const std::string& key);
 
 }  // namespace vandrel

@@ -12,6 +12,7 @@
 
 #include "app/file_intake.h"
 #include "app/help.h"
+#include "dialogs/about.h"
 #include "support/app_fixture.h"
 #include "support/test_support.h"
 #include "testing/app_hooks.h"
@@ -213,6 +214,9 @@ TEST_F(EventLoopTest, AboutWindowIgnoresOtherEventsAndClosesWithItsButton) {
   DispatchPending();
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   EXPECT_TRUE(tk::IsWindowDisabled(kMainWindow));
+  // The built program's folder holds the manual, so the last line names its page.
+  EXPECT_EQ(tk::GetGadgetText(kGadgetAboutText),
+            AboutText(Program().programDirectory + "help/en_GB.html"));
   EXPECT_EQ(tk::GadgetX(kGadgetAboutOk), 495);
   EXPECT_EQ(tk::GadgetY(kGadgetAboutOk), 220);
   int x, y, width, height;

@@ -12,7 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "settings/program.h"
+#include "app/program_state.h"
+#include "settings/text_table.h"
 #include "support/fake_program.h"
 #include "support/test_support.h"
 #include "testing/app_hooks.h"
@@ -34,7 +35,7 @@ std::string PathWith(const std::string& folder) {
 class HelpProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Program().texts.setText("tLangFileLANGID", "EN");
+    Texts().setText("tLangFileLANGID", "EN");
     Program().programDirectory = programs_.path() + "/";
   }
   void TearDown() override {
@@ -52,7 +53,7 @@ TEST_F(HelpProgramTest, QuotedPathWithBlanksReachesTheProgramAsOneArgument) {
   const std::string folder = programs_ / "Brassholt apps/Vandrel 1";
   std::filesystem::create_directories(folder);
   Program().programDirectory = folder + "/";
-  Program().texts.setText("tLangFileLANGID", "DE");
+  Texts().setText("tLangFileLANGID", "DE");
 
   OpenHelp();
   EXPECT_NE(HelpProcess(), 0u);

@@ -321,7 +321,7 @@ TEST_F(MainWindowTest, MenuBarHoldsItsItemsWithTheirIdsAndImages) {
 
 TEST_F(MainWindowTest, ChoosingTheCheckedLanguageDoesNothing) {
   // A reload of English would put the file's text back over this one.
-  Program().texts.setText("tMainSAVE", "marker");
+  Texts().setText("tMainSAVE", "marker");
   ChooseMenuItem(kEnglishItem);
   EXPECT_EQ(T("tMainSAVE"), "marker");
   EXPECT_EQ(tk::GetGadgetText(kGadgetSave), LanguageFileText("en_GB", "tMainSAVE"));

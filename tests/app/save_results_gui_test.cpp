@@ -53,7 +53,7 @@ TEST_F(SaveResultsTest, AFailedSaveShowsTheNoticeWithPathAndReason) {
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"data"});
 
   // Without the key in the language, the path and the reason still show.
-  Program().texts.setText("tReqSAVEFAILED", "");
+  Texts().setText("tReqSAVEFAILED", "");
   const auto bare = Save(dir_ + "gone/x.txt", {tk::kKeyReturn});
   ASSERT_EQ(bare.size(), 1u);
   EXPECT_EQ(bare[0][0], dir_ + "gone/x.txt\nNo such file or directory");

@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "core/ids.h"
 #include "dialogs/dialog_test_support.h"
-#include "settings/program.h"
-#include "support/test_support.h"
+#include "settings/text_table.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
@@ -29,7 +26,7 @@ constexpr char kCode[] = "Design and programming: the Brassholt team";
 class AboutWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Program().texts.setText("tAboutCODE", kCode);
+    Texts().setText("tAboutCODE", kCode);
     testing::DrainEvents();
   }
   void TearDown() override {
@@ -47,8 +44,10 @@ class AboutWindowTest : public ::testing::Test {
   }
 };
 
+constexpr char kManualPage[] = "/opt/Vandrel 1/help/en_GB.html";
+
 TEST_F(AboutWindowTest, TextIsVersionCodeLineAndCreditBlock) {
-  EXPECT_EQ(AboutText(),
+  EXPECT_EQ(AboutText(""),
             "v1.0.0.0 (arm32)\n\n"
             "Design and programming: the Brassholt team\n"
             "Vandrel is made by the Brassholt team\n"
@@ -60,24 +59,18 @@ TEST_F(AboutWindowTest, TextIsVersionCodeLineAndCreditBlock) {
 }
 
 TEST_F(AboutWindowTest, LastLineSaysWhereTheManualIsWhenThereIsOne) {
-  testing::TestDirectory folder;
-  std::filesystem::create_directories(folder / "help");
-  Program().programDirectory = folder.dir();
-  Program().settings.Language = "en_GB";
   const std::string without = "Brassholt\n\nhttps://brassholt.example/vandrel/\n";
-  EXPECT_EQ(AboutText().substr(AboutText().size() - without.size()), without);
+  EXPECT_EQ(AboutText("").substr(AboutText("").size() - without.size()), without);
 
-  std::ofstream(folder / "help/en_GB.html") << "<!DOCTYPE html>";
   const std::string line =
-      "Brassholt\nhttps://brassholt.example/vandrel/\nF1: " + folder.dir() + "help/en_GB.html\n";
-  const std::string text = AboutText();
+      std::string("Brassholt\nhttps://brassholt.example/vandrel/\nF1: ") + kManualPage + "\n";
+  const std::string text = AboutText(kManualPage);
   ASSERT_GE(text.size(), line.size());
   EXPECT_EQ(text.substr(text.size() - line.size()), line);
-  Program().programDirectory.clear();
 }
 
 TEST_F(AboutWindowTest, OpensOverTheDisabledMainWindowWithItsPartsInPlace) {
-  ShowAbout();
+  ShowAbout("");
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   EXPECT_EQ(tk::WindowWidth(kAboutWindow), 600);
   EXPECT_EQ(tk::WindowHeight(kAboutWindow), 250);
@@ -92,20 +85,20 @@ TEST_F(AboutWindowTest, OpensOverTheDisabledMainWindowWithItsPartsInPlace) {
   EXPECT_EQ(GadgetRect(kGadgetAboutText), (Rect{150, 55, 445, 160}));
   EXPECT_EQ(GadgetRect(kGadgetAboutOk), (Rect{495, 220, 100, 25}));
   EXPECT_EQ(tk::GetGadgetText(kGadgetAboutName), "Vandrel");
-  EXPECT_EQ(tk::GetGadgetText(kGadgetAboutText), AboutText());
+  EXPECT_EQ(tk::GetGadgetText(kGadgetAboutText), AboutText(""));
   EXPECT_EQ(tk::GetGadgetText(kGadgetAboutOk), "OK");
 }
 
 TEST_F(AboutWindowTest, TextFollowsTheLanguageLoadedAtTheMomentOfOpening) {
-  Program().texts.setText("tAboutCODE", "Entwurf: das Brassholt-Team");
-  ShowAbout();
+  Texts().setText("tAboutCODE", "Entwurf: das Brassholt-Team");
+  ShowAbout("");
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   const std::string shown = tk::GetGadgetText(kGadgetAboutText);
   EXPECT_EQ(shown.substr(0, 46), "v1.0.0.0 (arm32)\n\nEntwurf: das Brassholt-Team\n");
 }
 
 TEST_F(AboutWindowTest, OkButtonClosesItAndEnablesTheMainWindow) {
-  ShowAbout();
+  ShowAbout("");
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   tk::testing::ClickGadget(kGadgetAboutOk);
   const int kind = NextAboutEvent();
@@ -116,7 +109,7 @@ TEST_F(AboutWindowTest, OkButtonClosesItAndEnablesTheMainWindow) {
 }
 
 TEST_F(AboutWindowTest, CloseBoxClosesItWhileOtherEventsAreIgnored) {
-  ShowAbout();
+  ShowAbout("");
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   EXPECT_FALSE(HandleAboutEvent(tk::kEventGadget, kGadgetAboutText));
   EXPECT_FALSE(HandleAboutEvent(tk::kEventMenu, kGadgetAboutOk));

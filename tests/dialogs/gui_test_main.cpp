@@ -8,7 +8,7 @@
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "embedded_images.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "toolkit/resources.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     tk::CatchImage(id, kEmbeddedImages[id].data, kEmbeddedImages[id].size);
   }
 
-  TextTable& texts = Program().texts;
+  TextTable& texts = Texts();
   texts.setText("tGenOK", "OK");
   texts.setText("tGenYES", "Yes");
   texts.setText("tGenNO", "No");

@@ -1,4 +1,4 @@
-// The manual's page for the current language, with a fall-back to British
+// The manual's page for a language, with a fall-back to British
 // English, and its hand-over to the URL opener as one argument.
 #include "dialogs/manual.h"
 
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "settings/program.h"
 #include "support/fake_program.h"
 #include "support/test_support.h"
 
@@ -50,9 +49,8 @@ TEST(ManualTest, PageForTheLanguageElseBritishEnglishElseNone) {
     SCOPED_TRACE(c.what);
     TestDirectory root;
     const std::string folder = ProgramFolderWith(root, c.pages);
-    Program().programDirectory = folder;
-    Program().settings.Language = c.language;
-    EXPECT_EQ(ManualPath(), c.expected.empty() ? "" : folder + "help/" + c.expected);
+    EXPECT_EQ(ManualPath(folder, c.language),
+              c.expected.empty() ? "" : folder + "help/" + c.expected);
   }
 }
 
@@ -62,14 +60,13 @@ TEST(ManualTest, OpensThePageWithBlanksInItsPathAsOneArgumentOrNothing) {
   const char* old = std::getenv("PATH");
   ScopedVariable path("PATH", (bin.path() + ":" + (old ? old : "/usr/bin:/bin")).c_str());
   TestDirectory root;
-  Program().programDirectory = ProgramFolderWith(root, {});
-  Program().settings.Language = "it_IT";
-  EXPECT_FALSE(OpenManual());
+  const std::string folder = ProgramFolderWith(root, {});
+  EXPECT_FALSE(OpenManual(ManualPath(folder, "it_IT")));
 
-  std::ofstream(Program().programDirectory + "help/it_IT.html") << "<!DOCTYPE html>";
-  EXPECT_TRUE(OpenManual());
+  std::ofstream(folder + "help/it_IT.html") << "<!DOCTYPE html>";
+  EXPECT_TRUE(OpenManual(ManualPath(folder, "it_IT")));
   ASSERT_TRUE(WaitFor([&] { return opener.lines().size() == 1; }));
-  const std::string args = " [" + Program().programDirectory + "help/it_IT.html] pid=";
+  const std::string args = " [" + folder + "help/it_IT.html] pid=";
   EXPECT_NE(opener.lines()[0].find(args), std::string::npos) << opener.lines()[0];
 }
 

@@ -27,7 +27,7 @@ plant() {  # plant FILE LINE: a copy of the tree with LINE added to FILE must fa
 }
 plant digest/digest_engine.cpp '#include "app/main_window.h"'
 plant settings/preferences.cpp '#include "toolkit/window.h"'
-plant system/files.cpp '#include "settings/program.h"'
+plant system/files.cpp '#include "settings/text_table.h"'
 plant core/ids.h '#include "system/files.h"'
 plant settings/utf8.cpp '#include <gtk/gtk.h>'
 plant toolkit/window.h '// The title as set; for tests.'

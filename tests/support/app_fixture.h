@@ -15,11 +15,12 @@
 #include "app/event_loop.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/startup.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "digest/digest_engine.h"
-#include "settings/program.h"
+#include "settings/text_table.h"
 #include "system/threads.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
@@ -78,7 +79,7 @@ class AppFixture : public ::testing::Test {
     QuitDecided() = false;
     program.programDirectory = BuiltProgramDirectory();
     program.languages.discover(program.programDirectory);
-    program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", program.texts);
+    program.languages.load(program.programDirectory + "Vandrel.lang", "en_GB", Texts());
     ResetDialogConfigs();
     Job().JobRunning = 0;
     Job().CancelRequested = 0;

@@ -1,19 +1,18 @@
-// The program's global records: the five settings, the text table, the
-// language catalogue and the paths held for the whole run. One instance,
-// owned and used by the main thread.
+// The window program's records for the whole run: the settings, the language
+// catalogue and the folders found at start-up. One instance, owned and used
+// by the main thread. The texts the catalogue loads go to the program's text
+// table (settings/text_table.h), which the dialogs read as well.
 #pragma once
 
 #include <string>
 
 #include "settings/language_catalogue.h"
 #include "settings/settings.h"
-#include "settings/text_table.h"
 
 namespace vandrel {
 
 struct ProgramState {
   Settings settings;
-  TextTable texts;
   LanguageCatalogue languages;
   std::string programDirectory;        // ends in "/"
   std::string configurationDirectory;  // ends in "/"
@@ -21,8 +20,5 @@ struct ProgramState {
 };
 
 ProgramState& Program();
-
-// The text the table holds for `key` now; a missing key gives the empty text.
-const std::string& T(const std::string& key);
 
 }  // namespace vandrel
