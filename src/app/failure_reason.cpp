@@ -75,8 +75,4 @@ std::string FormatDifference(const std::string& expected, const std::string& got
   return texts.expected + " " + expected + " / " + texts.got + " " + got;
 }
 
-std::string FailureReasonText(const DigestResult& result) {
-  return FormatFailureReason(result, CurrentFailureTexts());
-}
-
 }  // namespace vandrel

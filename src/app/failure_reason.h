@@ -53,8 +53,4 @@ std::string FormatFailureReason(const DigestResult& result, const FailureTexts& 
 std::string FormatDifference(const std::string& expected, const std::string& got,
                              const FailureTexts& texts);
 
-// FormatFailureReason with the texts of the language loaded now. Main
-// thread only.
-std::string FailureReasonText(const DigestResult& result);
-
 }  // namespace vandrel

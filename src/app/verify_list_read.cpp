@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 #include <vector>
 
 #include "checksum_list/checksum_list.h"
@@ -77,12 +78,6 @@ ListFileRead Problem(ListFileProblem problem, int error = 0) {
 }
 
 }  // namespace
-
-VerifyPlan PlanVerify(const std::string& listPath, std::string_view listText) {
-  Planner planner(listPath);
-  planner.feed(listText);
-  return planner.finish();
-}
 
 ListFileRead ReadChecksumListFile(const std::string& listPath) {
   // Without O_NONBLOCK, opening a pipe waits for a writer, for ever if none

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/algorithm.h"
@@ -25,12 +24,6 @@ struct VerifyPlan {
   std::vector<VerifyEntry> entries;
   std::size_t rejectedLines = 0;  // lines the reader refused or of another algorithm
 };
-
-// Reads the list text as found at `listPath` (its name hints the algorithm:
-// ".sha256", ".sfv"). The algorithm is the first usable line's; lines of
-// another algorithm cannot be checked in the same job and count as rejected.
-// An empty `entries` means the list has no usable line.
-VerifyPlan PlanVerify(const std::string& listPath, std::string_view listText);
 
 // A list larger than this is refused unread: no real list comes near it,
 // and its entries would need several times as much memory again.
@@ -50,7 +43,11 @@ struct ListFileRead {
 };
 
 // Opens `listPath` without waiting for a writer (a pipe) and reads it only
-// when it is a regular file of at most kMaxListBytes.
+// when it is a regular file of at most kMaxListBytes. The list's name hints
+// the algorithm (".sha256", ".sfv"); the algorithm is the first usable
+// line's, and lines of another algorithm cannot be checked in the same job
+// and count as rejected. An empty `entries` means the list has no usable
+// line.
 ListFileRead ReadChecksumListFile(const std::string& listPath);
 
 }  // namespace vandrel

@@ -96,9 +96,6 @@ class ListReader {
 // Parses one line (no line feed) on its own, without the mixed-form rule.
 ListLine ParseLine(std::string_view line, const ReadOptions& options, std::size_t lineNumber = 1);
 
-// Every line of `text`, as ListReader gives them.
-std::vector<ListLine> ParseList(std::string_view text, const ReadOptions& options = {});
-
 // The forms the writer makes.
 enum class WriteForm { Gnu, BsdTag, Sfv, Export };
 

@@ -291,14 +291,6 @@ void ListReader::takeLine(std::string_view line) {
   sink_(ParseWithState(line, options_, lineNumber_, &singleSpaceForm_));
 }
 
-std::vector<ListLine> ParseList(std::string_view text, const ReadOptions& options) {
-  std::vector<ListLine> lines;
-  ListReader reader(options, [&lines](const ListLine& line) { lines.push_back(line); });
-  reader.feed(text);
-  reader.finish();
-  return lines;
-}
-
 ListNameHint KindFromListName(std::string_view path) {
   ListNameHint hint;
   const std::size_t slash = path.rfind('/');

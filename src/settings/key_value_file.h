@@ -35,7 +35,6 @@ class KeyValueFile {
   bool create(const std::string& path);
   // Writes the document back when it is changed and came from a file.
   void close();
-  bool isOpen() const { return open_; }
 
   bool selectGroup(const std::string& name);
   std::string readText(const std::string& key, const std::string& fallback) const;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -19,37 +18,22 @@
 
 #include "system/debug_log.h"
 #include "system/immortal.h"
+#include "system/thread_records.h"
 
 namespace vandrel::sys {
-namespace {
 
-constexpr std::size_t kThreadStackSize = 1024 * 1024;
-
-struct ThreadRecord {
-  ThreadProcedure procedure = nullptr;
-  int argument = 0;
-  ThreadHandle handle = 0;
-  pthread_t thread{};
-};
-
-class ThreadList {
- public:
-  std::mutex mutex;
-  std::map<ThreadHandle, std::unique_ptr<ThreadRecord>> records;
-  ThreadHandle lastHandle = 0;
-
-  ThreadRecord* find(ThreadHandle handle) {
-    auto it = records.find(handle);
-    return it == records.end() ? nullptr : it->second.get();
-  }
-};
-
-// Never destroyed: detached threads may still end, and remove their
-// records, while static destructors run at program exit.
-ThreadList& Threads() {
+detail::ThreadList& detail::Threads() {
   static Immortal<ThreadList> holder;
   return holder.value;
 }
+
+namespace {
+
+using detail::ThreadList;
+using detail::ThreadRecord;
+using detail::Threads;
+
+constexpr std::size_t kThreadStackSize = 1024 * 1024;
 
 void* ThreadStart(void* argument) {
   ThreadRecord* record = static_cast<ThreadRecord*>(argument);
@@ -109,12 +93,6 @@ ThreadHandle CreateThread(ThreadProcedure procedure, int argument) {
   const ThreadHandle handle = record->handle;
   list.records[handle] = std::move(record);
   return handle;
-}
-
-bool IsThread(ThreadHandle thread) {
-  ThreadList& list = Threads();
-  std::lock_guard lock(list.mutex);
-  return list.find(thread) != nullptr;
 }
 
 void Delay(int milliseconds) {

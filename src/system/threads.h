@@ -23,8 +23,6 @@ using ThreadHandle = std::uint64_t;
 // Returns its handle, 0 when the thread cannot be made. The handle is
 // forgotten when the procedure returns.
 ThreadHandle CreateThread(ThreadProcedure procedure, int argument);
-// Whether the thread is still running its procedure.
-bool IsThread(ThreadHandle thread);
 // Sleeps the calling thread; interrupted sleeps are resumed.
 void Delay(int milliseconds);
 // Waits until every thread made by CreateThread has returned from its

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "system/program_records.h"
+#include "system/thread_records.h"
 
 namespace vandrel::sys {
 
@@ -12,6 +13,12 @@ int ProgramExitCode(ProgramHandle program) {
   if (!record) return 0;
   std::lock_guard lock(record->mutex);
   return record->exitCode;
+}
+
+bool IsThread(ThreadHandle thread) {
+  detail::ThreadList& list = detail::Threads();
+  std::lock_guard lock(list.mutex);
+  return list.find(thread) != nullptr;
 }
 
 }  // namespace vandrel::sys

@@ -12,6 +12,7 @@
 #include "app/accessibility.h"
 #include "app/job_gui_support.h"
 #include "app/job_runner.h"
+#include "testing/system_queries.h"
 
 namespace vandrel {
 namespace {

@@ -12,6 +12,7 @@
 #include "app/job_gui_support.h"
 #include "app/results_list.h"
 #include "app/verify_list.h"
+#include "app/verify_list_read.h"
 
 namespace vandrel {
 namespace {
@@ -214,14 +215,16 @@ TEST_F(VerifyTest, RowsWhoseListHasAnotherAlgorithmThanTheJobAreComputedButNotJu
 TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheListFolder) {
   const std::string md5 = ReferenceDigest("x", EVP_md5());
   const std::string sha1 = ReferenceDigest("x", EVP_sha1());
-  const VerifyPlan plan =
-      PlanVerify("/lists/CHECKSUMS", "MD5 (a) = " + md5 + "\nSHA1 (b) = " + sha1 + "\n" + md5 +
-                                         "  /abs/c\n" + md5 + "  sub/d\n");
+  testing::WriteBytes(dir_ + "CHECKSUMS", "MD5 (a) = " + md5 + "\nSHA1 (b) = " + sha1 + "\n" + md5 +
+                                              "  /abs/c\n" + md5 + "  sub/d\n");
+  const ListFileRead read = ReadChecksumListFile(dir_ + "CHECKSUMS");
+  ASSERT_EQ(read.problem, ListFileProblem::None);
+  const VerifyPlan& plan = read.plan;
   EXPECT_EQ(plan.kind, (DigestKind{Algorithm::Md5, 128}));
   ASSERT_EQ(plan.entries.size(), 3u);
-  EXPECT_EQ(plan.entries[0].path, "/lists/a");
+  EXPECT_EQ(plan.entries[0].path, dir_ + "a");
   EXPECT_EQ(plan.entries[1].path, "/abs/c");
-  EXPECT_EQ(plan.entries[2].path, "/lists/sub/d");
+  EXPECT_EQ(plan.entries[2].path, dir_ + "sub/d");
   EXPECT_EQ(plan.entries[2].expectedHex, md5);
   EXPECT_EQ(plan.rejectedLines, 1u);
 }

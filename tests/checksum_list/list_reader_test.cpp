@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checksum_list/checksum_list.h"
+#include "testing/list_parsing.h"
 
 namespace vandrel::checksum_list {
 namespace {

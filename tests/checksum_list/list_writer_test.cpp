@@ -7,6 +7,7 @@
 #include <string>
 
 #include "checksum_list/checksum_list.h"
+#include "testing/list_parsing.h"
 
 namespace vandrel::checksum_list {
 namespace {

@@ -25,6 +25,7 @@
 #include "job_engine/device_gate.h"
 #include "job_engine/job_engine.h"
 #include "support/scratch_directory.h"
+#include "testing/list_parsing.h"
 
 namespace vandrel::engine {
 namespace {

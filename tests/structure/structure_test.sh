@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The layering check passes on the tree and fails on a tree with one planted
 # upward include, GTK include or product header for tests; the shipped
-# programs define no function the test hooks libraries define, while a test
-# program that links the hooks does (so the symbol search can find them).
+# programs define no function the test hooks libraries define, nor any of
+# the functions that moved there, while a test program that links the hooks
+# does (so the symbol search can find them).
 # Usage: structure_test.sh SRC-ROOT HOOKED-TEST-PROGRAM FILE...
 # where each FILE is a hooks library (*.a) or a shipped program.
 set -euo pipefail
@@ -49,6 +50,20 @@ for program in "${programs[@]}"; do
   [[ -z $held ]] || fail "$program holds test hooks:"$'\n'"$held"
 done
 [[ -n $(hooks_in "$hooked") ]] || fail "the symbol search finds no hook in $hooked"
+
+# Functions that moved out of the product into the hooks libraries, by name:
+# one that comes back to a product header is caught even after its hooks
+# copy is gone. Each must still be defined by a hooks library, so that a
+# rename here cannot leave a name that matches nothing.
+moved=(sys::IsThread sys::ProgramExitCode checksum_list::ParseList tk::GetGadgetAttribute
+  tk::GadgetX tk::GadgetY tk::GadgetHeight)
+for name in "${moved[@]}"; do
+  checks=$((checks + 1))
+  grep -q "^vandrel::$name(" "$scratch/hooks" || fail "$name is not in the hooks libraries"
+  for program in "${programs[@]}"; do
+    if functions_in "$program" | grep -q "^vandrel::$name("; then fail "$program defines $name"; fi
+  done
+done
 
 echo "$((checks - failures)) passed, $failures failed"
 [[ $failures -eq 0 ]]

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "testing/system_queries.h"
+
 namespace vandrel::sys {
 namespace {
 
