@@ -187,11 +187,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 long StatusKiB(const char* key) {
   std::ifstream status("/proc/self/status");
   std::string line;
-  const std::size_t key_length = std::strlen(key);
+  const std::size_t keyLength = std::strlen(key);
   while (std::getline(status, line)) {
-    if (line.compare(0, key_length, key) == 0 && line.size() > key_length &&
-        line[key_length] == ':') {
-      return std::strtol(line.c_str() + key_length + 1, nullptr, 10);
+    if (line.compare(0, keyLength, key) == 0 && line.size() > keyLength && line[keyLength] == ':') {
+      return std::strtol(line.c_str() + keyLength + 1, nullptr, 10);
     }
   }
   return -1;
@@ -204,7 +203,7 @@ long StatusKiB(const char* key) {
 // from the system each time instead of from a heap already made resident by
 // the warm-up. Then it resets its high-water mark, digests the big file and
 // reports peak minus starting size.
-long PeakKiBOfOneCall(const Combination& combination, const std::string& small_file) {
+long PeakKiBOfOneCall(const Combination& combination, const std::string& smallFile) {
   int channel[2];
   if (::pipe(channel) != 0) return -1;
   const pid_t child = ::fork();
@@ -212,7 +211,7 @@ long PeakKiBOfOneCall(const Combination& combination, const std::string& small_f
     ::close(channel[0]);
     long delta = -1;
     ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    FileDigest(small_file, combination.algorithm, combination.bits);
+    FileDigest(smallFile, combination.algorithm, combination.bits);
     std::ofstream("/proc/self/clear_refs") << "5";
     const long before = StatusKiB("VmRSS");
     const std::string digest = FileDigest(test_file, combination.algorithm, combination.bits);
@@ -276,20 +275,20 @@ void PrintSummary(const SummaryReporter& reporter) {
               zlib > 0 && libdeflate / zlib >= 2 ? "met" : "MISSED");
 }
 
-void PrintMemory(const std::string& small_file) {
+void PrintMemory(const std::string& smallFile) {
   std::printf(
       "\nPeak memory one FileDigest call adds over a %llu MiB file (KiB; buffer is %zu KiB)\n",
       static_cast<unsigned long long>(test_file_bytes / kMiB), kChunk / 1024);
   for (const Combination& combination : kCombinations) {
-    std::printf("%-10s %6ld KiB\n", combination.label, PeakKiBOfOneCall(combination, small_file));
+    std::printf("%-10s %6ld KiB\n", combination.label, PeakKiBOfOneCall(combination, smallFile));
   }
 }
 
 // The plain loop a CRC-32 tool without libdeflate would run.
-int PrintZlibCrc32(std::size_t read_bytes, const char* path) {
+int PrintZlibCrc32(std::size_t readBytes, const char* path) {
   const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (descriptor < 0 || read_bytes == 0) return 1;
-  std::vector<unsigned char> buffer(read_bytes);
+  if (descriptor < 0 || readBytes == 0) return 1;
+  std::vector<unsigned char> buffer(readBytes);
   uLong crc = crc32(0, nullptr, 0);
   ssize_t got = 0;
   while ((got = ::read(descriptor, buffer.data(), buffer.size())) > 0) {
@@ -338,9 +337,9 @@ int main(int argc, char** argv) {
   const std::size_t rounds = EnvironmentNumber("VANDREL_BENCH_ROUNDS", 3);
   int status = 1;
   if (MakeTestFile(directory, mib)) {
-    const std::string small_file = directory + "/warm.bin";
-    std::ofstream(small_file, std::ios::binary) << std::string(4096, 'w');
-    PrintMemory(small_file);
+    const std::string smallFile = directory + "/warm.bin";
+    std::ofstream(smallFile, std::ios::binary) << std::string(4096, 'w');
+    PrintMemory(smallFile);
     std::printf("\n");
     // FileDigest and its bare loop alternate, so that a busy moment of the
     // machine hits both rather than one.

@@ -106,16 +106,16 @@ bool Finish(ListLine& line, std::string_view hex, DigestKind kind, std::string_v
 // "TAG (name) = hex", the name ending at the last ")" of the line.
 bool ReadTagged(std::string_view text, std::size_t at, bool escaped, const ReadOptions& options,
                 ListLine& line, Rejection& reason) {
-  std::size_t tag_end = at;
-  while (tag_end < text.size() && text[tag_end] != ' ' && text[tag_end] != '(') ++tag_end;
-  const std::optional<DigestKind> kind = FindDigestKindByTag(text.substr(at, tag_end - at));
+  std::size_t tagEnd = at;
+  while (tagEnd < text.size() && text[tagEnd] != ' ' && text[tagEnd] != '(') ++tagEnd;
+  const std::optional<DigestKind> kind = FindDigestKindByTag(text.substr(at, tagEnd - at));
   if (!kind) return false;
-  std::size_t i = tag_end;
+  std::size_t i = tagEnd;
   if (i < text.size() && text[i] == ' ') ++i;
   if (i >= text.size() || text[i] != '(') return false;
-  const std::size_t name_start = i + 1;
+  const std::size_t nameStart = i + 1;
   const std::size_t close = text.rfind(')');
-  if (close == std::string_view::npos || close < name_start) return false;
+  if (close == std::string_view::npos || close < nameStart) return false;
   i = close + 1;
   while (i < text.size() && IsBlank(text[i])) ++i;
   if (i >= text.size() || text[i] != '=') return false;
@@ -128,12 +128,12 @@ bool ReadTagged(std::string_view text, std::size_t at, bool escaped, const ReadO
     return false;
   }
   line.form = LineForm::BsdTag;
-  return Finish(line, hex, *kind, text.substr(name_start, close - name_start), escaped, reason);
+  return Finish(line, hex, *kind, text.substr(nameStart, close - nameStart), escaped, reason);
 }
 
 // "hex  name", "hex *name", or with GNU's one-space variant "hex name".
 bool ReadGnu(std::string_view text, std::size_t at, bool escaped, const ReadOptions& options,
-             int* single_space_form, ListLine& line, Rejection& reason) {
+             int* singleSpaceForm, ListLine& line, Rejection& reason) {
   const std::size_t digits = HexRun(text, at);
   std::size_t i = at + digits;
   if (digits == 0 || i >= text.size() || !IsBlank(text[i])) return false;
@@ -141,18 +141,18 @@ bool ReadGnu(std::string_view text, std::size_t at, bool escaped, const ReadOpti
   if (!kind) return false;
   ++i;
   bool binary = false;
-  const bool one_space = text.size() - i <= 1 || (text[i] != ' ' && text[i] != '*');
-  if (one_space) {
-    if (single_space_form != nullptr && *single_space_form == 0) return false;
-  } else if (single_space_form == nullptr || *single_space_form != 1) {
+  const bool oneSpace = text.size() - i <= 1 || (text[i] != ' ' && text[i] != '*');
+  if (oneSpace) {
+    if (singleSpaceForm != nullptr && *singleSpaceForm == 0) return false;
+  } else if (singleSpaceForm == nullptr || *singleSpaceForm != 1) {
     binary = text[i] == '*';
     ++i;
   }
   line.form = LineForm::Gnu;
   if (!Finish(line, text.substr(at, digits), *kind, text.substr(i), escaped, reason)) return false;
   line.binary = binary;
-  if (single_space_form != nullptr && (one_space || *single_space_form != 1)) {
-    *single_space_form = one_space ? 1 : 0;
+  if (singleSpaceForm != nullptr && (oneSpace || *singleSpaceForm != 1)) {
+    *singleSpaceForm = oneSpace ? 1 : 0;
   }
   return true;
 }
@@ -187,18 +187,18 @@ bool ReadSfv(std::string_view text, const ReadOptions& options, ListLine& line, 
     reason = std::max(reason, Rejection::WrongLength);
     return false;
   }
-  std::size_t name_end = start;
-  while (name_end > 0 && IsBlank(text[name_end - 1])) --name_end;
-  std::size_t name_start = 0;
-  while (name_start < name_end && IsBlank(text[name_start])) ++name_start;
+  std::size_t nameEnd = start;
+  while (nameEnd > 0 && IsBlank(text[nameEnd - 1])) --nameEnd;
+  std::size_t nameStart = 0;
+  while (nameStart < nameEnd && IsBlank(text[nameStart])) ++nameStart;
   line.form = LineForm::Sfv;
-  return Finish(line, hex, crc32, text.substr(name_start, name_end - name_start), false, reason);
+  return Finish(line, hex, crc32, text.substr(nameStart, nameEnd - nameStart), false, reason);
 }
 
-ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::size_t line_number,
-                        int* single_space_form) {
+ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::size_t lineNumber,
+                        int* singleSpaceForm) {
   ListLine line;
-  line.lineNumber = line_number;
+  line.lineNumber = lineNumber;
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   // A NUL is read as any other byte, so that a checksum line whose name holds
   // one is known as such (it names no file that can exist) and is not
@@ -212,14 +212,14 @@ ListLine ParseWithState(std::string_view text, const ReadOptions& options, std::
   Rejection reason = Rejection::Malformed;
   if (ReadTagged(text, at, escaped, options, line, reason) ||
       (options.preferSfv && ReadSfv(text, options, line, reason)) ||
-      ReadGnu(text, at, escaped, options, single_space_form, line, reason) ||
+      ReadGnu(text, at, escaped, options, singleSpaceForm, line, reason) ||
       ReadExport(escaped ? text.substr(at) : text, escaped, options, line, reason) ||
       (!options.preferSfv && ReadSfv(text, options, line, reason))) {
     if (holdsNul) line.rejection = Rejection::NulByte;
     return line;
   }
   line = ListLine{};
-  line.lineNumber = line_number;
+  line.lineNumber = lineNumber;
   line.rejection = holdsNul ? Rejection::NulByte : reason;
   return line;
 }

@@ -49,7 +49,7 @@ const DigestOperations* FindDigest(std::int32_t algorithm) {
 
 class ContextRelease {
  public:
-  explicit ContextRelease(void (*free_operation)(DigestContext*)) : free_(free_operation) {}
+  explicit ContextRelease(void (*freeOperation)(DigestContext*)) : free_(freeOperation) {}
   void operator()(DigestContext* context) const { free_(context); }
 
  private:
@@ -94,11 +94,11 @@ bool MayReadAhead(int descriptor) {
 
 // The rest of the input through a ReadAhead. False when its thread or
 // buffers could not be had; nothing has been read then.
-bool ReadAheadToEnd(int descriptor, DigestReadFunction read_function, std::size_t chunk,
+bool ReadAheadToEnd(int descriptor, DigestReadFunction readFunction, std::size_t chunk,
                     DigestSink& sink) {
   std::optional<ReadAhead> ahead;
   try {
-    ahead.emplace(descriptor, read_function, chunk);
+    ahead.emplace(descriptor, readFunction, chunk);
   } catch (const std::exception&) {
     return false;
   }
@@ -120,28 +120,28 @@ bool ReadAheadToEnd(int descriptor, DigestReadFunction read_function, std::size_
 // failing disk is never reported with the digest of its first part.
 void ReadToEnd(int descriptor, const DigestOptions& options, DigestSink& sink) {
   const std::size_t chunk = options.chunkBytes > 0 ? options.chunkBytes : kDigestChunkBytes;
-  ReadBuffer own_buffer;
+  ReadBuffer ownBuffer;
   std::uint8_t* buffer = options.buffer;
   if (buffer == nullptr) {
-    own_buffer = MakeReadBuffer(chunk);
-    buffer = own_buffer.get();
+    ownBuffer = MakeReadBuffer(chunk);
+    buffer = ownBuffer.get();
   }
   if (buffer == nullptr) {
     sink.result.failure = DigestFailure::OutOfMemory;
     return;
   }
-  const DigestReadFunction read_function = options.read ? options.read : ::read;
+  const DigestReadFunction readFunction = options.read ? options.read : ::read;
   // Asked only once the input is big enough, so small files pay nothing.
-  bool may_read_ahead = options.readAhead;
+  bool mayReadAhead = options.readAhead;
   for (;;) {
-    if (may_read_ahead && sink.result.bytesRead >= kReadAheadAfterBytes &&
+    if (mayReadAhead && sink.result.bytesRead >= kReadAheadAfterBytes &&
         (!options.spareCpu || options.spareCpu())) {
-      may_read_ahead = false;
-      if (MayReadAhead(descriptor) && ReadAheadToEnd(descriptor, read_function, chunk, sink)) {
+      mayReadAhead = false;
+      if (MayReadAhead(descriptor) && ReadAheadToEnd(descriptor, readFunction, chunk, sink)) {
         return;
       }
     }
-    const ssize_t got = read_function(descriptor, buffer, chunk);
+    const ssize_t got = readFunction(descriptor, buffer, chunk);
     if (got > 0) {
       if (!sink.take(buffer, static_cast<std::size_t>(got))) return;
     } else if (got == 0) {
@@ -227,11 +227,11 @@ bool RegisterStandardDigests() {
       {kDigestSha1, Sha1Operations()},   {kDigestSha2, Sha2Operations()},
       {kDigestSha3, Sha3Operations()},
   };
-  bool all_registered = true;
+  bool allRegistered = true;
   for (const TableEntry& entry : standard) {
-    if (!RegisterDigest(entry.algorithm, entry.operations)) all_registered = false;
+    if (!RegisterDigest(entry.algorithm, entry.operations)) allRegistered = false;
   }
-  return all_registered;
+  return allRegistered;
 }
 
 OpenedInput::OpenedInput(OpenedInput&& other) noexcept
@@ -294,9 +294,9 @@ DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std:
                           const DigestOptions& options) {
   if (!input.ready()) return input.failure;
   if (S_ISDIR(input.status.st_mode)) {
-    DigestOptions nothing_to_read = options;
-    nothing_to_read.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
-    return DigestFrom(input.descriptor, algorithm, bits, nothing_to_read, 0);
+    DigestOptions nothingToRead = options;
+    nothingToRead.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
+    return DigestFrom(input.descriptor, algorithm, bits, nothingToRead, 0);
   }
   const std::uint64_t total =
       S_ISREG(input.status.st_mode) ? static_cast<std::uint64_t>(input.status.st_size) : 0;
@@ -342,10 +342,10 @@ std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int
 }
 
 std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
-                                 DigestReadFunction read_function) {
-  if (read_function == nullptr) return {};
+                                 DigestReadFunction readFunction) {
+  if (readFunction == nullptr) return {};
   DigestOptions options;
-  options.read = read_function;
+  options.read = readFunction;
   return DigestFile(path, algorithm, bits, options).hex;
 }
 

@@ -160,6 +160,6 @@ std::string SystemErrorText(int error);
 // made. May run on any thread.
 std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits = 0);
 std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
-                                 DigestReadFunction read_function);
+                                 DigestReadFunction readFunction);
 
 }  // namespace vandrel

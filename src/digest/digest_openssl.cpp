@@ -43,11 +43,11 @@ FetchedDigests FetchAll() {
   FetchedDigests fetched;
   fetched.md5 = Fetch("MD5");
   fetched.sha1 = Fetch("SHA1");
-  const char* sha2_names[] = {"SHA2-224", "SHA2-256", "SHA2-384", "SHA2-512"};
-  const char* sha3_names[] = {"SHA3-224", "SHA3-256", "SHA3-384", "SHA3-512"};
+  const char* sha2Names[] = {"SHA2-224", "SHA2-256", "SHA2-384", "SHA2-512"};
+  const char* sha3Names[] = {"SHA3-224", "SHA3-256", "SHA3-384", "SHA3-512"};
   for (int i = 0; i < 4; ++i) {
-    fetched.sha2[i] = Fetch(sha2_names[i]);
-    fetched.sha3[i] = Fetch(sha3_names[i]);
+    fetched.sha2[i] = Fetch(sha2Names[i]);
+    fetched.sha3[i] = Fetch(sha3Names[i]);
   }
   return fetched;
 }

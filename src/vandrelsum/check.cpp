@@ -173,15 +173,15 @@ bool CheckList(const SumOptions& options, const std::string& list) {
     descriptor = owned.get();
   }
 
-  cl::ReadOptions read_options;
-  if (options.kindGiven) read_options.forcedKind = options.kind;
+  cl::ReadOptions readOptions;
+  if (options.kindGiven) readOptions.forcedKind = options.kind;
   if (list != "-") {
     const cl::ListNameHint hint = cl::KindFromListName(list);
-    read_options.listKind = hint.kind;
-    read_options.preferSfv = hint.sfv;
+    readOptions.listKind = hint.kind;
+    readOptions.preferSfv = hint.sfv;
   }
   ListCheck check(options, list);
-  cl::ListReader reader(read_options, [&check](const cl::ListLine& line) { check.take(line); });
+  cl::ListReader reader(readOptions, [&check](const cl::ListLine& line) { check.take(line); });
   std::vector<char> buffer(kListReadBytes);
   for (;;) {
     const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());

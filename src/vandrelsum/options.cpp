@@ -114,7 +114,7 @@ std::optional<std::string> Conflict(const SumOptions& options) {
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   ParsedCommandLine parsed;
   SumOptions options;
-  bool text_mode_given = false;
+  bool textModeGiven = false;
   opterr = 0;
   optind = 1;
   int choice = 0;
@@ -135,7 +135,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         break;
       case 't':
         options.binary = false;
-        text_mode_given = true;
+        textModeGiven = true;
         break;
       case 'c':
         options.check = true;
@@ -192,7 +192,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       }
     }
   }
-  if (options.check && text_mode_given) options.binary = true;  // reported as a conflict
+  if (options.check && textModeGiven) options.binary = true;  // reported as a conflict
   if (options.tag && options.binary) {
     parsed.exitStatus = UsageError("--tag does not support --binary");
     return parsed;

@@ -241,14 +241,14 @@ TEST_F(DigestEngineTest, RefusesANamedPipeAtOnceInsteadOfWaitingForAWriter) {
 TEST_F(DigestEngineTest, RefusesCharacterDevicesAndSockets) {
   EXPECT_EQ(FileDigest("/dev/null", kDigestCrc32), "");
 
-  const std::string socket_path = directory_ + "/socket";
+  const std::string socketPath = directory_ + "/socket";
   const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(listener, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  socket_path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+  socketPath.copy(address.sun_path, sizeof(address.sun_path) - 1);
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  EXPECT_EQ(FileDigest(socket_path, kDigestCrc32), "");
+  EXPECT_EQ(FileDigest(socketPath, kDigestCrc32), "");
   ::close(listener);
 }
 

@@ -171,24 +171,24 @@ TEST_F(ReadAheadThreadTest, FailsWithTheBytesBeforeAReadErrorWhereverItFalls) {
 TEST_F(ReadAheadThreadTest, StopsTheReadingThreadWhenTheDigestIsAbandoned) {
   const std::string data = PatternBytes(kReadAheadAfterBytes + 8 * 1024 * 1024, 23);
   const std::string path = WriteFile(data);
-  const std::uint64_t stop_after = kReadAheadAfterBytes + 2 * kChunk;
-  options_.progress = [&](std::uint64_t done, std::uint64_t) { return done < stop_after; };
+  const std::uint64_t stopAfter = kReadAheadAfterBytes + 2 * kChunk;
+  options_.progress = [&](std::uint64_t done, std::uint64_t) { return done < stopAfter; };
   // Counted after a first round, since a sanitizer's runtime may start a
   // thread of its own when the process makes its first one.
-  int tasks_after_first = 0;
+  int tasksAfterFirst = 0;
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
     ResetSeams();
     const DigestResult result = DigestFile(path, kDigestMd5, 0, options_);
     EXPECT_EQ(result.failure, DigestFailure::Abandoned);
-    EXPECT_GE(result.bytesRead, stop_after);
-    EXPECT_LT(result.bytesRead, stop_after + kChunk);
+    EXPECT_GE(result.bytesRead, stopAfter);
+    EXPECT_LT(result.bytesRead, stopAfter + kChunk);
     // The reader ran ahead by at most the ring, and has been joined.
     EXPECT_LE(bytes_handed_out.load(), result.bytesRead + (kReadAheadSlots + 1) * kChunk);
     EXPECT_EQ(ReadingThreadCount(), 2u);
-    if (round == 0) tasks_after_first = TaskCount();
+    if (round == 0) tasksAfterFirst = TaskCount();
   }
-  EXPECT_EQ(TaskCount(), tasks_after_first);
+  EXPECT_EQ(TaskCount(), tasksAfterFirst);
 }
 
 TEST_F(ReadAheadThreadTest, HandsOverOnlyOnceACpuIsSpareAndThenStopsAsking) {

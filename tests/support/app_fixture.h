@@ -52,9 +52,9 @@ inline std::string LanguageFileText(const std::string& code, const std::string& 
     const std::string raw = trim(line.substr(equals + 1));
     std::string value;
     for (std::size_t at = 0; at < raw.size(); ++at) {
-      const bool escaped_line_break = raw.compare(at, 2, "\\n") == 0;
-      value += escaped_line_break ? '\n' : raw[at];
-      if (escaped_line_break) ++at;
+      const bool escapedLineBreak = raw.compare(at, 2, "\\n") == 0;
+      value += escapedLineBreak ? '\n' : raw[at];
+      if (escapedLineBreak) ++at;
     }
     return value;
   }
