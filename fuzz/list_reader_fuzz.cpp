@@ -54,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.preferSfv = (control & 4) != 0;
   const std::size_t chunk = 1 + (control >> 5) * 97;
 
-  std::size_t last_line = 0;
-  cl::ListReader reader(options, [&last_line](const cl::ListLine& line) {
-    if (line.lineNumber <= last_line) __builtin_trap();
-    last_line = line.lineNumber;
+  std::size_t lastLine = 0;
+  cl::ListReader reader(options, [&lastLine](const cl::ListLine& line) {
+    if (line.lineNumber <= lastLine) __builtin_trap();
+    lastLine = line.lineNumber;
     CheckRoundTrip(line);
   });
   for (std::size_t at = 0; at < text.size(); at += chunk) reader.feed(text.substr(at, chunk));
