@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "digest/digest_engine.h"
+#include "testing/digest_seams.h"
 
 namespace {
 

@@ -309,11 +309,6 @@ DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::in
   return DigestOpened(OpenInput(path, options), algorithm, bits, options);
 }
 
-DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
-                                  const DigestOptions& options) {
-  return DigestFrom(descriptor, algorithm, bits, options, 0);
-}
-
 std::string DescribeDigestFailure(const DigestResult& result) {
   switch (result.failure) {
     case DigestFailure::None:
@@ -339,14 +334,6 @@ std::string DescribeDigestFailure(const DigestResult& result) {
 
 std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits) {
   return DigestFile(path, algorithm, bits).hex;
-}
-
-std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
-                                 DigestReadFunction readFunction) {
-  if (readFunction == nullptr) return {};
-  DigestOptions options;
-  options.read = readFunction;
-  return DigestFile(path, algorithm, bits, options).hex;
 }
 
 }  // namespace vandrel

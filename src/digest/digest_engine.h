@@ -143,12 +143,6 @@ OpenedInput OpenInput(const std::string& path, const DigestOptions& options = {}
 DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std::int32_t bits,
                           const DigestOptions& options = {});
 
-// The digest of everything that can still be read from an open descriptor,
-// whatever it is (standard input, a pipe). The caller keeps the descriptor.
-// May run on any thread.
-DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::int32_t bits,
-                                  const DigestOptions& options = {});
-
 // A short English reason for a failed result: "permission denied",
 // "not a regular file", "read error after 4096 bytes: input/output error".
 std::string DescribeDigestFailure(const DigestResult& result);
@@ -159,7 +153,5 @@ std::string SystemErrorText(int error);
 // DigestFile's text alone: the digest, or the empty text when none could be
 // made. May run on any thread.
 std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits = 0);
-std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,
-                                 DigestReadFunction readFunction);
 
 }  // namespace vandrel

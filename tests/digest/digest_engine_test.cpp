@@ -27,6 +27,7 @@
 
 #include "digest/digest_references.h"
 #include "support/scratch_directory.h"
+#include "testing/digest_seams.h"
 
 namespace vandrel {
 namespace {

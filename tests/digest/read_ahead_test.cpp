@@ -21,6 +21,7 @@
 #include "digest/digest_engine.h"
 #include "digest/digest_references.h"
 #include "support/scratch_directory.h"
+#include "testing/digest_seams.h"
 
 namespace vandrel {
 namespace {

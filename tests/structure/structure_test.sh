@@ -56,7 +56,7 @@ done
 # copy is gone. Each must still be defined by a hooks library, so that a
 # rename here cannot leave a name that matches nothing.
 moved=(sys::IsThread sys::ProgramExitCode checksum_list::ParseList tk::GetGadgetAttribute
-  tk::GadgetX tk::GadgetY tk::GadgetHeight)
+  tk::GadgetX tk::GadgetY tk::GadgetHeight DigestOpenDescriptor FileDigestWithReader)
 for name in "${moved[@]}"; do
   checks=$((checks + 1))
   grep -q "^vandrel::$name(" "$scratch/hooks" || fail "$name is not in the hooks libraries"
