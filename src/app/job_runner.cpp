@@ -62,14 +62,6 @@ void RestoreIdleWindow() {
   SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
 }
 
-// The size options' digest size; 0 when none is selected.
-int SelectedDigestBits() {
-  for (std::size_t i = 0; i < kSizeOptionGadgets.size(); ++i) {
-    if (tk::GetGadgetState(kSizeOptionGadgets[i])) return kDigestSizes[i];
-  }
-  return 0;
-}
-
 // A confirmed cancel lets the files in flight finish, but only for this
 // long: a huge file or an endless one (a link into /proc) would hold the
 // window for minutes, or for ever.
@@ -94,9 +86,8 @@ void DigestRows(JobState& job, RowHandOver& handOver) {
     }
     handOver.finished(outcome);
   };
-  const Algorithm algorithm = *job.Family;
-  engine::JobRun run(Info(algorithm).engine, HasSizes(algorithm) ? job.Bits : 0,
-                     std::move(options));
+  // The engine ignores the size of algorithms that have only one.
+  engine::JobRun run(Info(job.Digest.algorithm).engine, job.Digest.bits, std::move(options));
   for (std::size_t row = 0; row < job.Paths.size(); ++row) {
     const std::string expected = row < job.Expected.size() ? job.Expected[row] : std::string();
     if (!run.add({job.Paths[row], expected})) break;
@@ -248,8 +239,6 @@ void StartJob() {
   job.Paths = tk::GetGadgetColumnTexts(kGadgetResults, 0);
   const int rows = static_cast<int>(job.Paths.size());
   job.FailureWords = CurrentFailureTexts();
-  job.Bits = SelectedDigestBits();
-  job.Family = Program().settings.digest.algorithm;
   job.Control.emplace();
   tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
   tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
@@ -270,8 +259,9 @@ void StartJob() {
   job.FilesMismatched = 0;
   job.FilesMissing = 0;
   const Algorithm family = Program().settings.digest.algorithm;
-  job.ComputedKind =
+  job.Digest =
       DigestKind{family, HasSizes(family) ? SelectedDigest().bits : Info(family).fixedBits};
+  job.ComputedKind = job.Digest;
   CollectExpectedDigests(job.ComputedKind);
   job.WorkerThread = sys::CreateThread(JobWorker, static_cast<int>(family));
   // Without a worker nothing would ever end the job: go back to idle at once.
@@ -280,17 +270,11 @@ void StartJob() {
 
 int JobWorker(int algorithm) {
   JobState& job = Job();
+  DebugLog("job", std::to_string(job.Paths.size()) + " rows, algorithm " +
+                      std::to_string(algorithm) + ", " + std::to_string(job.Digest.bits) + " bits");
   RowHandOver handOver(ApplyRowChanges);
-  if (job.Family) {
-    DigestRows(job, handOver);
-  } else {
-    DebugLog("job", "no algorithm has the setting " + std::to_string(algorithm));
-    for (std::size_t row = 0; row < job.Paths.size(); ++row) {
-      const DigestResult none{"", DigestFailure::UnknownAlgorithm};
-      const std::string expected = row < job.Expected.size() ? job.Expected[row] : std::string();
-      handOver.finished(engine::Outcome{row, none, engine::Judge(none, expected)});
-    }
-  }
+  // An algorithm or size the libraries lack fails each row with its reason.
+  DigestRows(job, handOver);
   handOver.finish();
   tk::PostEvent(kEventJobFinished);
   return 0;

@@ -45,8 +45,7 @@ struct JobState {
   // The digest each row should have; empty when no row came from a
   // checksum list, so a plain job costs nothing more.
   std::vector<std::string> Expected;
-  std::optional<Algorithm> Family;  // none: the setting names no algorithm
-  std::int32_t Bits = 0;            // SHA2/SHA3 size
+  DigestKind Digest;  // the algorithm and size every row is digested in
   // The words of a failed or different row's tooltip, in the language the
   // job began in; only the main thread reads the text table.
   FailureTexts FailureWords;
