@@ -155,15 +155,6 @@ void BuildGadgets(int w, int h) {
   tk::DisableGadget(kGadgetCalculate, true);
 }
 
-void ApplyOptionSettings() {
-  const DigestKind digest = Program().settings.digest;
-  for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
-    if (kDigestSizes[i] == digest.bits) tk::SetGadgetState(kSizeOptionGadgets[i], 1);
-  }
-  tk::SetGadgetState(kAlgorithmOptionGadgets[static_cast<std::size_t>(digest.algorithm)], 1);
-  ApplySizeOptionRule();
-}
-
 }  // namespace
 
 bool BuildMainWindow() {
@@ -178,7 +169,7 @@ bool BuildMainWindow() {
   // below the menu bar, while the height they are derived from includes it.
   BuildGadgets(tk::WindowWidth(kMainWindow), LayoutHeight(tk::WindowHeight(kMainWindow)));
   tk::AddKeyboardShortcut(kMainWindow, tk::kKeyF1, kMenuOpenHelp);
-  ApplyOptionSettings();
+  ShowDigestOptions(Program().settings.digest);
   return true;
 }
 
@@ -218,6 +209,16 @@ void RelabelMainWindow(bool jobRunning) {
   tk::SetGadgetText(kGadgetBitsLabel, T("tMainBITS"));
   // While a job runs the button cancels, and says so in the new language.
   tk::SetGadgetText(kGadgetCalculate, T(jobRunning ? "tMainCANCEL" : "tMainCALCULATE"));
+}
+
+void ShowDigestOptions(DigestKind digest) {
+  // A size that is not an option (a family of one size) leaves the size
+  // options as they are.
+  for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
+    if (kDigestSizes[i] == digest.bits) tk::SetGadgetState(kSizeOptionGadgets[i], 1);
+  }
+  tk::SetGadgetState(kAlgorithmOptionGadgets[static_cast<std::size_t>(digest.algorithm)], 1);
+  ApplySizeOptionRule();
 }
 
 void ApplySizeOptionRule() {

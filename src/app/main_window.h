@@ -19,6 +19,9 @@ void RelabelMainWindow(bool jobRunning);
 // The algorithm and size options as the settings hold them (shutdown
 // read-back); `bits` is the size option's even for a family of one size.
 DigestKind SelectedDigest();
+// Selects the options that show `digest`, then enables the size options as
+// its algorithm needs.
+void ShowDigestOptions(DigestKind digest);
 // Enables or disables the size options for the selected algorithm.
 void ApplySizeOptionRule();
 // Enables or disables the four size options together.

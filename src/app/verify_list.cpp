@@ -93,16 +93,9 @@ std::string ProblemNotice(const std::string& listPath, const ListFileRead& read)
 }
 
 void SelectOptionsFor(DigestKind kind) {
-  const auto family = static_cast<std::size_t>(kind.algorithm);
-  tk::SetGadgetState(kAlgorithmOptionGadgets[family], 1);
   Program().settings.digest.algorithm = kind.algorithm;
-  if (HasSizes(kind.algorithm)) {
-    Program().settings.digest.bits = kind.bits;
-    for (std::size_t i = 0; i < kDigestSizes.size(); ++i) {
-      if (kDigestSizes[i] == kind.bits) tk::SetGadgetState(kSizeOptionGadgets[i], 1);
-    }
-  }
-  ApplySizeOptionRule();
+  if (HasSizes(kind.algorithm)) Program().settings.digest.bits = kind.bits;
+  ShowDigestOptions(kind);
 }
 
 }  // namespace
