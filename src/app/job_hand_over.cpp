@@ -12,17 +12,24 @@ RowHandOver::RowHandOver(std::function<void(const RowChanges&)> apply)
 
 RowHandOver::~RowHandOver() { finish(); }
 
+// The hand-over thread waits for the first change after a hand-over; later
+// ones join it without waking the thread, which would only sleep again
+// until its frame is up: one wake-up a frame, not one a row.
 void RowHandOver::started(std::size_t row) {
+  bool first = false;
   {
     std::lock_guard lock(mutex_);
+    first = pending_.empty();
     pending_.started.push_back(row);
   }
-  changed_.notify_one();
+  if (first) changed_.notify_one();
 }
 
 void RowHandOver::progress(std::size_t row, std::uint64_t done, std::uint64_t total) {
+  bool first = false;
   {
     std::lock_guard lock(mutex_);
+    first = pending_.empty();
     // A report that crossed its row's finish would move the bar past it.
     if (row < finishedRows_) return;
     if (!file_ || fileRow_ != row) {
@@ -31,12 +38,14 @@ void RowHandOver::progress(std::size_t row, std::uint64_t done, std::uint64_t to
     }
     if (!file_->update(done, total, pending_.part, pending_.tip)) return;
   }
-  changed_.notify_one();
+  if (first) changed_.notify_one();
 }
 
 void RowHandOver::finished(engine::Outcome outcome) {
+  bool first = false;
   {
     std::lock_guard lock(mutex_);
+    first = pending_.empty();
     const std::size_t row = outcome.index;
     finishedRows_ = row + 1;
     pending_.finished.push_back(std::move(outcome));
@@ -47,7 +56,7 @@ void RowHandOver::finished(engine::Outcome outcome) {
       file_.reset();
     }
   }
-  changed_.notify_one();
+  if (first) changed_.notify_one();
 }
 
 void RowHandOver::finish() {
