@@ -89,8 +89,8 @@ void DigestRows(JobState& job, RowHandOver& handOver) {
   // The engine ignores the size of algorithms that have only one.
   engine::JobRun run(Info(job.Digest.algorithm).engine, job.Digest.bits, std::move(options));
   for (std::size_t row = 0; row < job.Paths.size(); ++row) {
-    const std::string expected = row < job.Expected.size() ? job.Expected[row] : std::string();
-    if (!run.add({job.Paths[row], expected})) break;
+    if (!run.add({job.Paths[row], row < job.Expected.size() ? job.Expected[row] : std::string()}))
+      break;
   }
   run.finish();
 }
@@ -259,8 +259,7 @@ void StartJob() {
   job.FilesMismatched = 0;
   job.FilesMissing = 0;
   const Algorithm family = Program().settings.digest.algorithm;
-  job.Digest =
-      DigestKind{family, HasSizes(family) ? SelectedDigest().bits : Info(family).fixedBits};
+  job.Digest = DigestKind{family, DigestKind{family, SelectedDigest().bits}.outputBits()};
   job.ComputedKind = job.Digest;
   CollectExpectedDigests(job.ComputedKind);
   job.WorkerThread = sys::CreateThread(JobWorker, static_cast<int>(family));

@@ -119,9 +119,7 @@ void SaveResults() {
   // "out.sha256" holding MD5 digests, or none, is a list no checker reads:
   // offer the name that fits them, and write nothing unless it is taken.
   if (const std::optional<std::string> fitting = NameFittingDigests(path, Job().ComputedKind)) {
-    MessageDialogConfig question = DialogConfigs().warningQuestion;
-    question.height = kFittingNameQuestionHeight;
-    if (ShowMessageDialog(question,
+    if (ShowMessageDialog(WithHeight(DialogConfigs().warningQuestion, kFittingNameQuestionHeight),
                           MessageLines({T("tReqSAVEOTHERKIND"), tk::DisplayText(*fitting)})) != 1) {
       return;
     }

@@ -84,8 +84,8 @@ std::string ProblemNotice(const std::string& listPath, const ListFileRead& read)
     case ListFileProblem::TooLarge:
       return T("tReqLISTTOOLARGE");
     case ListFileProblem::Unreadable:
-      return T("tReqLISTUNREADABLE") + "\\n" + tk::DisplayText(listPath) + "\\n" +
-             std::strerror(read.error);
+      return MessageLines(
+          {T("tReqLISTUNREADABLE"), tk::DisplayText(listPath), std::strerror(read.error)});
     case ListFileProblem::None:
       break;
   }

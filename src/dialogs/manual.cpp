@@ -4,13 +4,13 @@
 #include "dialogs/manual.h"
 
 #include "dialogs/web_link.h"
+#include "settings/preferences.h"
 #include "system/files.h"
 
 namespace vandrel {
 namespace {
 
 constexpr char kManualFolder[] = "help/";
-constexpr char kFallbackLanguage[] = "en_GB";
 
 std::string PageFor(const std::string& programDirectory, const std::string& language) {
   // Without a program folder a relative path would be looked up wherever
