@@ -6,8 +6,6 @@
   atspi_probe.py selected PID   column 0 of every selected results-list row
   atspi_probe.py progress PID   the progress bar's values, sampled until a
                                 message dialog opens (at most a minute)
-  atspi_probe.py rows PID       every results-list row: column 0's text, a
-                                tab, and the description of its state image
 
 One item per line. Exits 1 when the program has no such window."""
 import sys
@@ -70,19 +68,6 @@ def selected_names(pid):
     return [path_of(table, row) for row in Atspi.Table.get_selected_rows(table)]
 
 
-def row_states(pid):
-    table = results_table(pid)
-    if table is None:
-        return None
-    rows = []
-    for row in range(Atspi.Table.get_n_rows(table)):
-        cell = Atspi.Table.get_accessible_at(table, row, 0)
-        images = [c for c in walk(cell) if "Image" in c.get_interfaces()]
-        described = Atspi.Image.get_image_description(images[0]) if images else ""
-        rows.append(f"{path_of(table, row)}\t{described}")
-    return rows
-
-
 def progress_values(pid):
     bar = None
     for window in windows(pid):
@@ -103,8 +88,7 @@ def progress_values(pid):
 
 def main():
     command, pid = sys.argv[1], int(sys.argv[2])
-    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values,
-              "rows": row_states}
+    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values}
     items = probes[command](pid)
     if items is None:
         return 1
