@@ -65,7 +65,7 @@ done
 handler=$(gio_in_root mime text/x-checksum-list | sed -n 's/^Default application for .*: //p')
 [[ $handler == io.github.vandrel.Vandrel.Verify.desktop ]] ||
   fail "checksum lists open with '$handler', not the Verify entry"
-grep -qx 'Exec=vandrel --verify %F' "$ROOT/usr/share/applications/$handler" ||
+grep -qx 'Exec=vandrel --verify -- %F' "$ROOT/usr/share/applications/$handler" ||
   fail "the Verify entry does not run vandrel --verify"
 for type in application/zip application/x-cd-image application/vnd.debian.binary-package \
   application/octet-stream application/gzip application/x-raw-disk-image; do
