@@ -34,26 +34,33 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return line;
     } else if (argument == "--verify") {
       line.verify = true;
+    } else if (argument == "--calculate") {
+      line.calculate = true;
     } else {
       return Usage("unknown option '" + argument + "'");
     }
   }
+  if (line.verify && line.calculate) return Usage("--calculate and --verify exclude each other");
   if (line.verify && line.paths.empty()) return Usage("--verify needs a checksum list");
+  if (line.calculate && line.paths.empty()) return Usage("--calculate needs a file or folder");
   return line;
 }
 
 std::string CommandLineHelp() {
   return "Usage: vandrel [FILE-OR-FOLDER]...\n"
+         "  or:  vandrel --calculate FILE-OR-FOLDER...\n"
          "  or:  vandrel --verify LIST...\n"
          "Compute file digests (CRC32, MD5, SHA1, SHA2, SHA3) in a window.\n"
          "\n"
          "Each FILE goes into the list; a FOLDER puts in every file directly in it.\n"
          "\n"
-         "      --verify   check the files each checksum LIST names (SHA256SUMS,\n"
-         "                 *.md5, *.sha256, *.sfv, ...) in one job\n"
-         "      --help     display this help and exit\n"
-         "      --version  output version information and exit\n"
-         "      --         end of options: every later argument is a path\n"
+         "      --calculate  compute the digests at once, with the algorithm and\n"
+         "                   size chosen last\n"
+         "      --verify     check the files each checksum LIST names (SHA256SUMS,\n"
+         "                   *.md5, *.sha256, *.sfv, ...) in one job\n"
+         "      --help       display this help and exit\n"
+         "      --version    output version information and exit\n"
+         "      --           end of options: every later argument is a path\n"
          "\n"
          "vandrelsum computes and checks the same digests without a window.\n";
 }

@@ -12,6 +12,7 @@ struct CommandLine {
   enum class Action { Run, Help, Version, Usage };
   Action action = Action::Run;
   bool verify = false;             // every path is a checksum list to check
+  bool calculate = false;          // the job starts at once over the paths' rows
   std::vector<std::string> paths;  // in the order given
   std::string complaint;           // the one line a Usage error prints
 };

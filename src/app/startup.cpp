@@ -13,6 +13,7 @@
 #include "app/event_loop.h"
 #include "app/file_intake.h"
 #include "app/help.h"
+#include "app/job_runner.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/verify_list.h"
@@ -24,6 +25,7 @@
 #include "settings/text_table.h"
 #include "system/files.h"
 #include "system/paths.h"
+#include "toolkit/gadgets.h"
 #include "toolkit/resources.h"
 #include "toolkit/session_end.h"
 #include "toolkit/toolkit.h"
@@ -117,6 +119,15 @@ void LoadSettingsAndLanguage(const std::string& programDirectory) {
   RefreshDialogTexts();
 }
 
+void StartCommandLineJob(const CommandLine& commandLine) {
+  if (commandLine.verify) {
+    VerifyLists(commandLine.paths);
+  } else if (commandLine.calculate && tk::CountGadgetItems(kGadgetResults) > 0) {
+    // As Calculate would: the options are still those the preferences chose.
+    StartJob();
+  }
+}
+
 void RunVandrel(int argc, char** argv) {
   sys::SetCommandLine(argc, argv);
   const CommandLine commandLine =
@@ -157,9 +168,9 @@ void RunVandrel(int argc, char** argv) {
   }
   SetDialogBackground(tk::WindowThemeBackground(kMainWindow));
   tk::HideWindow(kMainWindow, false);
-  // After the window shows, so that a notice about an unusable list has a
-  // window to stand over.
-  if (commandLine.verify) VerifyLists(commandLine.paths);
+  // After the window shows, so that a notice or the summary has a window to
+  // stand over.
+  StartCommandLineJob(commandLine);
   RunEventLoop();
   SaveAndEnd();
 }

@@ -5,8 +5,15 @@
 
 namespace vandrel {
 
+struct CommandLine;
+
 // Runs the whole program and ends the process with status 0.
 [[noreturn]] void RunVandrel(int argc, char** argv);
+
+// What the command line asks of the shown window, its paths' rows already
+// in the list: --verify checks its lists, --calculate starts the job at once
+// (when the paths gave rows), otherwise the rows wait for Calculate.
+void StartCommandLineJob(const CommandLine& commandLine);
 
 // The five fonts (loaded in the order 2, 0, 1, 3, 4) and the fourteen
 // built-in images.

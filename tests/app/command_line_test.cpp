@@ -15,17 +15,21 @@ TEST(CommandLineTest, SeparatesOptionsFromPathsAndStopsAtTheFirstAnswerOrMistake
     Action action;
     bool verify;
     std::vector<std::string> paths;
+    bool calculate = false;
   };
   const Case cases[] = {
       {{"a", "dir/", "-"}, Action::Run, false, {"a", "dir/", "-"}},
       {{"x.sfv", "--verify", "b.md5"}, Action::Run, true, {"x.sfv", "b.md5"}},  // options anywhere
       {{"--", "--help", "-v", "--"}, Action::Run, false, {"--help", "-v", "--"}},
+      {{"--calculate", "--", "-", "--verify"}, Action::Run, false, {"-", "--verify"}, true},
       {{"a", "--help", "--bogus"}, Action::Help, false, {}},
       {{"--version", "--help"}, Action::Version, false, {}},
       {{"a", "--bogus", "--help"}, Action::Usage, false, {}},
       {{"-h"}, Action::Usage, false, {}},
       {{"--verify=SUMS"}, Action::Usage, false, {}},
       {{"--verify", "--"}, Action::Usage, false, {}},  // nothing to verify
+      {{"--calculate"}, Action::Usage, false, {}},     // nothing to compute
+      {{"--calculate", "--verify", "SUMS"}, Action::Usage, false, {}},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -34,6 +38,7 @@ TEST(CommandLineTest, SeparatesOptionsFromPathsAndStopsAtTheFirstAnswerOrMistake
     EXPECT_EQ(got.action, c.action) << shown;
     if (c.action != Action::Run) continue;
     EXPECT_EQ(got.verify, c.verify) << shown;
+    EXPECT_EQ(got.calculate, c.calculate) << shown;
     EXPECT_EQ(got.paths, c.paths) << shown;
   }
   EXPECT_EQ(ParseCommandLine({"--bogus"}).complaint,

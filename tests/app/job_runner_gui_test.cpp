@@ -10,6 +10,7 @@
 #include <map>
 
 #include "app/accessibility.h"
+#include "app/command_line.h"
 #include "app/job_gui_support.h"
 #include "app/job_runner.h"
 #include "testing/system_queries.h"
@@ -289,6 +290,26 @@ TEST_F(JobRunnerTest, CalculatingAgainClearsEveryRowBeforeRecomputingIt) {
   for (int row = 0; row < 10; ++row) {
     EXPECT_TRUE(RowShows(row, kImageRowComputed)) << row;
     EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), nullptr)) << row;
+  }
+}
+
+// A file manager's Compute action: the job starts before any event, with the
+// algorithm and size the preferences stored; without the option the rows wait.
+TEST_F(JobRunnerTest, CalculateOnTheCommandLineStartsTheStoredAlgorithmAtOnce) {
+  Program().settings.digest = DigestKind{Algorithm::Sha3, 384};
+  RebuildMainWindow();
+  std::vector<std::string> files = AddTenFiles("calculate");
+  StartCommandLineJob(ParseCommandLine({files[0]}));
+  EXPECT_EQ(Job().JobRunning, 0);
+
+  StartCommandLineJob(ParseCommandLine({"--calculate", files[0]}));
+  EXPECT_EQ(Job().JobRunning, 1);
+  std::vector<std::vector<std::string>> shown;
+  AnswerDialogsInTurn({tk::kKeyReturn}, &shown);
+  ASSERT_TRUE(RunUntil([&] { return Job().JobRunning == 0 && !shown.empty(); }));
+  EXPECT_EQ(shown[0][0], EnglishSummary(false, 10, 10, 0));
+  for (int row = 0; row < 10; ++row) {
+    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(files[row]), EVP_sha3_384())) << row;
   }
 }
 

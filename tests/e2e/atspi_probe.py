@@ -7,7 +7,14 @@
   atspi_probe.py progress PID   the progress bar's values, sampled until a
                                 message dialog opens (at most a minute)
 
-One item per line. Exits 1 when the program has no such window."""
+and a file manager's, for the package's context-menu entries:
+
+  atspi_probe.py select PID NAME  selects the item NAME in the folder view
+  atspi_probe.py menu PID         the entries of the open context menu and
+                                  its submenus (none: it is closed)
+  atspi_probe.py choose PID TEXT  activates the one entry ending in TEXT
+
+One item per line. Exits 1 when the program has no such window or item."""
 import sys
 import time
 
@@ -86,9 +93,48 @@ def progress_values(pid):
     return ["%.4f" % v for v in values]
 
 
+def select_item(pid, name):
+    items = [n for w in windows(pid) for n in walk(w) if n.get_name() == name and
+             n.get_role() in (Atspi.Role.ICON, Atspi.Role.TABLE_CELL)]
+    # A list view's name cell sits in its row's cell; a table selects rows.
+    child, view = (items[0], items[0].get_parent()) if items else (None, None)
+    while view is not None and "Selection" not in view.get_interfaces():
+        child, view = view, view.get_parent()
+    if view is None:
+        return None
+    Atspi.Selection.clear_selection(view)
+    index = child.get_index_in_parent()
+    if "Table" in view.get_interfaces():
+        done = Atspi.Table.add_row_selection(view, Atspi.Table.get_row_at_index(view, index))
+    else:
+        done = Atspi.Selection.select_child(view, index)
+    return [name] if done else None
+
+
+def menu_entries(pid):
+    return [n for w in windows(pid)
+            if w.get_role() == Atspi.Role.WINDOW and w.get_state_set().contains(Atspi.StateType.SHOWING)
+            for n in walk(w) if n.get_role() in (Atspi.Role.MENU_ITEM, Atspi.Role.MENU)
+            and n.get_name() and n.get_state_set().contains(Atspi.StateType.VISIBLE)]
+
+
+def choose_entry(pid, text):
+    entries = [n for n in menu_entries(pid)
+               if n.get_role() == Atspi.Role.MENU_ITEM and n.get_name().endswith(text)]
+    if len(entries) != 1:
+        return None
+    name = entries[0].get_name()
+    # GTK 2 acts at once, closing the menu, and answers false.
+    entries[0].do_action(0)
+    return [name]
+
+
 def main():
     command, pid = sys.argv[1], int(sys.argv[2])
-    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values}
+    probes = {"dialog": dialog_labels, "selected": selected_names, "progress": progress_values,
+              "menu": lambda pid: [n.get_name() for n in menu_entries(pid)],
+              "select": lambda pid: select_item(pid, sys.argv[3]),
+              "choose": lambda pid: choose_entry(pid, sys.argv[3])}
     items = probes[command](pid)
     if items is None:
         return 1

@@ -34,8 +34,10 @@ dpkg-deb -x "$deb" "$ROOT" || fail "dpkg-deb -x $deb"
 # keys their readers know (desktop-file-validate rejects Type=Action).
 desktop-file-validate "$ROOT"/usr/share/applications/*.desktop || fail "desktop-file-validate"
 /usr/bin/python3 "$(dirname "$0")/check-actions" "$ROOT" || fail "the file-manager actions"
-[[ -f "$ROOT/usr/share/bash-completion/completions/vandrelsum" ]] ||
-  fail "no bash completion where bash-completion loads it on demand"
+for name in vandrel vandrelsum; do
+  [[ -f "$ROOT/usr/share/bash-completion/completions/$name" ]] ||
+    fail "no bash completion of $name where bash-completion loads it on demand"
+done
 # Every language the program offers has its manual page beside the program.
 for language in "$ROOT"/usr/lib/vandrel/Vandrel.lang/*.language; do
   code=$(basename "$language" .language)
@@ -63,7 +65,7 @@ done
 handler=$(gio_in_root mime text/x-checksum-list | sed -n 's/^Default application for .*: //p')
 [[ $handler == io.github.vandrel.Vandrel.Verify.desktop ]] ||
   fail "checksum lists open with '$handler', not the Verify entry"
-grep -qx 'Exec=vandrel --verify %F' "$ROOT/usr/share/applications/$handler" ||
+grep -qx 'Exec=vandrel --verify -- %F' "$ROOT/usr/share/applications/$handler" ||
   fail "the Verify entry does not run vandrel --verify"
 for type in application/zip application/x-cd-image application/vnd.debian.binary-package \
   application/octet-stream application/gzip application/x-raw-disk-image; do

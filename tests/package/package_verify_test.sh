@@ -41,7 +41,7 @@ done >"$DATA/SHA256SUMS"
 PATH="$ROOT/usr/bin:$PATH" XDG_DATA_DIRS="$ROOT/usr/share:/usr/share" \
   XDG_DATA_HOME="$WORK/no-user-data" XDG_CONFIG_HOME="$WORK/no-user-config" \
   gio open "$DATA/SHA256SUMS" >"$WORK/program.log" 2>&1 || fail "gio open SHA256SUMS"
-started() { APP_PID=$(pgrep -n -f -- "--verify $DATA/SHA256SUMS" || true); [[ -n "$APP_PID" ]]; }
+started() { APP_PID=$(pgrep -n -f -- "--verify -- $DATA/SHA256SUMS" || true); [[ -n "$APP_PID" ]]; }
 wait_until 15 "vandrel --verify started by gio" started
 wait_until 15 "the main window" main_window_shown
 MAIN=$(window_of_program "$MAIN_TITLE")

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# vandrelsum's bash completion, loaded on demand by bash-completion's own
-# loader from a completions folder, then asked as bash asks it: the options,
-# the algorithm names after -a / --algorithm=, file names after them and
-# after "--". The options and names must be the ones vandrelsum itself takes.
-#   completion_test.sh COMPLETION_FILE VANDRELSUM [EMULATOR ARGS...]
-# Exits 77 (skipped) when bash-completion is not installed.
+# The bash completion of vandrelsum or vandrel, loaded on demand by
+# bash-completion's own loader from a completions folder, then asked as bash
+# asks it: the options, vandrelsum's algorithm names after -a /
+# --algorithm=, file names after them and after "--". The options and names
+# must be the ones the program itself takes.
+#   completion_test.sh COMPLETION_FILE PROGRAM [EMULATOR ARGS...]
+# The completion file is named after the program. Exits 77 (skipped) when
+# bash-completion is not installed.
 file=$1 program=$2
+name=$(basename "$file")
 shift 2
 emulator=("$@")
 library=/usr/share/bash-completion/bash_completion
@@ -15,16 +18,16 @@ library=/usr/share/bash-completion/bash_completion
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/data/completions" "$work/files/photos"
-ln -s "$file" "$work/data/completions/vandrelsum"
+ln -s "$file" "$work/data/completions/$name"
 touch "$work/files/image.img" "$work/files/image.sha256" "$work/files/-odd"
 cd "$work/files" || exit 1
 
 export BASH_COMPLETION_USER_DIR=$work/data
 # shellcheck source=/dev/null
 source "$library"
-_completion_loader vandrelsum
-[[ $(complete -p vandrelsum 2>/dev/null) == *"-F _vandrelsum vandrelsum"* ]] ||
-  { echo "FAIL: the loader did not register _vandrelsum"; exit 1; }
+_completion_loader "$name"
+[[ $(complete -p "$name" 2>/dev/null) == *"-F _$name $name"* ]] ||
+  { echo "FAIL: the loader did not register _$name"; exit 1; }
 
 failures=0
 # Outside a completion bash started itself, compopt refuses to run.
@@ -39,7 +42,7 @@ candidates() {
   COMP_LINE=$line
   COMP_POINT=${#line}
   COMPREPLY=()
-  _vandrelsum vandrelsum "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+  "_$name" "$name" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
   printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//'
 }
 expect() {
@@ -50,8 +53,10 @@ expect() {
   fi
 }
 
-# what | line as typed | words as bash splits it | expected candidates
+# what | line as typed | words as bash splits it | expected candidates; the
+# lines for the program under test.
 while IFS='|' read -r what line words want; do
+  [[ ${words%% *} == "$name" ]] || continue
   read -r -a split <<<"$words"
   [[ $line == *' ' ]] && split+=("")
   expect "$what" "$want" "$(candidates "$line" "${split[@]}")"
@@ -66,18 +71,20 @@ folders too|vandrelsum -r pho|vandrelsum -r pho|photos
 a dash file after --|vandrelsum -c -- -o|vandrelsum -c -- -o|-odd
 nothing after --version|vandrelsum --version |vandrelsum --version|
 nothing after -j|vandrelsum -j |vandrelsum -j|
+calculate's files|vandrel --calculate ima|vandrel --calculate ima|image.img image.sha256
+a dash file after -- too|vandrel --verify -- -o|vandrel --verify -- -o|-odd
 CASES
 
-# Every option vandrelsum's help names is offered, and nothing else.
-help=$("${emulator[@]}" "$program" --help) || { echo "FAIL: vandrelsum --help"; exit 1; }
+# Every option the program's help names is offered, and nothing else.
+help=$("${emulator[@]}" "$program" --help) || { echo "FAIL: $name --help"; exit 1; }
 want=$(grep -oE '(^|[ ,])--?[a-z][a-z-]*=?' <<<"$help" | grep -oE -- '--?[a-z][a-z-]*=?' |
   sed 's/^\(--algorithm\)=\?$/\1=/' | LC_ALL=C sort -u | tr '\n' ' ' | sed 's/ $//')
-expect "options against --help" "$want" "$(candidates 'vandrelsum -' vandrelsum -)"
+expect "options against --help" "$want" "$(candidates "$name -" "$name" -)"
 
 # Every algorithm name offered is one vandrelsum takes.
-for name in $(candidates 'vandrelsum -a ' vandrelsum -a ''); do
-  "${emulator[@]}" "$program" -a "$name" </dev/null >/dev/null 2>&1 ||
-    { echo "FAIL: vandrelsum rejects the offered name $name"; failures=$((failures + 1)); }
+[[ $name == vandrelsum ]] && for algorithm in $(candidates 'vandrelsum -a ' vandrelsum -a ''); do
+  "${emulator[@]}" "$program" -a "$algorithm" </dev/null >/dev/null 2>&1 ||
+    { echo "FAIL: vandrelsum rejects the offered name $algorithm"; failures=$((failures + 1)); }
 done
 
 [[ $failures -eq 0 ]] || exit 1

@@ -133,11 +133,12 @@ same_messages() {
   same "$what" ours theirs
 }
 
-# Names quoted in error lines: plain, double-quoted, single-quoted with
+# Names quoted in error lines: plain, an option's name (a file after "--"),
+# double-quoted, single-quoted with
 # $'...' pieces (control bytes, bytes that are not UTF-8), and the odd
 # forms a quote before a trailing escape takes.
 # shellcheck disable=SC2016
-odd_names=(plain 'with space' "it's gone" $'line\nfeed' $'tab\there' $'\x01ctl' $'non-utf8-\xff\xfe'
+odd_names=(plain --help 'with space' "it's gone" $'line\nfeed' $'tab\there' $'\x01ctl' $'non-utf8-\xff\xfe'
   $'caf\xc3\xa9' 'back\slash' 'dq"x' '$HOME' '~home' 'x~y' '#hash' 'a=b' 'a:b' 'a{b}' '{' "~'"
   "#a'" "it's :" "it's*" $'it\'s\n' $'a\n\'b' $'\x01\'\x01' $'\'\n' $'\xe2\x80\xa8' $'\x1b[31m')
 mkdir -p "$work/nothing"
