@@ -57,7 +57,7 @@ bool OnMenu(int item) {
       OpenHelp();
       break;
     case kMenuAbout:
-      ShowAbout(CurrentManualPage());
+      ShowAbout();
       break;
     case kMenuOpenWeb:
       OpenWeb();
