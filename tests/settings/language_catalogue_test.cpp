@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <regex>
 #include <set>
@@ -120,6 +121,22 @@ TEST_F(LanguageCatalogueTest, LoadReadsEveryGroupInFileOrderAndKeepsKeysTheFileL
   EXPECT_FALSE(catalogue_.load(folder, "../outside", table_));
   EXPECT_EQ(table_.size(), size);
   EXPECT_EQ(table_.text("tMainSAVE"), "Old save");
+}
+
+TEST_F(LanguageCatalogueTest, KeysAddedSinceTheFirstFilesFallBackToEnglishThenToNothing) {
+  const std::string folder =
+      MakeFolder(program_, {{"en_GB.language", LanguageFile("English", {{"tMenuQUIT", "Quit"},
+                                                                        {"tReqBADLIST", "No list"},
+                                                                        {"tInfoGOT", "got"}})},
+                            {"xx_XX.language", LanguageFile("Old", {{"tInfoGOT", "kapott"}})}});
+  // Key, what the language loaded before left, what the old file's load gives.
+  const std::vector<std::array<std::string, 3>> texts = {{"tMenuQUIT", "Beenden", "Beenden"},
+                                                         {"tReqBADLIST", "Keine Liste", "No list"},
+                                                         {"tReqNODIGEST", "Keine Prüfsumme", ""},
+                                                         {"tInfoGOT", "erhalten", "kapott"}};
+  for (const auto& text : texts) table_.setText(text[0], text[1]);
+  ASSERT_TRUE(catalogue_.load(folder, "xx_XX", table_));
+  for (const auto& text : texts) EXPECT_EQ(table_.text(text[0]), text[2]) << text[0];
 }
 
 TEST_F(LanguageCatalogueTest, SwitchingLoadsTheChosenLanguageAndMovesTheCheck) {
