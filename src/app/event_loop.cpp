@@ -141,6 +141,9 @@ bool DispatchMainWindow(int kind) {
       break;
     case kEventEndOfSession:
       return OnEndOfSession();
+    case kEventManualNotShown:
+      ShowManualNotShown();
+      break;
     default:
       break;
   }

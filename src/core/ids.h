@@ -103,6 +103,8 @@ inline constexpr int kEventJobFinished = 0x10000;
 // The custom event the toolkit posts when the desktop ends the program
 // (a logout's or a terminal's signal).
 inline constexpr int kEventEndOfSession = 0x10001;
+// The custom event the help watcher posts when the manual's opener failed.
+inline constexpr int kEventManualNotShown = 0x10002;
 
 inline constexpr char kWindowTitle[] = "Vandrel v1.0.0.0 (arm32) - Brassholt";
 inline constexpr char kVersionLine[] = "v1.0.0.0 (arm32)";
