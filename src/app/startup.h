@@ -8,7 +8,7 @@ namespace vandrel {
 // Runs the whole program and ends the process with status 0.
 [[noreturn]] void RunVandrel(int argc, char** argv);
 
-// The five fonts (loaded in the order 2, 0, 1, 3, 4) and the fourteen
+// The five fonts (loaded in the order 2, 0, 1, 3, 4) and the seventeen
 // built-in images.
 void LoadBuiltInFonts();
 void DecodeBuiltInImages();

@@ -80,23 +80,13 @@ enum ImageId : int {
   kImageRowComputed = 11,
   kImageRowQueued = 12,
   kImageRowFailed = 13,
-  // A row from a checksum list looks like a computed or failed one, but a
-  // screen reader tells a match from a difference and from a missing file:
-  // the same pictures under images of their own, each with its description.
+  // A row from a checksum list: a computed or failed square with a mark that
+  // tells a match from a difference and from a missing file without colour,
+  // and a screen reader's description of its own.
   kImageRowMatches = 14,
   kImageRowDiffers = 15,
   kImageRowMissing = 16,
 };
-
-// The built-in picture each verified row image shows.
-struct ImageAlias {
-  int image, drawnAs;
-};
-inline constexpr std::array<ImageAlias, 3> kVerifiedRowImages = {{
-    {kImageRowMatches, kImageRowComputed},
-    {kImageRowDiffers, kImageRowFailed},
-    {kImageRowMissing, kImageRowFailed},
-}};
 
 // The custom event the checksum worker posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;

@@ -95,6 +95,22 @@ int GadgetColumnWidth(int number, int column) {
   });
 }
 
+std::vector<std::uint8_t> ImagePixels(int id) {
+  return detail::OnMainThread([&] {
+    std::vector<std::uint8_t> pixels;
+    detail::ImageRecord* image = detail::Images().find(id);
+    if (!image || !image->pixbuf || gdk_pixbuf_get_n_channels(image->pixbuf) != 4) return pixels;
+    const guchar* bytes = gdk_pixbuf_read_pixels(image->pixbuf);
+    const int width = gdk_pixbuf_get_width(image->pixbuf);
+    for (int y = 0; y < gdk_pixbuf_get_height(image->pixbuf); ++y) {
+      const guchar* row =
+          bytes + static_cast<std::size_t>(y) * gdk_pixbuf_get_rowstride(image->pixbuf);
+      pixels.insert(pixels.end(), row, row + static_cast<std::size_t>(width) * 4);
+    }
+    return pixels;
+  });
+}
+
 ImageRef GetGadgetItemImage(int number, int row) {
   return FromList(number, ImageRef{}, [&](GadgetRecord& record) -> ImageRef {
     GtkTreeIter iter;

@@ -4,7 +4,9 @@
 // library; the program never does.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/gadgets.h"
 
@@ -26,6 +28,10 @@ ImageRef GetGadgetItemImage(int number, int row);
 // The row's tooltip as shown: every column's whole text, then the lines
 // SetGadgetItemToolTip gave it.
 std::string GadgetItemToolTipText(int number, int row);
+
+// Image `id`'s pixels row by row, four bytes each (red, green, blue, alpha);
+// empty when the id holds no image.
+std::vector<std::uint8_t> ImagePixels(int id);
 
 bool IsMenuItemDisabled(int menu, int item);
 // The title without its mnemonic marks.
