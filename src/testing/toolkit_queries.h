@@ -24,6 +24,16 @@ int GadgetHeight(int number);
 
 std::string GadgetColumnTitle(int number, int column);
 int GadgetColumnWidth(int number, int column);
+// Whether the list's cell shows its whole text: its column is as wide as the
+// text needs, and the view scrolls far enough sideways to show all of it.
+bool ListCellShownWhole(int number, int row, int column);
+// Whether the button or option shows its caption whole (not cut with an
+// ellipsis), and where the caption's text ends, from the gadget area's left.
+struct CaptionShown {
+  bool whole = false;
+  int right = 0;
+};
+CaptionShown GadgetCaption(int number);
 ImageRef GetGadgetItemImage(int number, int row);
 // The row's tooltip as shown: every column's whole text, then the lines
 // SetGadgetItemToolTip gave it.
