@@ -12,7 +12,7 @@ struct EmbeddedFile {
   std::size_t size;
 };
 
-inline constexpr int kEmbeddedImageCount = 14;
+inline constexpr int kEmbeddedImageCount = 17;
 extern const EmbeddedFile kEmbeddedImages[kEmbeddedImageCount];
 
 }  // namespace vandrel

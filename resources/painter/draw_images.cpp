@@ -1,4 +1,4 @@
-// Draws Vandrel's fourteen built-in images with cairo and writes them as
+// Draws Vandrel's seventeen built-in images with cairo and writes them as
 // 8-bit RGBA PNG files into the folder given first, and the desktop icon in
 // every size into the folder given second. The build embeds the images and
 // installs the icons; run this only to redraw them
@@ -42,6 +42,9 @@ constexpr ImageJob kImages[] = {
     {"11_row_computed.png", 16, vandrel::painter::DrawComputedIcon},
     {"12_row_queued.png", 16, vandrel::painter::DrawQueuedIcon},
     {"13_row_failed.png", 16, vandrel::painter::DrawFailedIcon},
+    {"14_row_matches.png", 16, vandrel::painter::DrawMatchesIcon},
+    {"15_row_differs.png", 16, vandrel::painter::DrawDiffersIcon},
+    {"16_row_missing.png", 16, vandrel::painter::DrawMissingIcon},
 };
 
 bool WriteImage(const ImageJob& job, const std::string& folder) {

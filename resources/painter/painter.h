@@ -86,6 +86,9 @@ void DrawComputingIcon(cairo_t* cr);  // 16 x 16
 void DrawComputedIcon(cairo_t* cr);   // 16 x 16
 void DrawQueuedIcon(cairo_t* cr);     // 16 x 16
 void DrawFailedIcon(cairo_t* cr);     // 16 x 16
+void DrawMatchesIcon(cairo_t* cr);    // 16 x 16
+void DrawDiffersIcon(cairo_t* cr);    // 16 x 16
+void DrawMissingIcon(cairo_t* cr);    // 16 x 16
 
 // Writes the logo as the desktop icon `name` in every hicolor size and as
 // SVG under <root>/hicolor/. Returns the number of files it could not write.

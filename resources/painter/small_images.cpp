@@ -1,4 +1,5 @@
-// The 16 x 16 images: five menu icons and the four row state squares.
+// The 16 x 16 images: five menu icons, the four row state squares and the
+// three marked squares of rows checked against a list.
 // At this size every straight edge and 1-pixel line is placed on whole
 // pixels (edges on integers, line centres on halves) so nothing blurs.
 #include <numbers>
@@ -39,6 +40,44 @@ void DrawComputingIcon(cairo_t* cr) { DrawStateSquare(cr, kBlue); }
 void DrawComputedIcon(cairo_t* cr) { DrawStateSquare(cr, kGreen); }
 void DrawQueuedIcon(cairo_t* cr) { DrawStateSquare(cr, kGrey); }
 void DrawFailedIcon(cairo_t* cr) { DrawStateSquare(cr, kRed); }
+
+// A row checked against a list carries a white mark on its square, so that
+// the verdicts differ in shape as well as in colour (red and green look alike
+// to many people): a tick, a cross, a bar for a file that is not there. The
+// mark is drawn over a dark halo so that it stands out on either colour.
+void DrawMarkedSquare(cairo_t* cr, const Shade& shade, void (*mark)(cairo_t*)) {
+  DrawStateSquare(cr, shade);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  mark(cr);
+  Stroke(cr, shade.edge, 3.5, 0.6);
+  mark(cr);
+  Stroke(cr, kWhite, 2);
+}
+
+void DrawMatchesIcon(cairo_t* cr) {
+  DrawMarkedSquare(cr, kGreen, [](cairo_t* c) {
+    cairo_move_to(c, 4.5, 8.5);
+    cairo_line_to(c, 7, 11);
+    cairo_line_to(c, 11.5, 5);
+  });
+}
+
+void DrawDiffersIcon(cairo_t* cr) {
+  DrawMarkedSquare(cr, kRed, [](cairo_t* c) {
+    cairo_move_to(c, 5, 5);
+    cairo_line_to(c, 11, 11);
+    cairo_move_to(c, 11, 5);
+    cairo_line_to(c, 5, 11);
+  });
+}
+
+void DrawMissingIcon(cairo_t* cr) {
+  DrawMarkedSquare(cr, kRed, [](cairo_t* c) {
+    cairo_move_to(c, 4.5, 8);
+    cairo_line_to(c, 11.5, 8);
+  });
+}
 
 void DrawWebIcon(cairo_t* cr) {
   // A 15-pixel globe centred on a pixel, so that its equator and central

@@ -2,6 +2,7 @@
 #include "app/checksum_list_save.h"
 
 #include "checksum_list/checksum_list.h"
+#include "system/path_from_folder.h"
 #include "system/paths.h"
 
 namespace vandrel {
@@ -13,13 +14,13 @@ std::optional<std::string> ChecksumListText(
   const cl::ListNameHint hint = cl::KindFromListName(listPath);
   if (!hint.kind || *hint.kind != computed) return std::nullopt;
   const cl::WriteForm form = hint.sfv ? cl::WriteForm::Sfv : cl::WriteForm::Gnu;
-  const std::string folder = sys::PathPart(listPath);
+  sys::NamesFromFolder names(sys::PathPart(listPath));
   std::string text;
   for (const auto& [path, digest] : rows) {
     if (digest.empty()) continue;
-    const bool inside = !folder.empty() && path.size() > folder.size() &&
-                        path.compare(0, folder.size(), folder) == 0;
-    const std::string name = inside ? path.substr(folder.size()) : path;
+    // A row holds the path as it was given, perhaps relative to where the
+    // program started; a checker reads the name from the list's folder.
+    const std::string name = names.nameOf(path);
     if (std::optional<std::string> line = cl::FormatLine(form, computed, name, digest))
       text += *line;
   }

@@ -14,9 +14,10 @@
 namespace vandrel {
 
 // The list text for rows of (path, digest) saved as `listPath`, or nothing
-// when the name asks for no list of algorithm `computed`. Names under the
-// list's folder are written relative to it; rows without a digest, and names
-// the form cannot carry, are left out.
+// when the name asks for no list of algorithm `computed`. Each file is named
+// from the list's folder (sys::NamesFromFolder), so that a checker run there
+// finds it; rows without a digest, and names the form cannot carry, are left
+// out. Looks at the disk for links and the working directory.
 std::optional<std::string> ChecksumListText(
     const std::string& listPath, DigestKind computed,
     const std::vector<std::pair<std::string, std::string>>& rows);

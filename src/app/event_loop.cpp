@@ -57,7 +57,7 @@ bool OnMenu(int item) {
       OpenHelp();
       break;
     case kMenuAbout:
-      ShowAbout(CurrentManualPage());
+      ShowAbout();
       break;
     case kMenuOpenWeb:
       OpenWeb();
@@ -141,6 +141,9 @@ bool DispatchMainWindow(int kind) {
       break;
     case kEventEndOfSession:
       return OnEndOfSession();
+    case kEventManualNotShown:
+      ShowManualNotShown();
+      break;
     default:
       break;
   }

@@ -1,7 +1,8 @@
 // Open help: the maker's help program "Leafscope.exe", started on the current
 // language's help file and watched by a small thread until it ends, so that
 // it is started only once at a time and killed when the program ends. Where
-// the help program is not installed, the manual's page opens in the browser.
+// the help program is not installed, the manual's page opens in the browser,
+// and the user learns where the page is when no browser can show it.
 #pragma once
 
 #include <string>
@@ -25,10 +26,16 @@ bool HelpAvailable();
 // thread.
 void EnableHelpItem();
 
-// Starts the help program unless one started earlier is still known to run.
-// Without a help program on PATH, opens the manual page instead (OpenManual);
-// with neither, does nothing and says nothing. Main thread.
+// Starts the help program unless one started earlier (or the manual's
+// opener) is still known to run. Without a help program on PATH, hands the
+// manual page to the desktop's opener, and says so in a notice naming the
+// page when no opener is there or it fails; with neither a help program nor
+// a page, does nothing. Main thread.
 void OpenHelp();
+
+// The notice that nothing could show the manual, naming its page. Main
+// thread; OpenHelp's watcher asks for it with kEventManualNotShown.
+void ShowManualNotShown();
 
 // The watcher's procedure; runs on its own thread, not the main thread.
 // `watch` is the number OpenHelp gave this watch; a watcher whose watch has

@@ -15,6 +15,9 @@ struct HelpState {
   std::mutex mutex;
   std::atomic<std::int32_t> watching{0};
   sys::ProgramHandle process = 0;  // guarded by mutex
+  // Whether `process` is the manual's opener rather than the help program;
+  // guarded by mutex.
+  bool opener = false;
   // Numbers each watch, so that a watcher still asleep from an earlier watch
   // ends instead of watching alongside a newer one.
   std::atomic<std::int32_t> watch{0};

@@ -46,10 +46,6 @@ void DecodeBuiltInImages() {
   for (int id = 0; id < kEmbeddedImageCount; ++id) {
     tk::CatchImage(id, kEmbeddedImages[id].data, kEmbeddedImages[id].size);
   }
-  for (const ImageAlias& alias : kVerifiedRowImages) {
-    const auto& picture = kEmbeddedImages[alias.drawnAs];
-    tk::CatchImage(alias.image, picture.data, picture.size);
-  }
 }
 
 namespace {

@@ -15,7 +15,7 @@ struct CommandLine;
 // (when the paths gave rows), otherwise the rows wait for Calculate.
 void StartCommandLineJob(const CommandLine& commandLine);
 
-// The five fonts (loaded in the order 2, 0, 1, 3, 4) and the fourteen
+// The five fonts (loaded in the order 2, 0, 1, 3, 4) and the seventeen
 // built-in images.
 void LoadBuiltInFonts();
 void DecodeBuiltInImages();

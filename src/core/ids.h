@@ -80,29 +80,21 @@ enum ImageId : int {
   kImageRowComputed = 11,
   kImageRowQueued = 12,
   kImageRowFailed = 13,
-  // A row from a checksum list looks like a computed or failed one, but a
-  // screen reader tells a match from a difference and from a missing file:
-  // the same pictures under images of their own, each with its description.
+  // A row from a checksum list: a computed or failed square with a mark that
+  // tells a match from a difference and from a missing file without colour,
+  // and a screen reader's description of its own.
   kImageRowMatches = 14,
   kImageRowDiffers = 15,
   kImageRowMissing = 16,
 };
-
-// The built-in picture each verified row image shows.
-struct ImageAlias {
-  int image, drawnAs;
-};
-inline constexpr std::array<ImageAlias, 3> kVerifiedRowImages = {{
-    {kImageRowMatches, kImageRowComputed},
-    {kImageRowDiffers, kImageRowFailed},
-    {kImageRowMissing, kImageRowFailed},
-}};
 
 // The custom event the checksum worker posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;
 // The custom event the toolkit posts when the desktop ends the program
 // (a logout's or a terminal's signal).
 inline constexpr int kEventEndOfSession = 0x10001;
+// The custom event the help watcher posts when the manual's opener failed.
+inline constexpr int kEventManualNotShown = 0x10002;
 
 inline constexpr char kWindowTitle[] = "Vandrel v1.0.0.0 (arm32) - Brassholt";
 inline constexpr char kVersionLine[] = "v1.0.0.0 (arm32)";

@@ -37,24 +37,18 @@ constexpr char kCreditBlock[] =
 
 }  // namespace
 
-std::string AboutText(const std::string& manualPage) {
+std::string AboutText() {
   std::string text = kVersionLine;
   text += "\n\n";
   text += T("tAboutCODE");
   text += kCreditBlock;
-  // Where the manual is, and the key that opens it; a path and a key name
-  // read the same in every language. The text gadget has room for nine
-  // lines, so the manual's line takes the place of the blank line above
-  // the web address.
-  if (!manualPage.empty()) text.pop_back();
   text += kMakerWebAddress;
   text += '\n';
-  if (!manualPage.empty()) text += "F1: " + manualPage + '\n';
   return text;
 }
 
-void ShowAbout(const std::string& manualPage) {
-  const std::string text = AboutText(manualPage);
+void ShowAbout() {
+  const std::string text = AboutText();
   if (!tk::OpenWindow(kAboutWindow, kAboutX, kAboutY, kAboutWidth, kAboutHeight, T("tAboutTITLE"),
                       kAboutFlags, tk::WindowID(kMainWindow))) {
     return;
@@ -65,11 +59,7 @@ void ShowAbout(const std::string& manualPage) {
   tk::SetWindowAccessibleRole(kAboutWindow, tk::WindowRole::kDialog, text);
   tk::ImageGadget(kGadgetAboutLogo, 5, 5, 128, 128, tk::ImageID(kImageLogo));
   tk::TextGadget(kGadgetAboutName, 150, 10, 445, 45, kProgramName);
-  // The manual's line is a ninth line of text, whose descenders the usual
-  // box would cut: the box then starts a little higher and reaches down to
-  // the OK button.
-  const bool nineLines = !manualPage.empty();
-  tk::TextGadget(kGadgetAboutText, 150, nineLines ? 52 : 55, 445, nineLines ? 166 : 160, text);
+  tk::TextGadget(kGadgetAboutText, 150, 55, 445, 160, text);
   tk::ButtonGadget(kGadgetAboutOk, tk::WindowWidth(kAboutWindow) - kOkRightInset, kOkY, kOkWidth,
                    kOkHeight, T("tGenOK"));
   tk::SetGadgetFont(kGadgetAboutName, tk::FontID(kFontAboutTitle));

@@ -9,14 +9,11 @@ namespace vandrel {
 
 // The text of the About window's credit gadget, built from the current text
 // table: version line, two line feeds, T("tAboutCODE"), then the credit block.
-// When there is a manual (`manualPage` is not empty), a line with its path
-// ends the text, and the blank line before the web address gives way to it.
-std::string AboutText(const std::string& manualPage);
+std::string AboutText();
 
-// Opens the About window over the main window and disables the main window;
-// `manualPage` as for AboutText. Does nothing when the window cannot be
-// opened. Main thread.
-void ShowAbout(const std::string& manualPage);
+// Opens the About window over the main window and disables the main window.
+// Does nothing when the window cannot be opened. Main thread.
+void ShowAbout();
 
 // An event of window 1: the OK button (gadget 27) or the close box closes the
 // About window and enables the main window again, and true is returned;

@@ -3,7 +3,6 @@
 // nothing.
 #include "dialogs/manual.h"
 
-#include "dialogs/web_link.h"
 #include "settings/preferences.h"
 #include "system/files.h"
 
@@ -27,10 +26,10 @@ std::string ManualPath(const std::string& programDirectory, const std::string& l
   return path.empty() ? PageFor(programDirectory, kFallbackLanguage) : path;
 }
 
-bool OpenManual(const std::string& page) {
-  if (page.empty()) return false;
-  OpenInBrowser(page);
-  return true;
+sys::ProgramHandle OpenManual(const std::string& page) {
+  if (page.empty()) return 0;
+  // Quoted: the page's path may hold blanks.
+  return sys::RunProgram("xdg-open", '"' + page + '"', "", sys::kRunKeepHandle);
 }
 
 }  // namespace vandrel

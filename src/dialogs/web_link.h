@@ -1,6 +1,5 @@
 // The maker's web site: its address, shared with the About window, and the
-// Open web command that hands it to the desktop's URL opener, which opens
-// the manual's pages too.
+// Open web command that hands it to the desktop's URL opener.
 #pragma once
 
 #include <string>

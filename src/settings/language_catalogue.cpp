@@ -4,12 +4,15 @@
 // simply not offered, and a load that finds nothing leaves the texts as they are.
 #include "settings/language_catalogue.h"
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "core/ids.h"
 #include "settings/key_value_file.h"
 #include "settings/language_limits.h"
 #include "settings/language_pack.h"
+#include "settings/preferences.h"
 #include "settings/text_table.h"
 #include "system/files.h"
 
@@ -35,16 +38,42 @@ class DirectoryListing {
   int number_;
 };
 
+// The keys of the first language files. A file made for that first version,
+// or by someone who knew only those, lacks every key added since; such a key
+// shows the English text rather than nothing. A first key a file lacks keeps
+// its empty text or the previous language's, as it always has.
+constexpr std::array<std::string_view, 49> kFirstKeys = {
+    "tMenuFILE",        "tMenuOPEN",       "tMenuQUIT",           "tMenuLANGUAGES",
+    "tMenuHELP",        "tMenuOPENHELP",   "tMenuABOUT",          "tMenuOPENWEB",
+    "tMainSOURCE",      "tMainSOURCETIP",  "tGenBROWSE",          "tMainFILENAME",
+    "tMainHASH",        "tMainCLIPBOARD",  "tMainSAVE",           "tMainDELETE",
+    "tMainDELETEALL",   "tMainSETTINGS",   "tMainALGORITHM",      "tMainBITS",
+    "tMainCALCULATE",   "tMainCANCEL",     "tReqOPENFILE",        "tReqOPENPATTERN",
+    "tReqSAVEDATA",     "tReqSAVEPATTERN", "tGenMESSAGE",         "tGenOK",
+    "tGenNO",           "tGenYES",         "tReqSURETOEXIT",      "tReqINPROGRESSQUIT",
+    "tReqCANCEL",       "tReqCLIPBOARD",   "tReqDELETE",          "tReqDELETEALL",
+    "tReqFINISHED",     "tReqCANCELLED",   "tInfoFILESPROCESSED", "tInfoERRORCALCULATE",
+    "tInfoFILES",       "tAboutTITLE",     "tAboutCODE",          "tLangFileNAME",
+    "tLangFileVERSION", "tLangFileDATE",   "tLangFileAUTHOR",     "tLangFileLANGID",
+    "tLangFileSOFTWARE"};
+
+bool IsFirstKey(std::string_view key) {
+  return std::find(kFirstKeys.begin(), kFirstKeys.end(), key) != kFirstKeys.end();
+}
+
+enum class Keys { All, Later };
+
 // Pairs above the first group line are not part of any group and not read.
 // The table is never emptied, so each load may add only so many keys to it;
 // past that, a pair still replaces the text of a key the table holds.
-void FillTable(KeyValueFile& file, TextTable& table) {
+void FillTable(KeyValueFile& file, TextTable& table, Keys keys = Keys::All) {
   std::size_t added = 0;
   file.examineGroups();
   while (file.nextGroup()) {
     if (!file.examineKeys()) continue;
     while (file.nextKey()) {
       const std::string key = file.keyName();
+      if (keys == Keys::Later && IsFirstKey(key)) continue;
       if (!table.contains(key)) {
         if (added == kMaxLanguageKeys) continue;
         ++added;
@@ -55,6 +84,19 @@ void FillTable(KeyValueFile& file, TextTable& table) {
 }
 
 bool IsFolder(const std::string& path) { return sys::FileSize(path) == sys::kFileIsDirectory; }
+
+// `bytes` holds a pack entry's text while `file` reads it.
+bool OpenLanguage(const std::string& cataloguePath, const std::string& code, KeyValueFile& file,
+                  std::string& bytes) {
+  // A code is a plain file name; one with a separator could reach outside
+  // the catalogue folder.
+  if (code.find('/') != std::string::npos) return false;
+  if (IsFolder(cataloguePath)) {
+    return file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes);
+  }
+  return sys::FileSize(cataloguePath) > 0 && ReadPackLanguage(cataloguePath, code, bytes) &&
+         file.openMemory(bytes);
+}
 
 }  // namespace
 
@@ -133,17 +175,20 @@ std::vector<LanguageEntry> LanguageCatalogue::entries() const {
 
 bool LanguageCatalogue::load(const std::string& cataloguePath, const std::string& code,
                              TextTable& table) const {
-  // A code is a plain file name; one with a separator could reach outside
-  // the catalogue folder.
-  if (code.find('/') != std::string::npos) return false;
   KeyValueFile file;
-  if (IsFolder(cataloguePath)) {
-    if (!file.open(cataloguePath + "/" + code + kLanguageExtension, kMaxLanguageBytes))
-      return false;
-  } else {
-    if (sys::FileSize(cataloguePath) <= 0) return false;
-    std::string bytes;
-    if (!ReadPackLanguage(cataloguePath, code, bytes) || !file.openMemory(bytes)) return false;
+  std::string bytes;
+  if (!OpenLanguage(cataloguePath, code, file, bytes)) return false;
+  // Later keys: the chosen file's text, else the English one, else nothing.
+  for (const std::string& key : table.keys()) {
+    if (!IsFirstKey(key)) table.setText(key, "");
+  }
+  if (code != kFallbackLanguage) {
+    KeyValueFile english;
+    std::string englishBytes;
+    if (OpenLanguage(cataloguePath, kFallbackLanguage, english, englishBytes)) {
+      FillTable(english, table, Keys::Later);
+      english.close();
+    }
   }
   FillTable(file, table);
   file.close();

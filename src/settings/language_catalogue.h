@@ -54,8 +54,10 @@ class LanguageCatalogue {
   std::vector<LanguageEntry> entries() const;
 
   // Puts every pair of every group of code's file into the table, later pairs
-  // over earlier ones; keys the file lacks keep their texts. True when the
-  // file was found and read; failure changes nothing and is not an error.
+  // over earlier ones. Of the keys the file lacks, those added to Vandrel
+  // after its first language files take the English file's text, or the
+  // empty one; the first keys keep their texts. True when the file was found
+  // and read; failure changes nothing and is not an error.
   bool load(const std::string& cataloguePath, const std::string& code, TextTable& table) const;
 
   // One item per entry, ids from 5 in menu order; the first item whose code

@@ -66,6 +66,16 @@ class SlotHash {
     return result;
   }
 
+  // Keys in walking order; valid until the map is cleared.
+  std::vector<std::string_view> keys() const {
+    std::vector<std::string_view> result;
+    result.reserve(index_.size());
+    for (const auto& slot : slots_) {
+      for (const auto& item : slot) result.emplace_back(item.first);
+    }
+    return result;
+  }
+
   void clear() {
     index_.clear();
     for (auto& slot : slots_) slot.clear();

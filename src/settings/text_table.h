@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "settings/slot_hash.h"
 
@@ -21,6 +22,10 @@ class TextTable {
   void setText(const std::string& key, const std::string& value);
 
   bool contains(const std::string& key) const { return texts_.find(key) != nullptr; }
+  std::vector<std::string> keys() const {
+    const std::vector<std::string_view> views = texts_.keys();
+    return {views.begin(), views.end()};
+  }
   std::size_t size() const { return texts_.size(); }
 
  private:

@@ -298,6 +298,13 @@ bool ProgramRunning(ProgramHandle program) {
   return !record->ended && kill(record->pid, 0) == 0;
 }
 
+bool ProgramFailed(ProgramHandle program) {
+  const auto record = FindProgramRecord(program);
+  if (!record) return false;
+  std::lock_guard lock(record->mutex);
+  return record->ended && record->exitCode > 0;
+}
+
 void KillProgram(ProgramHandle program) {
   const auto record = FindProgramRecord(program);
   if (!record) return;

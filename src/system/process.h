@@ -33,6 +33,10 @@ std::vector<std::string> SplitParameters(const std::string& parameters);
 bool IsProgram(ProgramHandle program);
 // True while the process exists.
 bool ProgramRunning(ProgramHandle program);
+// True once the program has ended with a status other than 0 or by a signal;
+// false while it runs, after a clean end, when its status is unknown (another
+// waiter reaped it) and for a handle the runner does not keep.
+bool ProgramFailed(ProgramHandle program);
 // Sends the kill signal (9).
 void KillProgram(ProgramHandle program);
 // Forgets the handle and its record.

@@ -95,6 +95,66 @@ int GadgetColumnWidth(int number, int column) {
   });
 }
 
+bool ListCellShownWhole(int number, int row, int column) {
+  return FromList(number, false, [&](GadgetRecord& record) {
+    GtkTreeIter iter;
+    if (column < 0 || column >= static_cast<int>(record.columns.size()) ||
+        !detail::NthRow(record, row, &iter)) {
+      return false;
+    }
+    GtkTreeViewColumn* view = record.columns[column];
+    gtk_tree_view_column_cell_set_cell_data(view, GTK_TREE_MODEL(record.store), &iter, FALSE,
+                                            FALSE);
+    int needed = 0;
+    GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(view));
+    for (GList* node = cells; node; node = node->next) {
+      int natural = 0;
+      gtk_cell_renderer_get_preferred_width(static_cast<GtkCellRenderer*>(node->data), record.inner,
+                                            nullptr, &natural);
+      needed += natural;
+    }
+    g_list_free(cells);
+    GtkAdjustment* sideways = gtk_scrollable_get_hadjustment(GTK_SCROLLABLE(record.inner));
+    const int right =
+        gtk_tree_view_column_get_x_offset(view) + gtk_tree_view_column_get_width(view);
+    return gtk_tree_view_column_get_width(view) >= needed &&
+           gtk_adjustment_get_upper(sideways) >= right;
+  });
+}
+
+std::vector<std::uint8_t> ImagePixels(int id) {
+  return detail::OnMainThread([&] {
+    std::vector<std::uint8_t> pixels;
+    detail::ImageRecord* image = detail::Images().find(id);
+    if (!image || !image->pixbuf || gdk_pixbuf_get_n_channels(image->pixbuf) != 4) return pixels;
+    const guchar* bytes = gdk_pixbuf_read_pixels(image->pixbuf);
+    const int width = gdk_pixbuf_get_width(image->pixbuf);
+    for (int y = 0; y < gdk_pixbuf_get_height(image->pixbuf); ++y) {
+      const guchar* row =
+          bytes + static_cast<std::size_t>(y) * gdk_pixbuf_get_rowstride(image->pixbuf);
+      pixels.insert(pixels.end(), row, row + static_cast<std::size_t>(width) * 4);
+    }
+    return pixels;
+  });
+}
+
+CaptionShown GadgetCaption(int number) {
+  return FromGadget(number, CaptionShown{}, [&](GadgetRecord& record) {
+    GtkWidget* caption =
+        GTK_IS_BIN(record.inner) ? gtk_bin_get_child(GTK_BIN(record.inner)) : nullptr;
+    detail::WindowRecord* window = detail::Windows().find(record.window);
+    if (!GTK_IS_LABEL(caption) || !window) return CaptionShown{};
+    PangoLayout* layout = gtk_label_get_layout(GTK_LABEL(caption));
+    int x = 0;
+    gtk_label_get_layout_offsets(GTK_LABEL(caption), &x, nullptr);
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout, &ink, nullptr);
+    GtkAllocation area;
+    gtk_widget_get_allocation(window->area, &area);
+    return CaptionShown{!pango_layout_is_ellipsized(layout), x + ink.x + ink.width - area.x};
+  });
+}
+
 ImageRef GetGadgetItemImage(int number, int row) {
   return FromList(number, ImageRef{}, [&](GadgetRecord& record) -> ImageRef {
     GtkTreeIter iter;

@@ -4,7 +4,9 @@
 // library; the program never does.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/gadgets.h"
 
@@ -22,10 +24,24 @@ int GadgetHeight(int number);
 
 std::string GadgetColumnTitle(int number, int column);
 int GadgetColumnWidth(int number, int column);
+// Whether the list's cell shows its whole text: its column is as wide as the
+// text needs, and the view scrolls far enough sideways to show all of it.
+bool ListCellShownWhole(int number, int row, int column);
+// Whether the button or option shows its caption whole (not cut with an
+// ellipsis), and where the caption's text ends, from the gadget area's left.
+struct CaptionShown {
+  bool whole = false;
+  int right = 0;
+};
+CaptionShown GadgetCaption(int number);
 ImageRef GetGadgetItemImage(int number, int row);
 // The row's tooltip as shown: every column's whole text, then the lines
 // SetGadgetItemToolTip gave it.
 std::string GadgetItemToolTipText(int number, int row);
+
+// Image `id`'s pixels row by row, four bytes each (red, green, blue, alpha);
+// empty when the id holds no image.
+std::vector<std::uint8_t> ImagePixels(int id);
 
 bool IsMenuItemDisabled(int menu, int item);
 // The title without its mnemonic marks.

@@ -207,6 +207,9 @@ int OptionGadget(int number, int x, int y, int width, int height, const std::str
                                       : gtk_radio_button_new_with_label(nullptr, caption.c_str());
     record->outer = record->inner = button;
     EllipsizeLabelsOf(button);
+    // "CRC32" is wider than its option's 70 pixels in most fonts; the space
+    // up to the next option is free.
+    detail::LetCaptionOverflow(button);
     int result = Install(number, std::move(record));
     if (result) g_optionGroup = button;
     return result;

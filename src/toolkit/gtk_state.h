@@ -130,5 +130,9 @@ void DeliverDroppedUriList(GadgetRecord& record, const std::string& uriList);
 // The exact-rectangle container for gadgets (see gadget_area.cpp).
 GtkWidget* NewGadgetArea();
 void PlaceInArea(GtkWidget* area, GtkWidget* child, int x, int y, int width, int height);
+// Lets the caption of a button-like child (an option) run past its
+// rectangle's right edge, up to the next gadget in its row, instead of being
+// cut; the child keeps its rectangle.
+void LetCaptionOverflow(GtkWidget* child);
 
 }  // namespace vandrel::tk::detail

@@ -40,6 +40,10 @@ Result FromList(int number, Result fallback, Body&& body) {
   return FromGadget(number, fallback, body, GadgetKind::kList);
 }
 
+// Keeps the view's last column as wide as the widest text it shows; in
+// list_column_fit.cpp.
+void KeepLastColumnReadable(GtkWidget* treeView);
+
 // A row's tooltip text (see SetGadgetItemToolTip); in list_rows.cpp.
 std::string RowToolTip(GadgetRecord& record, GtkTreeIter* iter);
 

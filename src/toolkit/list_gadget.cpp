@@ -173,6 +173,10 @@ void BuildList(GadgetRecord& record, const std::string& firstTitle, int firstWid
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(record.outer), GTK_POLICY_AUTOMATIC,
                                  GTK_POLICY_AUTOMATIC);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(record.outer), GTK_SHADOW_IN);
+  // Scroll bars that show whenever there is more to see: an overlay bar
+  // appears only under the pointer, and a digest wider than its column
+  // would look merely cut.
+  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(record.outer), FALSE);
   record.inner = gtk_tree_view_new_with_model(GTK_TREE_MODEL(record.store));
   GtkTreeView* view = GTK_TREE_VIEW(record.inner);
   gtk_tree_view_set_headers_visible(view, TRUE);
@@ -196,6 +200,7 @@ void ConnectList(GadgetRecord& record) {
   gtk_widget_set_has_tooltip(record.inner, TRUE);
   g_signal_connect(record.inner, "query-tooltip", G_CALLBACK(OnQueryToolTip), data);
   g_signal_connect(record.inner, "key-press-event", G_CALLBACK(OnListKeyPress), data);
+  KeepLastColumnReadable(record.inner);
 }
 
 int ListState(GadgetRecord& record) {

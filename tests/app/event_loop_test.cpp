@@ -198,15 +198,33 @@ TEST_F(EventLoopTest, F1StartsTheHelpProgramOnceWithTheHelpFileAsOneArgument) {
   EXPECT_EQ(lines()[1], "[" + Program().programDirectory + "Vandrel_DE.help]");
 }
 
-TEST_F(EventLoopTest, F1WithoutTheHelpProgramDoesNothing) {
-  testing::TestDirectory empty;
-  testing::ScopedVariable noHelp("PATH", empty.path().c_str());
-  tk::testing::PressKey(kMainWindow, tk::kKeyF1);
-  DispatchPending();
-  EXPECT_EQ(HelpProcess(), 0u);
-  EXPECT_FALSE(HelpWatching());
-  EXPECT_FALSE(tk::IsWindowDisabled(kMainWindow));
-  EXPECT_EQ(tk::testing::LastOpenedWindow(), kMainWindow);
+// Without the help program F1 hands the manual to the desktop's opener; when
+// there is none, or it fails (no browser), a notice says where the page is.
+TEST_F(EventLoopTest, F1WithNothingToShowTheManualNamesItsPage) {
+  const std::vector<std::string> notice = {LanguageFileText("en_GB", "tReqNOMANUAL") + "\n" +
+                                               Program().programDirectory + "help/en_GB.html",
+                                           LanguageFileText("en_GB", "tGenOK")};
+  for (const std::string opener : {": > \"${0%/*}/ran\"; exit 0", "exit 3", ""}) {
+    SCOPED_TRACE(opener);
+    testing::TestDirectory bin;
+    if (!opener.empty()) {
+      std::ofstream(bin / "xdg-open") << "#!/bin/sh\n" << opener << "\n";
+      chmod((bin / "xdg-open").c_str(), 0755);
+    }
+    testing::ScopedVariable onlyOpener("PATH", bin.path().c_str());
+    auto pressF1 = [] { tk::testing::PressKey(kMainWindow, tk::kKeyF1); };
+    if (opener.ends_with("exit 0")) {
+      pressF1();
+      ASSERT_TRUE(RunUntil([&] {
+        return std::filesystem::exists(bin / "ran") && HelpProcess() == 0 && !HelpWatching();
+      }));
+      DispatchPending();
+      EXPECT_EQ(tk::testing::LastOpenedWindow(), kMainWindow);
+    } else {
+      EXPECT_EQ(AnswerWith(tk::kKeyReturn, pressF1), notice);
+      EXPECT_EQ(HelpProcess(), 0u);
+    }
+  }
 }
 
 TEST_F(EventLoopTest, AboutWindowIgnoresOtherEventsAndClosesWithItsButton) {
@@ -214,9 +232,9 @@ TEST_F(EventLoopTest, AboutWindowIgnoresOtherEventsAndClosesWithItsButton) {
   DispatchPending();
   ASSERT_TRUE(tk::IsWindow(kAboutWindow));
   EXPECT_TRUE(tk::IsWindowDisabled(kMainWindow));
-  // The built program's folder holds the manual, so the last line names its page.
-  EXPECT_EQ(tk::GetGadgetText(kGadgetAboutText),
-            AboutText(Program().programDirectory + "help/en_GB.html"));
+  // The manual's path is no business of the credit lines, though the built
+  // program's folder holds it.
+  EXPECT_EQ(tk::GetGadgetText(kGadgetAboutText), AboutText());
   EXPECT_EQ(tk::GadgetX(kGadgetAboutOk), 495);
   EXPECT_EQ(tk::GadgetY(kGadgetAboutOk), 220);
   int x, y, width, height;

@@ -182,7 +182,8 @@ TEST_F(HelpProgramTest, ManualOpensInTheBrowserOnlyWithoutTheHelpProgram) {
   EXPECT_NE(opener.lines()[0].find(" [" + programs_.dir() + "help/en_GB.html] pid="),
             std::string::npos)
       << opener.lines()[0];
-  EXPECT_EQ(HelpProcess(), 0u);
+  // The opener is watched until it ends.
+  ASSERT_TRUE(WaitFor([] { return HelpProcess() == 0; }));
 
   FakeProgram help(programs_, "Leafscope.exe", "30");
   OpenHelp();

@@ -169,6 +169,29 @@ TEST_F(MainWindowTest, ListColumnsAre600And410UntilTheFirstSizeEvent) {
   EXPECT_EQ(tk::GadgetColumnWidth(kGadgetResults, 1), 410);
 }
 
+// A caption wider than its option's 70 pixels ("CRC32" in many fonts and
+// themes; here a theme with a wider gap after the option's circle) runs on
+// towards the next option instead of being cut, while the option keeps its
+// rectangle. A digest wider than its column is read by scrolling sideways.
+// Run at GDK_SCALE=2 as well.
+TEST_F(MainWindowTest, OptionCaptionsAndALongDigestShowWhole) {
+  tk::testing::SetScreenCss("radiobutton radio { margin-right: 12px; }");
+  EXPECT_TRUE(tk::testing::SpinUntil(
+      [] { return tk::GadgetCaption(kGadgetCrc32).right > tk::GadgetX(kGadgetCrc32) + 70; }));
+  EXPECT_TRUE(AllocationsCaughtUp());
+  // The options stand 90 pixels apart.
+  for (int gadget = kGadgetCrc32; gadget <= kGadgetBits512; ++gadget) {
+    const tk::CaptionShown caption = tk::GadgetCaption(gadget);
+    EXPECT_TRUE(caption.whole) << "gadget " << gadget;
+    EXPECT_LE(caption.right, tk::GadgetX(gadget) + 90) << "gadget " << gadget;
+  }
+  tk::AddGadgetItem(kGadgetResults, -1, folder_.path() + "/image.iso\n" + std::string(128, 'd'));
+  EXPECT_TRUE(
+      tk::testing::SpinUntil([] { return tk::ListCellShownWhole(kGadgetResults, 0, 1); }, 3000));
+  EXPECT_EQ(tk::GadgetColumnWidth(kGadgetResults, 1), 410) << "the set width stays";
+  tk::testing::SetScreenCss("");
+}
+
 TEST_F(MainWindowTest, GrowingBy100x50MovesAndWidensEachGadgetAndStoresTheSize) {
   std::map<int, Rect> before;
   for (const auto& [gadget, rect] : LayoutAt840x600()) before[gadget] = Stored(gadget);

@@ -61,11 +61,13 @@ TEST(ManualTest, OpensThePageWithBlanksInItsPathAsOneArgumentOrNothing) {
   ScopedVariable path("PATH", (bin.path() + ":" + (old ? old : "/usr/bin:/bin")).c_str());
   TestDirectory root;
   const std::string folder = ProgramFolderWith(root, {});
-  EXPECT_FALSE(OpenManual(ManualPath(folder, "it_IT")));
+  EXPECT_EQ(OpenManual(ManualPath(folder, "it_IT")), 0u);
 
   std::ofstream(folder + "help/it_IT.html") << "<!DOCTYPE html>";
-  EXPECT_TRUE(OpenManual(ManualPath(folder, "it_IT")));
+  const sys::ProgramHandle started = OpenManual(ManualPath(folder, "it_IT"));
+  EXPECT_NE(started, 0u);
   ASSERT_TRUE(WaitFor([&] { return opener.lines().size() == 1; }));
+  sys::ReleaseProgram(started);
   const std::string args = " [" + folder + "help/it_IT.html] pid=";
   EXPECT_NE(opener.lines()[0].find(args), std::string::npos) << opener.lines()[0];
 }

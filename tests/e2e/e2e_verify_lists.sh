@@ -57,12 +57,13 @@ dialog_text() {
 }
 
 # The state colour of each row's icon, top to bottom: G green, R red, from a
-# strip of pixels down the icon column of the list.
+# strip of pixels down the icon column of the list, left of the white mark
+# the image of a checked row carries.
 row_colours() {
   import -window root "$WORK/shot.png" || fail "screenshot"
   local x y
   read -r x y < <(xdo getwindowgeometry "$MAIN" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
-  convert "$WORK/shot.png" -crop "1x330+$((x + 22))+$((y + MENU_BAR + 63))" -depth 8 txt:- |
+  convert "$WORK/shot.png" -crop "1x330+$((x + 17))+$((y + MENU_BAR + 63))" -depth 8 txt:- |
     sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' |
     awk '{ c = ($2 > $1 + 40 && $2 > $3 + 20) ? "G" : ($1 > $2 + 40 && $1 > $3 + 40) ? "R" : "-";
            if (c != last && c != "-") printf "%s", c; last = c } END { print "" }'

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <regex>
 #include <set>
@@ -120,6 +121,22 @@ TEST_F(LanguageCatalogueTest, LoadReadsEveryGroupInFileOrderAndKeepsKeysTheFileL
   EXPECT_FALSE(catalogue_.load(folder, "../outside", table_));
   EXPECT_EQ(table_.size(), size);
   EXPECT_EQ(table_.text("tMainSAVE"), "Old save");
+}
+
+TEST_F(LanguageCatalogueTest, KeysAddedSinceTheFirstFilesFallBackToEnglishThenToNothing) {
+  const std::string folder =
+      MakeFolder(program_, {{"en_GB.language", LanguageFile("English", {{"tMenuQUIT", "Quit"},
+                                                                        {"tReqBADLIST", "No list"},
+                                                                        {"tInfoGOT", "got"}})},
+                            {"xx_XX.language", LanguageFile("Old", {{"tInfoGOT", "kapott"}})}});
+  // Key, what the language loaded before left, what the old file's load gives.
+  const std::vector<std::array<std::string, 3>> texts = {{"tMenuQUIT", "Beenden", "Beenden"},
+                                                         {"tReqBADLIST", "Keine Liste", "No list"},
+                                                         {"tReqNODIGEST", "Keine Prüfsumme", ""},
+                                                         {"tInfoGOT", "erhalten", "kapott"}};
+  for (const auto& text : texts) table_.setText(text[0], text[1]);
+  ASSERT_TRUE(catalogue_.load(folder, "xx_XX", table_));
+  for (const auto& text : texts) EXPECT_EQ(table_.text(text[0]), text[2]) << text[0];
 }
 
 TEST_F(LanguageCatalogueTest, SwitchingLoadsTheChosenLanguageAndMovesTheCheck) {
@@ -289,14 +306,14 @@ const std::set<std::string> kProgramKeys = {
     "tReqFINISHED",   "tReqCANCELLED",   "tInfoFILESPROCESSED", "tInfoERRORCALCULATE",
     "tInfoFILES",     "tAboutTITLE",     "tAboutCODE",          "tMainRESULTS",
     "tMainPROGRESS",  "tReqSAVEFAILED",  "tReqSAVEREPLACE"};
-// The keys of the checksum-list, copied-checksum and list-save commands, which every
-// shipped language has too.
+// The keys of the checksum-list, copied-checksum and list-save commands and of
+// the manual's notice, which every shipped language has too.
 const std::set<std::string> kVerifyKeys = {
-    "tMenuVERIFY",      "tMenuCOMPARE",       "tReqVERIFYFILE",   "tReqVERIFYPATTERN",
-    "tReqBADLIST",      "tReqMATCH",          "tReqNOMATCH",      "tReqNODIGEST",
-    "tReqNOTCOMPUTED",  "tInfoMATCHED",       "tInfoMISMATCHED",  "tInfoMISSING",
-    "tInfoREJECTED",    "tInfoEXPECTED",      "tInfoGOT",         "tReqLISTNOTFILE",
-    "tReqLISTTOOLARGE", "tReqLISTUNREADABLE", "tReqSAVEOTHERKIND"};
+    "tMenuVERIFY",      "tMenuCOMPARE",       "tReqVERIFYFILE",    "tReqVERIFYPATTERN",
+    "tReqBADLIST",      "tReqMATCH",          "tReqNOMATCH",       "tReqNODIGEST",
+    "tReqNOTCOMPUTED",  "tInfoMATCHED",       "tInfoMISMATCHED",   "tInfoMISSING",
+    "tInfoREJECTED",    "tInfoEXPECTED",      "tInfoGOT",          "tReqLISTNOTFILE",
+    "tReqLISTTOOLARGE", "tReqLISTUNREADABLE", "tReqSAVEOTHERKIND", "tReqNOMANUAL"};
 // What a screen reader says for each state a results row's image shows.
 const std::set<std::string> kRowStateKeys = {
     "tMainROWQUEUED",  "tMainROWCOMPUTING", "tMainROWCOMPUTED", "tMainROWFAILED",

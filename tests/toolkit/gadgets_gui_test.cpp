@@ -1,6 +1,7 @@
 // Windows, gadgets, lists, menus, fonts and images on a real display.
 #include <gtest/gtest.h>
 
+#include "core/ids.h"
 #include "embedded_images.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
@@ -150,11 +151,33 @@ TEST_F(GadgetTest, MenuItemTurnsIntoACheckItemWithoutItsImage) {
 }
 
 TEST(ImageTest, EveryBuiltInImageDecodesAtItsSize) {
-  const int sizes[14] = {128, 16, 64, 64, 64, 64, 16, 16, 16, 16, 16, 16, 16, 16};
+  const int sizes[17] = {128, 16, 64, 64, 64, 64, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
   for (int id = 0; id < kEmbeddedImageCount; ++id) {
     ASSERT_NE(CatchImage(id, kEmbeddedImages[id].data, kEmbeddedImages[id].size), nullptr) << id;
     EXPECT_EQ(ImageWidth(id), sizes[id]) << id;
     EXPECT_EQ(ImageHeight(id), sizes[id]) << id;
+  }
+}
+
+// Red and green look alike to many people: the image of a row checked
+// against a list differs where it is light from the other verdicts' and from
+// the plain square of its colour.
+TEST(ImageTest, VerdictImagesDifferInShapeNotOnlyInColour) {
+  auto light = [](const std::vector<std::uint8_t>& p, std::size_t i) {
+    return p[i + 3] > 128 && p[i] * 299 + p[i + 1] * 587 + p[i + 2] * 114 > 200000;
+  };
+  for (const auto& [one, other] : {std::pair{kImageRowMatches, kImageRowDiffers},
+                                   {kImageRowMatches, kImageRowMissing},
+                                   {kImageRowDiffers, kImageRowMissing},
+                                   {kImageRowMatches, kImageRowComputed},
+                                   {kImageRowDiffers, kImageRowFailed},
+                                   {kImageRowMissing, kImageRowFailed}}) {
+    for (int id : {one, other}) CatchImage(id, kEmbeddedImages[id].data, kEmbeddedImages[id].size);
+    const std::vector<std::uint8_t> a = ImagePixels(one), b = ImagePixels(other);
+    ASSERT_TRUE(a.size() == 16 * 16 * 4 && b.size() == a.size()) << one << " " << other;
+    int differing = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4) differing += light(a, i) != light(b, i);
+    EXPECT_GE(differing, 12) << one << " against " << other;
   }
 }
 
