@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "app/checksum_list_save.h"
+#include "app/failure_reason.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
+#include "core/utf8.h"
 #include "dialogs/message_dialog.h"
 #include "settings/text_table.h"
 #include "system/debug_log.h"
@@ -24,6 +26,8 @@ namespace vandrel {
 namespace {
 
 constexpr int kClipboardNoticeHeight = 120;
+// With the count of escaped names the notice holds two sentences.
+constexpr int kEscapedClipboardNoticeHeight = 180;
 // The question about a save's extension holds two sentences and a path.
 constexpr int kFittingNameQuestionHeight = 170;
 
@@ -64,9 +68,11 @@ std::string ExportText(ExportForm form) {
   std::string text;
   const int rows = tk::CountGadgetItems(kGadgetResults);
   for (int row = 0; row < rows; ++row) {
-    std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
-    if (form == ExportForm::Clipboard) path = tk::DisplayText(path);
-    text += *checksum_list::FormatLine(checksum_list::WriteForm::Export, DigestKind{}, path,
+    const checksum_list::WriteForm lineForm = form == ExportForm::Clipboard
+                                                  ? checksum_list::WriteForm::ExportUtf8
+                                                  : checksum_list::WriteForm::Export;
+    text += *checksum_list::FormatLine(lineForm, DigestKind{},
+                                       tk::GetGadgetItemText(kGadgetResults, row, 0),
                                        tk::GetGadgetItemText(kGadgetResults, row, 1));
   }
   return text;
@@ -105,9 +111,20 @@ std::string SavedText(const std::string& path) {
 
 // The text goes to the clipboard straight from memory: a temporary file of
 // a fixed name in a shared folder could be a link planted by another user.
+// A name that is not UTF-8 goes in escaped form, and the notice says how
+// many did, since they read differently from the list.
 void CopyToClipboard() {
   tk::SetClipboardText(ExportText(ExportForm::Clipboard));
-  ShowMessageDialog(WithHeight(DialogConfigs().notice, kClipboardNoticeHeight), T("tReqCLIPBOARD"));
+  int escaped = 0;
+  for (int row = 0, rows = tk::CountGadgetItems(kGadgetResults); row < rows; ++row) {
+    escaped += !IsUtf8(tk::GetGadgetItemText(kGadgetResults, row, 0));
+  }
+  ShowMessageDialog(
+      WithHeight(DialogConfigs().notice,
+                 escaped == 0 ? kClipboardNoticeHeight : kEscapedClipboardNoticeHeight),
+      MessageLines(
+          {T("tReqCLIPBOARD"),
+           escaped == 0 ? "" : Fill(T("tReqCLIPBOARDESCAPED"), "count", std::to_string(escaped))}));
 }
 
 void SaveResults() {
