@@ -28,6 +28,8 @@ namespace {
 constexpr int kClipboardNoticeHeight = 120;
 // With the count of escaped names the notice holds two sentences.
 constexpr int kEscapedClipboardNoticeHeight = 180;
+// A refused link's notice adds a sentence.
+constexpr int kLongSaveFailureHeight = 240;
 // The question about a save's extension holds two sentences and a path.
 constexpr int kFittingNameQuestionHeight = 170;
 
@@ -47,8 +49,16 @@ void ClearSourceWhenListEmpty() {
   Job().ComputedKind.reset();
 }
 
-void ShowSaveFailure(const std::string& path, int error) {
+// A refused link is named with the reason it was refused.
+void ShowSaveFailure(const std::string& path, int error, const sys::SaveDetails& details) {
   DebugLog("save", path + ": " + std::strerror(error));
+  if (!details.refusedLink.empty()) {
+    ShowMessageDialog(
+        WithHeight(WithIcon(DialogConfigs().notice, kImageDialogWarning), kLongSaveFailureHeight),
+        MessageLines(
+            {T("tReqSAVEFAILED"), tk::DisplayText(details.refusedLink), T("tReqSAVELINK")}));
+    return;
+  }
   ShowMessageDialog(
       WithIcon(DialogConfigs().notice, kImageDialogWarning),
       MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
@@ -144,9 +154,10 @@ void SaveResults() {
   }
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
-  const int error = sys::SaveWholeFile(path, SavedText(path));
+  sys::SaveDetails details;
+  const int error = sys::SaveWholeFile(path, SavedText(path), &details);
   tk::DisableWindow(kMainWindow, false);
-  if (error != 0) ShowSaveFailure(path, error);
+  if (error != 0) ShowSaveFailure(path, error, details);
 }
 
 void DeleteSelected() {

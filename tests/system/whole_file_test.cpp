@@ -1,10 +1,13 @@
 // SaveWholeFile against real folders and devices: content and permissions
 // of a replaced file, failures that must leave the earlier file whole (a
 // read-only folder, a write cut short by the file size limit), devices and
-// links that must be written through, never replaced, and the files a rename
-// would harm (other links, owners, set-id bits) overwritten in place.
+// links that must be written through, never replaced, links another user
+// planted in a shared folder that must not be, the files a rename would harm
+// (other links, owners, set-id bits) overwritten in place, and which
+// leftovers of earlier saves are removed.
 #include "system/whole_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -270,6 +274,71 @@ TEST_F(WholeFileTest, KeepsLinksOwnersAndSetIdBitsWritingInPlaceWhereARenameWoul
     EXPECT_EQ(after.st_gid, before.st_gid);
     EXPECT_EQ(after.st_mode, before.st_mode) << std::oct << after.st_mode;
     EXPECT_EQ(Entries(dir_.path()), std::set<std::string>{"sums.txt"});
+  }
+}
+
+// Only this user's temporaries that no running save holds go.
+TEST_F(WholeFileTest, TheNextSaveRemovesOnlyStaleTemporariesOfItsOwnUser) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a temporary to another user";
+  for (const char* name : {".vandrel-save-1", ".vandrel-save-2", ".vandrel-save-3",
+                           ".vandrel-save-4x", "vandrel-save-5"}) {
+    Write(dir_ / name, "left");
+  }
+  fs::create_symlink(dir_ / "sums", dir_ / ".vandrel-save-6");
+  const int held = open((dir_ / ".vandrel-save-2").c_str(), O_WRONLY);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(fcntl(held, F_OFD_SETLK, &lock), 0);
+  ASSERT_EQ(chown((dir_ / ".vandrel-save-3").c_str(), 65534, 65534), 0);
+  EXPECT_EQ(SaveWholeFile(dir_ / "sums", "text"), 0);
+  close(held);
+  EXPECT_EQ(Entries(dir_.path()),
+            (std::set<std::string>{".vandrel-save-2", ".vandrel-save-3", ".vandrel-save-4x",
+                                   "vandrel-save-5", ".vandrel-save-6", "sums"}));
+}
+
+// Saving as root through links in a sticky folder every user may write; the
+// links are planted and followed by root or by nobody, with the kernel's own
+// rule for such links on and off.
+TEST_F(WholeFileTest, FollowsALinkInASharedFolderOnlyWhereTheKernelRuleWould) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to become nobody and to switch the kernel rule";
+  const std::string rule = "/proc/sys/fs/protected_symlinks";
+  const std::string before = Read(rule);
+  const std::shared_ptr<void> restore(nullptr, [&](void*) { Write(rule, before); });
+  const std::string shared = dir_ / "shared";
+  const std::string target = shared + "/precious";
+  fs::create_directory(shared);
+  fs::permissions(shared, fs::perms(01777));
+  struct Case {
+    const char* name;
+    bool plantedByNobody, savedByNobody, followed;
+  };
+  const Case cases[] = {
+      {"another user's link", true, false, false},
+      {"the saver's own link", true, true, true},
+      {"the folder owner's link", false, true, true},
+  };
+  for (const char* setting : {"0\n", "1\n"}) {
+    Write(rule, setting);
+    if (Read(rule) != setting) GTEST_SKIP() << rule << " cannot be written here";
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", kernel rule " + setting);
+      fs::remove(target);
+      Write(target, "precious");
+      ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+      const std::string link = shared + "/sums";
+      ASSERT_EQ(InChild(c.plantedByNobody, [&] { return symlink(target.c_str(), link.c_str()); }),
+                0);
+      SaveDetails details;
+      const int result = c.savedByNobody
+                             ? InChild(true, [&] { return SaveWholeFile(link, "list"); })
+                             : SaveWholeFile(link, "list", &details);
+      EXPECT_EQ(result, c.followed ? 0 : EACCES);
+      EXPECT_EQ(Read(target), c.followed ? "list" : "precious");
+      EXPECT_EQ(details.refusedLink, c.followed ? "" : link);
+      EXPECT_TRUE(fs::is_symlink(link));
+      fs::remove(link);
+    }
   }
 }
 
