@@ -28,7 +28,7 @@ namespace {
 constexpr int kClipboardNoticeHeight = 120;
 // With the count of escaped names the notice holds two sentences.
 constexpr int kEscapedClipboardNoticeHeight = 180;
-// A refused link's notice adds a sentence.
+// A refused link's or a kept copy's notice adds a sentence and a path.
 constexpr int kLongSaveFailureHeight = 240;
 // The question about a save's extension holds two sentences and a path.
 constexpr int kFittingNameQuestionHeight = 170;
@@ -49,19 +49,22 @@ void ClearSourceWhenListEmpty() {
   Job().ComputedKind.reset();
 }
 
-// A refused link is named with the reason it was refused.
+// A refused link is named with the reason it was refused; a failed
+// overwrite in place says where the old content is kept.
 void ShowSaveFailure(const std::string& path, int error, const sys::SaveDetails& details) {
   DebugLog("save", path + ": " + std::strerror(error));
-  if (!details.refusedLink.empty()) {
-    ShowMessageDialog(
-        WithHeight(WithIcon(DialogConfigs().notice, kImageDialogWarning), kLongSaveFailureHeight),
-        MessageLines(
-            {T("tReqSAVEFAILED"), tk::DisplayText(details.refusedLink), T("tReqSAVELINK")}));
-    return;
+  const std::string message =
+      details.refusedLink.empty()
+          ? MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error),
+                          details.keptCopy.empty() ? "" : T("tReqSAVECOPYKEPT"),
+                          tk::DisplayText(details.keptCopy)})
+          : MessageLines(
+                {T("tReqSAVEFAILED"), tk::DisplayText(details.refusedLink), T("tReqSAVELINK")});
+  MessageDialogConfig config = WithIcon(DialogConfigs().notice, kImageDialogWarning);
+  if (!details.refusedLink.empty() || !details.keptCopy.empty()) {
+    config = WithHeight(config, kLongSaveFailureHeight);
   }
-  ShowMessageDialog(
-      WithIcon(DialogConfigs().notice, kImageDialogWarning),
-      MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
+  ShowMessageDialog(config, message);
 }
 
 // The requester asked about the name the user picked, if at all; the name

@@ -1,7 +1,7 @@
 // SaveWholeFile: the place behind any links the save may follow, then a
 // locked temporary file beside it renamed over it once complete, or an
-// overwrite in place where a rename would lose the file's links, owner or
-// set-id bits; devices and pipes written in place.
+// overwrite in place behind a kept copy where a rename would lose the
+// file's links, owner or set-id bits; devices and pipes written in place.
 #include "system/whole_file.h"
 
 #include <fcntl.h>
@@ -12,6 +12,7 @@
 #include <cerrno>
 
 #include "system/file_descriptor.h"
+#include "system/kept_copy.h"
 #include "system/save_place.h"
 #include "system/save_temporary.h"
 #include "system/whole_file_internal.h"
@@ -35,6 +36,7 @@ int WriteAll(int descriptor, std::string_view bytes) {
 
 namespace {
 
+using internal::KeptCopy;
 using internal::SavePlace;
 using internal::SaveTemporary;
 using internal::WriteBytes;
@@ -55,30 +57,42 @@ int WriteToNode(const SavePlace& place, std::string_view bytes) {
 // A regular file overwritten where it is, keeping its inode and so its links,
 // owner and mode. Whatever can be refused before the first byte is: the size
 // limit, a file that changed since it was looked at, and the disk space
-// (reserved past the old end without moving it).
+// (reserved past the old end without moving it, once the copy of the old
+// content is made). The copy stays if the overwrite fails.
 int OverwriteInPlace(const SavePlace& place, std::string_view bytes, const WriteBytes& write,
-                     SaveDetails*) {
+                     SaveDetails* details) {
   rlimit limit{};
   if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
       bytes.size() > limit.rlim_cur) {
     return EFBIG;
   }
-  FileDescriptor file(::openat(place.folder.get(), place.name.c_str(),
-                               O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  FileDescriptor file(
+      ::openat(place.folder.get(), place.name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
   if (!file.valid()) return errno;
   struct stat now {};
   if (::fstat(file.get(), &now) != 0) return errno;
   if (now.st_dev != place.status.st_dev || now.st_ino != place.status.st_ino) return EAGAIN;
+  KeptCopy copy;
+  if (const int error = copy.make(place.folder.get(), place.folderText, place.name, file.get())) {
+    return error;
+  }
   if (!bytes.empty() &&
       ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
       errno != EOPNOTSUPP && errno != ENOSYS) {
-    return errno;
+    const int error = errno;
+    copy.remove();
+    return error;
   }
   int error = write(file.get(), bytes);
   if (!error && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0) error = errno;
   if (!error && ::fsync(file.get()) != 0) error = errno;
   if (const int closeError = ::close(file.release()) == 0 ? 0 : errno; !error) error = closeError;
-  return error;
+  if (error) {
+    if (details) details->keptCopy = copy.path();
+    return error;
+  }
+  copy.remove();
+  return 0;
 }
 
 // Gives the temporary file the old file's owner, group and permission bits,

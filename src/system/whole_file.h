@@ -1,7 +1,8 @@
-// Saving a text as the whole new content of a file, so that a failure leaves
-// the old content whole wherever a rename can do the job, and a link another
-// user planted in a shared folder cannot send the text elsewhere. Any
-// thread; main-thread callers only in this program.
+// Saving a text as the whole new content of a file, so that neither a
+// failure nor a crash leaves a mix of old and new content without a whole
+// copy of the old, and a link another user planted in a shared folder
+// cannot send the text elsewhere. Any thread; main-thread callers only in
+// this program.
 #pragma once
 
 #include <string>
@@ -16,6 +17,9 @@ struct SaveDetails {
   // to the user nor to the folder's owner, so another user could point it
   // at any of the user's files; the kernel's protected_symlinks rule.
   std::string refusedLink;
+  // An overwrite in place that failed after it began: the file may be cut
+  // short, and this complete copy of its old content was kept.
+  std::string keptCopy;
 };
 
 // Writes `bytes` as the whole content of the file at `path` and returns 0,
@@ -37,8 +41,10 @@ struct SaveDetails {
 // Where that rename would lose something (a file with other hard links, an
 // owner or set-id bits the new file cannot have, a folder that may not be
 // written), the file is overwritten in place instead, once room for the
-// whole text is reserved: a failure then is reported, but may leave the file
-// cut.
+// whole text is reserved and a complete, synced copy of its old content is
+// kept beside it ("<name>.vandrel-copy"; in $XDG_STATE_HOME/vandrel/ where the
+// folder takes no new file). The copy goes once the new content is synced;
+// a failure or a crash during the overwrite leaves it.
 // Anything else that exists there (a device such as /dev/null or /dev/full,
 // a named pipe) is written in place, since renaming over it would replace the
 // node itself.
