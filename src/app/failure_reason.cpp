@@ -7,10 +7,7 @@
 #include "settings/text_table.h"
 
 namespace vandrel {
-namespace {
 
-// Every `{name}` in `text` becomes `value`. A template without the name
-// simply leaves the value out: a translation may word it away.
 std::string Fill(std::string text, const std::string& name, const std::string& value) {
   const std::string mark = "{" + name + "}";
   for (std::size_t at = text.find(mark); at != std::string::npos;
@@ -19,6 +16,8 @@ std::string Fill(std::string text, const std::string& name, const std::string& v
   }
   return text;
 }
+
+namespace {
 
 std::string ErrorReason(int error, const FailureTexts& texts) {
   const std::vector<ErrorKey>& keys = ErrorKeys();

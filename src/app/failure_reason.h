@@ -42,6 +42,10 @@ FailureTexts FailureTextsFrom(Lookup&& text) {
   return texts;
 }
 
+// Every `{name}` in `text` becomes `value`. A template without the name
+// simply leaves the value out: a translation may word it away.
+std::string Fill(std::string text, const std::string& name, const std::string& value);
+
 // The texts in the language loaded now. Main thread only.
 FailureTexts CurrentFailureTexts();
 

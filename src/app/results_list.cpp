@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "app/checksum_list_save.h"
+#include "app/failure_reason.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
+#include "core/utf8.h"
 #include "dialogs/message_dialog.h"
 #include "settings/text_table.h"
 #include "system/debug_log.h"
@@ -24,6 +26,10 @@ namespace vandrel {
 namespace {
 
 constexpr int kClipboardNoticeHeight = 120;
+// With the count of escaped names the notice holds two sentences.
+constexpr int kEscapedClipboardNoticeHeight = 180;
+// A refused link's or a kept copy's notice adds a sentence and a path.
+constexpr int kLongSaveFailureHeight = 240;
 // The question about a save's extension holds two sentences and a path.
 constexpr int kFittingNameQuestionHeight = 170;
 
@@ -43,11 +49,22 @@ void ClearSourceWhenListEmpty() {
   Job().ComputedKind.reset();
 }
 
-void ShowSaveFailure(const std::string& path, int error) {
+// A refused link is named with the reason it was refused; a failed
+// overwrite in place says where the old content is kept.
+void ShowSaveFailure(const std::string& path, int error, const sys::SaveDetails& details) {
   DebugLog("save", path + ": " + std::strerror(error));
-  ShowMessageDialog(
-      WithIcon(DialogConfigs().notice, kImageDialogWarning),
-      MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error)}));
+  const std::string message =
+      details.refusedLink.empty()
+          ? MessageLines({T("tReqSAVEFAILED"), tk::DisplayText(path), std::strerror(error),
+                          details.keptCopy.empty() ? "" : T("tReqSAVECOPYKEPT"),
+                          tk::DisplayText(details.keptCopy)})
+          : MessageLines(
+                {T("tReqSAVEFAILED"), tk::DisplayText(details.refusedLink), T("tReqSAVELINK")});
+  MessageDialogConfig config = WithIcon(DialogConfigs().notice, kImageDialogWarning);
+  if (!details.refusedLink.empty() || !details.keptCopy.empty()) {
+    config = WithHeight(config, kLongSaveFailureHeight);
+  }
+  ShowMessageDialog(config, message);
 }
 
 // The requester asked about the name the user picked, if at all; the name
@@ -64,9 +81,11 @@ std::string ExportText(ExportForm form) {
   std::string text;
   const int rows = tk::CountGadgetItems(kGadgetResults);
   for (int row = 0; row < rows; ++row) {
-    std::string path = tk::GetGadgetItemText(kGadgetResults, row, 0);
-    if (form == ExportForm::Clipboard) path = tk::DisplayText(path);
-    text += *checksum_list::FormatLine(checksum_list::WriteForm::Export, DigestKind{}, path,
+    const checksum_list::WriteForm lineForm = form == ExportForm::Clipboard
+                                                  ? checksum_list::WriteForm::ExportUtf8
+                                                  : checksum_list::WriteForm::Export;
+    text += *checksum_list::FormatLine(lineForm, DigestKind{},
+                                       tk::GetGadgetItemText(kGadgetResults, row, 0),
                                        tk::GetGadgetItemText(kGadgetResults, row, 1));
   }
   return text;
@@ -105,9 +124,20 @@ std::string SavedText(const std::string& path) {
 
 // The text goes to the clipboard straight from memory: a temporary file of
 // a fixed name in a shared folder could be a link planted by another user.
+// A name that is not UTF-8 goes in escaped form, and the notice says how
+// many did, since they read differently from the list.
 void CopyToClipboard() {
   tk::SetClipboardText(ExportText(ExportForm::Clipboard));
-  ShowMessageDialog(WithHeight(DialogConfigs().notice, kClipboardNoticeHeight), T("tReqCLIPBOARD"));
+  int escaped = 0;
+  for (int row = 0, rows = tk::CountGadgetItems(kGadgetResults); row < rows; ++row) {
+    escaped += !IsUtf8(tk::GetGadgetItemText(kGadgetResults, row, 0));
+  }
+  ShowMessageDialog(
+      WithHeight(DialogConfigs().notice,
+                 escaped == 0 ? kClipboardNoticeHeight : kEscapedClipboardNoticeHeight),
+      MessageLines(
+          {T("tReqCLIPBOARD"),
+           escaped == 0 ? "" : Fill(T("tReqCLIPBOARDESCAPED"), "count", std::to_string(escaped))}));
 }
 
 void SaveResults() {
@@ -127,9 +157,10 @@ void SaveResults() {
   }
   if (!MayReplace(chosen, path)) return;
   tk::DisableWindow(kMainWindow, true);
-  const int error = sys::SaveWholeFile(path, SavedText(path));
+  sys::SaveDetails details;
+  const int error = sys::SaveWholeFile(path, SavedText(path), &details);
   tk::DisableWindow(kMainWindow, false);
-  if (error != 0) ShowSaveFailure(path, error);
+  if (error != 0) ShowSaveFailure(path, error, details);
 }
 
 void DeleteSelected() {

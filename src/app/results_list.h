@@ -15,7 +15,8 @@ void OnListEvent();
 
 // Which bytes a path takes in the export: a saved file keeps the path's own
 // bytes, so that a verifier finds the file; the clipboard takes only UTF-8,
-// so it gets the path's display form.
+// so a path that is not UTF-8 is escaped there, each byte outside a UTF-8
+// sequence as \xHH, which the list reader reads back to the same bytes.
 enum class ExportForm { File, Clipboard };
 
 // One "path,digest" line per row, each ended by a line feed, without a byte

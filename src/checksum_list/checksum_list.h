@@ -27,6 +27,7 @@ enum class Rejection {
   None,
   Malformed,    // no known form fits the line
   BadEscape,    // escaped name with a backslash sequence other than \\ \n \r
+                // (and, in the export, \xHH)
   WrongLength,  // digest length does not fit the list's algorithm
   NulByte,      // the line holds a NUL byte
   TooLong,      // longer than kMaxLineBytes
@@ -96,14 +97,17 @@ class ListReader {
 // Parses one line (no line feed) on its own, without the mixed-form rule.
 ListLine ParseLine(std::string_view line, const ReadOptions& options, std::size_t lineNumber = 1);
 
-// The forms the writer makes.
-enum class WriteForm { Gnu, BsdTag, Sfv, Export };
+// The forms the writer makes. ExportUtf8 is the export for a place that
+// takes only UTF-8 (the clipboard): a name that is not UTF-8 is escaped too,
+// each byte outside a well-formed sequence written as \xHH.
+enum class WriteForm { Gnu, BsdTag, Sfv, Export, ExportUtf8 };
 
 // Whether GNU and BSD lines must escape `name`: it holds a backslash, a line
 // feed or a carriage return.
 bool NeedsEscape(std::string_view name);
-// `name` with \ as \\, line feed as \n and carriage return as \r.
-std::string EscapeName(std::string_view name);
+// `name` with \ as \\, line feed as \n and carriage return as \r; with
+// `strayBytes`, each byte outside a well-formed UTF-8 sequence as \xHH.
+std::string EscapeName(std::string_view name, bool strayBytes = false);
 
 // One line of a list, ending in a line feed, as coreutils' *sum tools write
 // it: names that need it escaped and the line then prefixed with "\". SFV

@@ -42,7 +42,16 @@ std::optional<DigestKind> KindFromHexLength(std::size_t length) {
   return std::nullopt;
 }
 
-bool Unescape(std::string_view text, std::string& out) {
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Undoes EscapeName; `hexBytes` takes \xHH too, as the export's UTF-8 form
+// writes it.
+bool Unescape(std::string_view text, bool hexBytes, std::string& out) {
   out.clear();
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -61,6 +70,14 @@ bool Unescape(std::string_view text, std::string& out) {
       case 'r':
         out += '\r';
         break;
+      case 'x': {
+        const int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
+        const int low = high < 0 ? -1 : HexValue(text[i + 2]);
+        if (!hexBytes || low < 0) return false;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        break;
+      }
       default:
         return false;
     }
@@ -90,7 +107,7 @@ bool Finish(ListLine& line, std::string_view hex, DigestKind kind, std::string_v
             bool escaped, Rejection& reason) {
   if (name.empty()) return false;
   if (escaped) {
-    if (!Unescape(name, line.name)) {
+    if (!Unescape(name, line.form == LineForm::Export, line.name)) {
       reason = std::max(reason, Rejection::BadEscape);
       return false;
     }
@@ -159,7 +176,7 @@ bool ReadGnu(std::string_view text, std::size_t at, bool escaped, const ReadOpti
 
 // "path,hex", split at the last comma; an escaped line ("\\path,hex", the
 // backslash already skipped) as the window writes a name holding a
-// backslash or a line feed.
+// backslash or a line feed, or, on the clipboard, one that is not UTF-8.
 bool ReadExport(std::string_view text, bool escaped, const ReadOptions& options, ListLine& line,
                 Rejection& reason) {
   const std::size_t comma = text.rfind(',');

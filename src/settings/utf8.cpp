@@ -1,4 +1,4 @@
-// UTF-8 decoding with one replacement character per invalid byte, and the
+// UTF-8 repair with one replacement character per invalid byte, and the
 // ISO-8859-1 conversion used for files without the UTF-8 mark.
 #include "settings/utf8.h"
 
@@ -32,58 +32,14 @@ std::string Latin1ToUtf8(std::string_view bytes) {
   return out;
 }
 
-char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(pos);
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  }
-  std::size_t length = 0;
-  char32_t value = 0;
-  char32_t minimum = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-    minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    minimum = 0x10000;
-  }
-  if (length == 0 || pos + length > text.size()) {
-    ++pos;
-    return kReplacementCharacter;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const unsigned char next = byte(pos + i);
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return kReplacementCharacter;
-    }
-    value = (value << 6) | (next & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    ++pos;
-    return kReplacementCharacter;
-  }
-  pos += length;
-  return value;
-}
-
 std::string RepairUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     const std::size_t start = pos;
-    const char32_t c = NextCodePoint(bytes, pos);
-    if (c == kReplacementCharacter && pos == start + 1 &&
-        static_cast<unsigned char>(bytes[start]) >= 0x80) {
+    NextCodePoint(bytes, pos);
+    if (WasStrayByte(bytes, start, pos)) {
       AppendUtf8(out, kReplacementCharacter);
     } else {
       out.append(bytes.substr(start, pos - start));

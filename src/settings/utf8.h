@@ -1,14 +1,14 @@
 // UTF-8 helpers for the settings code: reading ISO-8859-1 and damaged UTF-8
-// into well-formed UTF-8, and walking the code points of a text.
+// into well-formed UTF-8; walking code points is core/utf8.h.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace vandrel {
+#include "core/utf8.h"
 
-inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+namespace vandrel {
 
 // Every byte is one ISO-8859-1 character.
 std::string Latin1ToUtf8(std::string_view bytes);
@@ -17,9 +17,5 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // (stray continuation bytes, truncated or overlong sequences, surrogates,
 // values past U+10FFFF) becomes U+FFFD.
 std::string RepairUtf8(std::string_view bytes);
-
-// Decodes the code point at `pos` and advances `pos` past it; an invalid
-// byte gives U+FFFD and advances by one. `pos` must be below text.size().
-char32_t NextCodePoint(std::string_view text, std::size_t& pos);
 
 }  // namespace vandrel

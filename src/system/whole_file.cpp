@@ -1,7 +1,7 @@
-// SaveWholeFile: the name behind any links, then a temporary file beside it
-// renamed over it once complete, or an overwrite in place where a rename
-// would lose the file's links, owner or set-id bits; devices and pipes
-// written in place.
+// SaveWholeFile: the place behind any links the save may follow, then a
+// locked temporary file beside it renamed over it once complete, or an
+// overwrite in place behind a kept copy where a rename would lose the
+// file's links, owner or set-id bits; devices and pipes written in place.
 #include "system/whole_file.h"
 
 #include <fcntl.h>
@@ -9,12 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <memory>
 
 #include "system/file_descriptor.h"
+#include "system/kept_copy.h"
+#include "system/save_place.h"
+#include "system/save_temporary.h"
 #include "system/whole_file_internal.h"
 
 namespace vandrel::sys {
@@ -36,102 +36,18 @@ int WriteAll(int descriptor, std::string_view bytes) {
 
 namespace {
 
+using internal::KeptCopy;
+using internal::SavePlace;
+using internal::SaveTemporary;
 using internal::WriteBytes;
 
-constexpr int kNameAttempts = 100;
-// As many links as the kernel follows in one path before it gives ELOOP.
-constexpr int kMaxLinkHops = 40;
-
-// Closes a descriptor and reports what close says: on some file systems
-// (NFS) a failed write surfaces only there.
-int CloseChecked(int descriptor) { return ::close(descriptor) == 0 ? 0 : errno; }
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// Where the content of `path` lives: the end of its chain of links, which
-// need not exist yet. `status` describes it when `exists`.
-struct LinkEnd {
-  int error = 0;
-  std::string path;
-  bool exists = false;
-  struct stat status {};
-};
-
-LinkEnd FollowLinks(std::string path) {
-  LinkEnd end;
-  for (int hops = 0;; ++hops) {
-    if (::lstat(path.c_str(), &end.status) != 0) {
-      if (errno != ENOENT) end.error = errno;
-      break;
-    }
-    if (!S_ISLNK(end.status.st_mode)) {
-      end.exists = true;
-      break;
-    }
-    if (hops == kMaxLinkHops) {
-      end.error = ELOOP;
-      break;
-    }
-    std::string target(static_cast<std::size_t>(end.status.st_size) + 1, '\0');
-    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-    if (length < 0) {
-      end.error = errno;
-      break;
-    }
-    // A link changed between lstat and readlink: read it again.
-    if (static_cast<std::size_t>(length) == target.size()) continue;
-    target.resize(static_cast<std::size_t>(length));
-    path = !target.empty() && target.front() == '/' ? target : FolderOf(path) + target;
-  }
-  end.path = std::move(path);
-  return end;
-}
-
-// A fresh name in `folder`, different on every call and in every process.
-std::string TemporaryName(const std::string& folder) {
-  static std::atomic<unsigned> counter{0};
-  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  const unsigned long long mix = static_cast<unsigned long long>(now) * 2654435761u ^
-                                 (static_cast<unsigned long long>(::getpid()) << 20) ^
-                                 counter.fetch_add(1);
-  return folder + ".vandrel-save-" + std::to_string(mix % 100000000000ull);
-}
-
-// Closes the descriptor and unlinks the temporary file unless it was renamed
-// into place.
-class TemporaryFile {
- public:
-  TemporaryFile(std::string path, int descriptor)
-      : path_(std::move(path)), descriptor_(descriptor) {}
-  ~TemporaryFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-    if (!kept_) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-  int descriptor() const { return descriptor_; }
-  int close() {
-    const int error = CloseChecked(descriptor_);
-    descriptor_ = -1;
-    return error;
-  }
-  void keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  int descriptor_;
-  bool kept_ = false;
-};
-
 // A device or a pipe: no size to reserve, nothing to cut.
-int WriteToNode(const std::string& path, std::string_view bytes) {
+int WriteToNode(const SavePlace& place, std::string_view bytes) {
   // Non-blocking for the open only: a named pipe without a reader refuses
   // at once instead of waiting for one.
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor file(
+      ::openat(place.folder.get(), place.name.c_str(),
+               O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!file.valid()) return errno;
   const int flags = ::fcntl(file.get(), F_GETFL);
   if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
@@ -140,29 +56,43 @@ int WriteToNode(const std::string& path, std::string_view bytes) {
 
 // A regular file overwritten where it is, keeping its inode and so its links,
 // owner and mode. Whatever can be refused before the first byte is: the size
-// limit, and the disk space (reserved past the old end without moving it).
-int Overwrite(int descriptor, std::string_view bytes, const WriteBytes& write) {
+// limit, a file that changed since it was looked at, and the disk space
+// (reserved past the old end without moving it, once the copy of the old
+// content is made). The copy stays if the overwrite fails.
+int OverwriteInPlace(const SavePlace& place, std::string_view bytes, const WriteBytes& write,
+                     SaveDetails* details) {
   rlimit limit{};
   if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
       bytes.size() > limit.rlim_cur) {
     return EFBIG;
   }
-  if (!bytes.empty() &&
-      ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
-      errno != EOPNOTSUPP && errno != ENOSYS) {
-    return errno;
+  FileDescriptor file(
+      ::openat(place.folder.get(), place.name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  if (!file.valid()) return errno;
+  struct stat now {};
+  if (::fstat(file.get(), &now) != 0) return errno;
+  if (now.st_dev != place.status.st_dev || now.st_ino != place.status.st_ino) return EAGAIN;
+  KeptCopy copy;
+  if (const int error = copy.make(place.folder.get(), place.folderText, place.name, file.get())) {
+    return error;
   }
-  if (const int error = write(descriptor, bytes)) return error;
-  if (::ftruncate(descriptor, static_cast<off_t>(bytes.size())) != 0) return errno;
-  return ::fsync(descriptor) == 0 ? 0 : errno;
-}
-
-int OverwriteInPlace(const std::string& path, std::string_view bytes, const WriteBytes& write) {
-  const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  if (descriptor < 0) return errno;
-  const int error = Overwrite(descriptor, bytes, write);
-  const int closeError = CloseChecked(descriptor);
-  return error ? error : closeError;
+  if (!bytes.empty() &&
+      ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
+      errno != EOPNOTSUPP && errno != ENOSYS) {
+    const int error = errno;
+    copy.remove();
+    return error;
+  }
+  int error = write(file.get(), bytes);
+  if (!error && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0) error = errno;
+  if (!error && ::fsync(file.get()) != 0) error = errno;
+  if (const int closeError = ::close(file.release()) == 0 ? 0 : errno; !error) error = closeError;
+  if (error) {
+    if (details) details->keptCopy = copy.path();
+    return error;
+  }
+  copy.remove();
+  return 0;
 }
 
 // Gives the temporary file the old file's owner, group and permission bits,
@@ -194,63 +124,61 @@ bool EndsWithTheOldOwnerAndMode(int descriptor, const struct stat& old) {
          now.st_uid == old.st_uid && now.st_gid == old.st_gid;
 }
 
-int WriteThroughTemporary(const std::string& path, std::string_view bytes, const struct stat* old,
-                          const WriteBytes& write) {
-  const std::string folder = FolderOf(path);
+int WriteThroughTemporary(const SavePlace& place, std::string_view bytes, const WriteBytes& write,
+                          SaveDetails* details) {
+  const struct stat* old = place.exists ? &place.status : nullptr;
+  const int folder = place.folder.get();
   // A replaced file's text is never readable by more people than the old
   // one's; a new file starts as it will stay.
-  const mode_t creationMode = old ? 0600 : 0666;
-  std::unique_ptr<TemporaryFile> temporary;
-  for (int attempt = 0; attempt < kNameAttempts && !temporary; ++attempt) {
-    std::string name = TemporaryName(folder);
-    const int descriptor =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, creationMode);
-    if (descriptor >= 0) {
-      temporary = std::make_unique<TemporaryFile>(std::move(name), descriptor);
-    } else if (errno == EACCES && old) {
-      return OverwriteInPlace(path, bytes, write);
-    } else if (errno != EEXIST) {
-      return errno;
-    }
+  SaveTemporary temporary;
+  if (int error = temporary.create(folder, old ? 0600 : 0666)) {
+    return error == EACCES && old ? OverwriteInPlace(place, bytes, write, details) : error;
   }
-  if (!temporary) return EEXIST;
+  // The rename would change the file's owner or mode: write in place.
+  const auto inPlaceInstead = [&] {
+    temporary.discard();
+    return OverwriteInPlace(place, bytes, write, details);
+  };
   int error = 0;
-  if (old && !TakeOverOwnerAndMode(temporary->descriptor(), *old, error)) {
-    if (error) return error;
-    temporary.reset();
-    return OverwriteInPlace(path, bytes, write);
+  if (old && !TakeOverOwnerAndMode(temporary.descriptor(), *old, error)) {
+    return error ? error : inPlaceInstead();
   }
-  if ((error = write(temporary->descriptor(), bytes))) return error;
-  if (old && !EndsWithTheOldOwnerAndMode(temporary->descriptor(), *old)) {
-    temporary.reset();
-    return OverwriteInPlace(path, bytes, write);
-  }
-  if (::fsync(temporary->descriptor()) != 0) return errno;
-  if ((error = temporary->close())) return error;
-  if (::rename(temporary->path().c_str(), path.c_str()) != 0) return errno;
-  temporary->keep();
-  return 0;
+  if ((error = write(temporary.descriptor(), bytes))) return error;
+  if (old && !EndsWithTheOldOwnerAndMode(temporary.descriptor(), *old)) return inPlaceInstead();
+  if (::fsync(temporary.descriptor()) != 0) return errno;
+  if (::renameat(folder, temporary.name().c_str(), folder, place.name.c_str()) != 0) return errno;
+  temporary.keep();
+  // The lock stays until the rename is done: unlocked, the file would look
+  // like a crash's leftover to a save running beside this one.
+  error = internal::SyncFolder(folder);
+  const int closeError = temporary.close();
+  return error ? error : closeError;
 }
 
 }  // namespace
 
 namespace internal {
 
-int SaveWholeFile(const std::string& path, std::string_view bytes, const WriteBytes& write) {
-  if (path.empty()) return ENOENT;
-  const LinkEnd end = FollowLinks(path);
-  if (end.error) return end.error;
-  if (!end.exists) return WriteThroughTemporary(end.path, bytes, nullptr, write);
-  if (!S_ISREG(end.status.st_mode)) return WriteToNode(end.path, bytes);
+int SaveWholeFile(const std::string& path, std::string_view bytes, const WriteBytes& write,
+                  SaveDetails* details) {
+  const SavePlace place = FindSavePlace(path);
+  if (place.error) {
+    if (details) details->refusedLink = place.refusedLink;
+    return place.error;
+  }
+  if (place.exists && !S_ISREG(place.status.st_mode)) return WriteToNode(place, bytes);
+  RemoveStaleTemporaries(place.folder.get());
   // A rename would leave the other names with the old content.
-  if (end.status.st_nlink > 1) return OverwriteInPlace(end.path, bytes, write);
-  return WriteThroughTemporary(end.path, bytes, &end.status, write);
+  if (place.exists && place.status.st_nlink > 1) {
+    return OverwriteInPlace(place, bytes, write, details);
+  }
+  return WriteThroughTemporary(place, bytes, write, details);
 }
 
 }  // namespace internal
 
-int SaveWholeFile(const std::string& path, std::string_view bytes) {
-  return internal::SaveWholeFile(path, bytes, internal::WriteAll);
+int SaveWholeFile(const std::string& path, std::string_view bytes, SaveDetails* details) {
+  return internal::SaveWholeFile(path, bytes, internal::WriteAll, details);
 }
 
 }  // namespace vandrel::sys

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "system/whole_file.h"
+
 namespace vandrel::sys::internal {
 
 // Writes every byte of `bytes` to `descriptor`; 0 or errno.
@@ -14,6 +16,7 @@ using WriteBytes = std::function<int(int descriptor, std::string_view bytes)>;
 
 int WriteAll(int descriptor, std::string_view bytes);
 
-int SaveWholeFile(const std::string& path, std::string_view bytes, const WriteBytes& write);
+int SaveWholeFile(const std::string& path, std::string_view bytes, const WriteBytes& write,
+                  SaveDetails* details = nullptr);
 
 }  // namespace vandrel::sys::internal

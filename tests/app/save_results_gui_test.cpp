@@ -1,12 +1,15 @@
 // Saving the results when it cannot succeed: the notice names the path and
-// the system's reason, and a name made by the ".txt" rule is not replaced
-// without a question. A save cut short part-way is SaveWholeFile's own test.
+// the system's reason, or the link it would not follow and why, and a name
+// made by the ".txt" rule is not replaced without a question. A save cut
+// short part-way is SaveWholeFile's own test.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 #include "app/job_gui_support.h"
 #include "app/results_list.h"
+#include "settings/text_table.h"
 #include "toolkit/requesters.h"
 
 namespace vandrel {
@@ -57,6 +60,19 @@ TEST_F(SaveResultsTest, AFailedSaveShowsTheNoticeWithPathAndReason) {
   const auto bare = Save(dir_ + "gone/x.txt", {tk::kKeyReturn});
   ASSERT_EQ(bare.size(), 1u);
   EXPECT_EQ(bare[0][0], dir_ + "gone/x.txt\nNo such file or directory");
+}
+
+TEST_F(SaveResultsTest, ALinkAnotherUserPlantedInASharedFolderIsNamedWithTheReason) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the link to another user";
+  std::filesystem::create_directory(dir_ + "shared");
+  std::filesystem::permissions(dir_ + "shared", std::filesystem::perms(01777));
+  const std::string link = dir_ + "shared/sums.csv";
+  std::filesystem::create_symlink(dir_ + "data", link);
+  ASSERT_EQ(lchown(link.c_str(), 65534, 65534), 0);
+  const auto shown = Save(link, {tk::kKeyReturn});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0][0], "The checksums could not be saved.\n" + link + "\n" + T("tReqSAVELINK"));
+  EXPECT_EQ(testing::ReadBytes(dir_ + "data"), "data");
 }
 
 TEST_F(SaveResultsTest, ADeviceIsWrittenInPlaceAndItsFailureReported) {

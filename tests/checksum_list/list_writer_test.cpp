@@ -47,6 +47,11 @@ TEST(ListWriterTest, WritesTheBytesCoreutilsWrites) {
       {WriteForm::Export, "sha256", "/a\\b\rc", H64, false, "\\/a\\\\b\\rc," + H64 + "\n"},
       {WriteForm::Export, "sha256", "/c\nd", H64, false, "\\/c\\nd," + H64 + "\n"},
       {WriteForm::Export, "sha256", "/not computed", "", false, "/not computed,\n"},
+      // On the clipboard, a name that is not UTF-8 escapes its stray bytes.
+      {WriteForm::ExportUtf8, "sha256", "/caf\xe9 \xc3\xa9", H64, false,
+       "\\/caf\\xe9 \xc3\xa9," + H64 + "\n"},
+      {WriteForm::ExportUtf8, "sha256", "/\xff\\\n", H64, false, "\\/\\xff\\\\\\n," + H64 + "\n"},
+      {WriteForm::ExportUtf8, "sha256", "/caf\xc3\xa9", H64, false, "/caf\xc3\xa9," + H64 + "\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -57,14 +62,15 @@ TEST(ListWriterTest, WritesTheBytesCoreutilsWrites) {
 TEST(ListWriterTest, WrittenLinesReadBackUnchanged) {
   const std::string names[] = {
       "plain",   " lead", "trail ",       "a\\b",  "c\nd",  "e\rf",  "\\\\n",
-      "x (y) z", "q)",    "\xc3\x28 bad", "t\tab", "*star", "#hash",
+      "x (y) z", "q)",    "\xc3\x28 bad", "t\tab", "*star", "#hash", "\\xe9\xe9",
   };
-  for (WriteForm form : {WriteForm::Gnu, WriteForm::BsdTag, WriteForm::Export}) {
+  for (WriteForm form :
+       {WriteForm::Gnu, WriteForm::BsdTag, WriteForm::Export, WriteForm::ExportUtf8}) {
     for (const char* kind : {"sha256", "sha3-256", "md5"}) {
       const std::string hex(Kind(kind).hexLength(), 'a');
       for (const std::string& shortName : names) {
         // The window exports whole paths.
-        const std::string name = form == WriteForm::Export ? "/" + shortName : shortName;
+        const std::string name = form >= WriteForm::Export ? "/" + shortName : shortName;
         SCOPED_TRACE(name);
         const std::optional<std::string> line = FormatLine(form, Kind(kind), name, hex);
         ASSERT_TRUE(line);

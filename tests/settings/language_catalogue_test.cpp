@@ -313,7 +313,8 @@ const std::set<std::string> kVerifyKeys = {
     "tReqBADLIST",      "tReqMATCH",          "tReqNOMATCH",       "tReqNODIGEST",
     "tReqNOTCOMPUTED",  "tInfoMATCHED",       "tInfoMISMATCHED",   "tInfoMISSING",
     "tInfoREJECTED",    "tInfoEXPECTED",      "tInfoGOT",          "tReqLISTNOTFILE",
-    "tReqLISTTOOLARGE", "tReqLISTUNREADABLE", "tReqSAVEOTHERKIND", "tReqNOMANUAL"};
+    "tReqLISTTOOLARGE", "tReqLISTUNREADABLE", "tReqSAVEOTHERKIND", "tReqNOMANUAL",
+    "tReqSAVELINK",     "tReqSAVECOPYKEPT",   "tReqCLIPBOARDESCAPED"};
 // What a screen reader says for each state a results row's image shows.
 const std::set<std::string> kRowStateKeys = {
     "tMainROWQUEUED",  "tMainROWCOMPUTING", "tMainROWCOMPUTED", "tMainROWFAILED",

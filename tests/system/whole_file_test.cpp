@@ -1,10 +1,14 @@
 // SaveWholeFile against real folders and devices: content and permissions
 // of a replaced file, failures that must leave the earlier file whole (a
 // read-only folder, a write cut short by the file size limit), devices and
-// links that must be written through, never replaced, and the files a rename
-// would harm (other links, owners, set-id bits) overwritten in place.
+// links that must be written through, never replaced, links another user
+// planted in a shared folder that must not be, the files a rename would harm
+// (other links, owners, set-id bits) overwritten in place behind a kept
+// copy, which leftovers of earlier saves are removed, and what a save killed
+// at each of its system calls leaves.
 #include "system/whole_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,12 +21,17 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/emulation.h"
 #include "support/test_support.h"
 #include "system/whole_file_internal.h"
 
@@ -70,8 +79,12 @@ class WholeFileTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
     fs::permissions(dir_.path(), fs::perms(0755));
+    fs::permissions(state_.path(), fs::perms(01777));
   }
   TestDirectory dir_;
+  // Where copies go that a file's own folder refuses, for root and nobody.
+  TestDirectory state_;
+  vandrel::testing::ScopedVariable stateHome_{"XDG_STATE_HOME", state_.path().c_str()};
 };
 
 TEST_F(WholeFileTest, ReplacesTheContentAndKeepsThePermissions) {
@@ -271,6 +284,192 @@ TEST_F(WholeFileTest, KeepsLinksOwnersAndSetIdBitsWritingInPlaceWhereARenameWoul
     EXPECT_EQ(after.st_mode, before.st_mode) << std::oct << after.st_mode;
     EXPECT_EQ(Entries(dir_.path()), std::set<std::string>{"sums.txt"});
   }
+}
+
+TEST_F(WholeFileTest, AnOverwriteInPlaceFailingMidwayKeepsAWholeCopyAndSaysWhere) {
+  const std::string path = dir_ / "sums.txt";
+  Write(path, "old content");
+  fs::create_hard_link(path, dir_ / "other-name");
+  SaveDetails details;
+  const auto failAfterThreeBytes = [](int fd, std::string_view bytes) {
+    internal::WriteAll(fd, bytes.substr(0, 3));
+    return EIO;
+  };
+  EXPECT_EQ(internal::SaveWholeFile(path, "fresh text", failAfterThreeBytes, &details), EIO);
+  EXPECT_EQ(Read(path), "fre content");
+  EXPECT_EQ(details.keptCopy, path + ".vandrel-copy");
+  EXPECT_EQ(Read(details.keptCopy), "old content");
+}
+
+// Only this user's temporaries that no running save holds go.
+TEST_F(WholeFileTest, TheNextSaveRemovesOnlyStaleTemporariesOfItsOwnUser) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a temporary to another user";
+  for (const char* name : {".vandrel-save-1", ".vandrel-save-2", ".vandrel-save-3",
+                           ".vandrel-save-4x", "vandrel-save-5"}) {
+    Write(dir_ / name, "left");
+  }
+  fs::create_symlink(dir_ / "sums", dir_ / ".vandrel-save-6");
+  const int held = open((dir_ / ".vandrel-save-2").c_str(), O_WRONLY);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(fcntl(held, F_OFD_SETLK, &lock), 0);
+  ASSERT_EQ(chown((dir_ / ".vandrel-save-3").c_str(), 65534, 65534), 0);
+  EXPECT_EQ(SaveWholeFile(dir_ / "sums", "text"), 0);
+  close(held);
+  EXPECT_EQ(Entries(dir_.path()),
+            (std::set<std::string>{".vandrel-save-2", ".vandrel-save-3", ".vandrel-save-4x",
+                                   "vandrel-save-5", ".vandrel-save-6", "sums"}));
+}
+
+// Saving as root through links in a sticky folder every user may write; the
+// links are planted and followed by root or by nobody, with the kernel's own
+// rule for such links on and off.
+TEST_F(WholeFileTest, FollowsALinkInASharedFolderOnlyWhereTheKernelRuleWould) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to become nobody and to switch the kernel rule";
+  const std::string rule = "/proc/sys/fs/protected_symlinks";
+  const std::string before = Read(rule);
+  const std::shared_ptr<void> restore(nullptr, [&](void*) { Write(rule, before); });
+  const std::string shared = dir_ / "shared";
+  const std::string target = shared + "/precious";
+  fs::create_directory(shared);
+  fs::permissions(shared, fs::perms(01777));
+  struct Case {
+    const char* name;
+    bool plantedByNobody, savedByNobody, followed;
+  };
+  const Case cases[] = {
+      {"another user's link", true, false, false},
+      {"the saver's own link", true, true, true},
+      {"the folder owner's link", false, true, true},
+  };
+  for (const char* setting : {"0\n", "1\n"}) {
+    Write(rule, setting);
+    if (Read(rule) != setting) GTEST_SKIP() << rule << " cannot be written here";
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", kernel rule " + setting);
+      fs::remove(target);
+      Write(target, "precious");
+      ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+      const std::string link = shared + "/sums";
+      ASSERT_EQ(InChild(c.plantedByNobody, [&] { return symlink(target.c_str(), link.c_str()); }),
+                0);
+      SaveDetails details;
+      const int result = c.savedByNobody
+                             ? InChild(true, [&] { return SaveWholeFile(link, "list"); })
+                             : SaveWholeFile(link, "list", &details);
+      EXPECT_EQ(result, c.followed ? 0 : EACCES);
+      EXPECT_EQ(Read(target), c.followed ? "list" : "precious");
+      EXPECT_EQ(details.refusedLink, c.followed ? "" : link);
+      EXPECT_TRUE(fs::is_symlink(link));
+      fs::remove(link);
+    }
+  }
+}
+
+// The calls after the marker in a trace written by strace -o, each with its
+// count among the calls of its kind since the program started.
+std::vector<std::pair<std::string, int>> SaveCalls(const std::string& trace) {
+  std::vector<std::pair<std::string, int>> calls;
+  std::map<std::string, int> counts;
+  std::istringstream lines(trace);
+  bool saving = false;
+  for (std::string line; std::getline(lines, line);) {
+    const std::string name = line.substr(0, line.find('('));
+    if (name.size() == line.size() || name.starts_with("---") || name.starts_with("+++")) continue;
+    const int nth = ++counts[name];
+    if (saving && name != "exit_group") calls.emplace_back(name, nth);
+    saving = saving || name == "getppid";
+  }
+  return calls;
+}
+
+// strace injects SIGKILL on entry to the Nth call of one kind, for every
+// call of a save in turn.
+TEST(WholeFileCrashTest, AKilledSaveLeavesOldOrNewContentAndAtMostOneFileBeside) {
+  if (vandrel::testing::UnderEmulator()) GTEST_SKIP() << "strace cannot follow emulated programs";
+  ASSERT_EQ(std::system("strace -V >/dev/null"), 0) << "strace is missing (scripts/deps)";
+  const bool root = geteuid() == 0;
+  TestDirectory dir, state, traces;
+  fs::permissions(dir.path(), fs::perms(0755));
+  fs::permissions(state.path(), fs::perms(0777));
+  const std::string old(300000, 'o'), fresh(200000, 'n'), sums = dir / "sums";
+  const auto beside = [&] {
+    std::vector<fs::path> paths;  // besides the file and its second link
+    for (const std::string& folder : {dir.path(), state / "vandrel"}) {
+      std::error_code missing;
+      for (const auto& entry : fs::directory_iterator(folder, missing)) {
+        if (entry.path() != sums && entry.path() != dir / "other") paths.push_back(entry.path());
+      }
+    }
+    return paths;
+  };
+  struct Scenario {
+    std::string name;
+    bool exists, hardLink, asNobody;
+  };
+  const Scenario scenarios[] = {{"new name", false, false, false},
+                                {"replaced file", true, false, false},
+                                {"hard-linked file", true, true, false},
+                                {"folder its user may not write", true, false, true}};
+  std::map<std::string, int> outcomes;
+  int kills = 0;
+  for (const Scenario& s : scenarios) {
+    if (s.asNobody && !root) continue;
+    const auto prepare = [&] {
+      fs::permissions(dir.path(), fs::perms(0755));
+      for (const std::string& folder : {dir.path(), state.path()}) {
+        for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+      }
+      if (s.exists) Write(sums, old);
+      if (s.hardLink) fs::create_hard_link(sums, dir / "other");
+      if (s.asNobody) {
+        ASSERT_EQ(chown(sums.c_str(), 65534, 65534), 0);
+        fs::permissions(dir.path(), fs::perms(0555));
+      }
+    };
+    // LeakSanitizer cannot work under ptrace: a sanitized probe skips it.
+    const auto save = [&](const std::string& straceOptions) {
+      return std::system(("cd " + dir.path() + " && XDG_STATE_HOME=" + state.path() +
+                          " ASAN_OPTIONS=detect_leaks=0 strace -qq " +
+                          (s.asNobody ? "-u nobody " : "") + straceOptions +
+                          " " VANDREL_PROBE_PATH " sums 200000 2>/dev/null")
+                             .c_str());
+    };
+    prepare();
+    ASSERT_EQ(save("-o " + (traces / "trace")), 0);
+    const std::string trace = Read(traces / "trace");
+    if (s.name == "replaced file") {  // the folder is synced after the rename
+      EXPECT_EQ(trace.substr(trace.find('\n', trace.find("renameat(")) + 1, 6), "fsync(");
+    }
+    for (const auto& [call, nth] : SaveCalls(trace)) {
+      SCOPED_TRACE(s.name + ": killed on " + call + " #" + std::to_string(nth));
+      prepare();
+      save("-o /dev/null -e inject=" + call + ":signal=KILL:when=" + std::to_string(nth));
+      ++kills;
+      const std::string now = Read(sums);
+      const std::vector<fs::path> left = beside();
+      EXPECT_LE(left.size(), 1u);
+      const bool copyKept =
+          left.size() == 1 && left[0].filename() == "sums.vandrel-copy" && Read(left[0]) == old;
+      const std::string outcome = now == fresh                   ? "new"
+                                  : now == (s.exists ? old : "") ? "old"
+                                  : copyKept                     ? "cut, old kept in a copy"
+                                                                 : "mixed";
+      EXPECT_NE(outcome, "mixed");
+      ++outcomes[outcome + (left.empty() ? "" : ", one file beside")];
+      if (s.hardLink) {
+        EXPECT_EQ(Read(dir / "other"), now);
+      }
+      // The next save clears what the crash left, bar a copy of old content.
+      EXPECT_EQ(save("-o /dev/null"), 0);
+      EXPECT_EQ(Read(sums), fresh);
+      for (const fs::path& path : beside()) {
+        EXPECT_FALSE(path.filename().string().starts_with(".vandrel-save-")) << path;
+      }
+    }
+  }
+  for (const auto& [outcome, count] : outcomes) std::cout << count << " x " << outcome << "\n";
+  EXPECT_GE(kills, root ? 100 : 50);
 }
 
 }  // namespace
