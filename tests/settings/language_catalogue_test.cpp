@@ -309,12 +309,14 @@ const std::set<std::string> kProgramKeys = {
 // The keys of the checksum-list, copied-checksum and list-save commands and of
 // the manual's notice, which every shipped language has too.
 const std::set<std::string> kVerifyKeys = {
-    "tMenuVERIFY",      "tMenuCOMPARE",       "tReqVERIFYFILE",    "tReqVERIFYPATTERN",
-    "tReqBADLIST",      "tReqMATCH",          "tReqNOMATCH",       "tReqNODIGEST",
-    "tReqNOTCOMPUTED",  "tInfoMATCHED",       "tInfoMISMATCHED",   "tInfoMISSING",
-    "tInfoREJECTED",    "tInfoEXPECTED",      "tInfoGOT",          "tReqLISTNOTFILE",
-    "tReqLISTTOOLARGE", "tReqLISTUNREADABLE", "tReqSAVEOTHERKIND", "tReqNOMANUAL",
-    "tReqSAVELINK",     "tReqSAVECOPYKEPT",   "tReqCLIPBOARDESCAPED"};
+    "tMenuVERIFY",       "tMenuCOMPARE",        "tReqVERIFYFILE",
+    "tReqVERIFYPATTERN", "tReqBADLIST",         "tReqMATCH",
+    "tReqNOMATCH",       "tReqNODIGEST",        "tReqNOTCOMPUTED",
+    "tInfoMATCHED",      "tInfoMISMATCHED",     "tInfoMISSING",
+    "tInfoREJECTED",     "tInfoEXPECTED",       "tInfoGOT",
+    "tReqLISTNOTFILE",   "tReqLISTTOOLARGE",    "tReqLISTUNREADABLE",
+    "tReqSAVEOTHERKIND", "tReqNOMANUAL",        "tReqSAVELINK",
+    "tReqSAVECOPYKEPT",  "tReqCLIPBOARDESCAPED"};
 // What a screen reader says for each state a results row's image shows.
 const std::set<std::string> kRowStateKeys = {
     "tMainROWQUEUED",  "tMainROWCOMPUTING", "tMainROWCOMPUTED", "tMainROWFAILED",
