@@ -13,6 +13,9 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 command -v dpkg-deb >/dev/null || skip "dpkg-deb is not installed (scripts/deps installs it)"
 command -v gio >/dev/null || skip "gio is not installed (scripts/deps installs it)"
 [[ -f "$deb" ]] || skip "no package at $deb (scripts/package makes it)"
+sources=$(cd "$(dirname "$0")/../.." && pwd)
+[[ -z $(find "$sources"/{CMakeLists.txt,cmake,debian,help,lang,packaging,resources,src} -newer "$deb" \
+  ! -path '*/screenshots/*' -print -quit) ]] || skip "$deb is older than the sources (scripts/package)"
 
 source "$(dirname "$0")/../e2e/e2e_atspi_lib.sh"
 
