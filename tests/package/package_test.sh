@@ -17,7 +17,7 @@ command -v dpkg-deb >/dev/null || skip "dpkg-deb is not installed (scripts/deps 
 [[ -f "$deb" ]] || skip "no package at $deb (scripts/package makes it)"
 sources=$(cd "$(dirname "$0")/../.." && pwd)
 [[ -z $(find "$sources"/{CMakeLists.txt,cmake,debian,help,lang,packaging,resources,src} -newer "$deb" \
-  ! -path '*/screenshots/*' -print -quit) ]] || skip "$deb is older than the sources (scripts/package)"
+  ! -path '*/screenshots*' -print -quit) ]] || skip "$deb is older than the sources (scripts/package)"
 if [[ ${#emulator[@]} -gt 0 ]]; then
   command -v "${emulator[0]}" >/dev/null || skip "${emulator[0]} is not installed (scripts/deps armhf)"
 fi

@@ -15,7 +15,7 @@ command -v gio >/dev/null || skip "gio is not installed (scripts/deps installs i
 [[ -f "$deb" ]] || skip "no package at $deb (scripts/package makes it)"
 sources=$(cd "$(dirname "$0")/../.." && pwd)
 [[ -z $(find "$sources"/{CMakeLists.txt,cmake,debian,help,lang,packaging,resources,src} -newer "$deb" \
-  ! -path '*/screenshots/*' -print -quit) ]] || skip "$deb is older than the sources (scripts/package)"
+  ! -path '*/screenshots*' -print -quit) ]] || skip "$deb is older than the sources (scripts/package)"
 
 source "$(dirname "$0")/../e2e/e2e_atspi_lib.sh"
 
