@@ -19,16 +19,17 @@ FILE_MANAGERS=(
 )
 
 if [[ -z ${FILE_MANAGER:-} ]]; then
-  [[ -f "$deb" ]] || { echo "SKIPPED: no package at $deb (scripts/package makes it)"; exit 77; }
+  source "$(dirname "$0")/package_lib.sh"
+  need_package "$deb"
   # The file managers read /usr/share too, where its entries would mix with these.
   [[ $(dpkg-query -W -f='${Status}' vandrel 2>/dev/null) != "install ok installed" ]] ||
-    { echo "SKIPPED: a vandrel package is installed on this machine"; exit 77; }
+    skip "a vandrel package is installed on this machine"
   failed=()
   for row in "${FILE_MANAGERS[@]}"; do
     IFS='|' read -r name packages command <<<"$row"
     for package in $packages; do
       [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == "install ok installed" ]] ||
-        { echo "SKIPPED: $package is not installed (scripts/deps installs it)"; exit 77; }
+        skip "$package is not installed (scripts/deps installs it)"
     done
     FILE_MANAGER=$name FILE_MANAGER_COMMAND=$command \
       xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@" || failed+=("$name")

@@ -12,9 +12,8 @@ program_arg=$1 close_arg=$2 deb=$3
 shift 3
 emulator=("$@")
 
-skip() { echo "SKIPPED: $*"; exit 77; }
-command -v dpkg-deb >/dev/null || skip "dpkg-deb is not installed (scripts/deps installs it)"
-[[ -f "$deb" ]] || skip "no package at $deb (scripts/package makes it)"
+source "$(dirname "$0")/package_lib.sh"
+need_package "$deb"
 if [[ ${#emulator[@]} -gt 0 ]]; then
   command -v "${emulator[0]}" >/dev/null || skip "${emulator[0]} is not installed (scripts/deps armhf)"
 fi

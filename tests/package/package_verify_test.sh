@@ -9,10 +9,9 @@
 #   package_verify_test.sh PROGRAM-UNUSED CLOSE_WINDOW DEB
 # Exits 77 (skipped) with the reason printed when it cannot run.
 deb=$3
-skip() { echo "SKIPPED: $*"; exit 77; }
-command -v dpkg-deb >/dev/null || skip "dpkg-deb is not installed (scripts/deps installs it)"
+source "$(dirname "$0")/package_lib.sh"
+need_package "$deb"
 command -v gio >/dev/null || skip "gio is not installed (scripts/deps installs it)"
-[[ -f "$deb" ]] || skip "no package at $deb (scripts/package makes it)"
 
 source "$(dirname "$0")/../e2e/e2e_atspi_lib.sh"
 
