@@ -23,13 +23,15 @@ class WebLinkTest : public ::testing::Test {
 };
 
 TEST_F(WebLinkTest, HandsTheMakersAddressToTheOpenerWithoutWaitingForIt) {
-  FakeProgram opener(folder_, "xdg-open", "2");
+  // Alive far longer than the bound below, which a busy machine's fork and
+  // exec stay well inside.
+  FakeProgram opener(folder_, "xdg-open", "10");
   const char* old = std::getenv("PATH");
   ScopedVariable path("PATH", (folder_.path() + ":" + (old ? old : "/usr/bin:/bin")).c_str());
 
   const auto start = std::chrono::steady_clock::now();
   OpenWeb();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   ASSERT_TRUE(WaitFor([&] { return opener.lines().size() == 1; }));
   const std::string line = opener.lines()[0];
   const std::string args = " [https://brassholt.example/vandrel/] pid=";

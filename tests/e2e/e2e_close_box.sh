@@ -68,8 +68,15 @@ wait_until 10 "the job to read a file" job_is_reading
 press_close_box
 # The summary would be 440 x 160: a job that ended already fails here.
 wait_until 10 "the question" dialog_open
-sleep 0.2
-before=$(reading_position) || fail "the worker stopped reading"
+# The job stops at its next safe point, within a read; on a loaded machine
+# that may take a moment. Once its files stay put for half a second, they
+# must stay put while the question is open.
+position_held() {
+  before=$(reading_position) || fail "the job closed its files while the question was open"
+  sleep 0.5
+  [[ "$(reading_position)" == "$before" ]]
+}
+wait_until 10 "the job to stop while the question is open" position_held
 sleep 0.5
 [[ "$(reading_position)" == "$before" ]] || fail "the job went on while the question was open"
 answer_dialog Escape 440x120

@@ -57,6 +57,13 @@ fail() {
   fi
   exit 1
 }
+# A command that fails outside a condition ends the test (set -e): say which,
+# with the same picture and output, instead of ending without a word. Only in
+# the test's own shell: a command substitution's failure is its caller's to
+# judge.
+set -E
+trap 'e2e_status=$?; ((BASH_SUBSHELL > 0)) ||
+  fail "line $LINENO: \"$BASH_COMMAND\" ended with status $e2e_status"' ERR
 
 # xdotool under load sometimes cannot reach the server: retry only that.
 xdo() {
@@ -94,7 +101,8 @@ window_of_program() {
   local title=$1
   local pattern
   pattern="^$(printf '%s' "$title" | sed 's/[][().*^$?+|{}\\]/\\&/g')\$"
-  xdo search --all --pid "$APP_PID" --onlyvisible --name "$pattern" 2>/dev/null | head -n 1
+  # Finding none is an answer too ("" and success), not a failure of the test.
+  xdo search --all --pid "$APP_PID" --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true
 }
 
 dialog_open() { [[ -n "$(window_of_program "$DIALOG_TITLE")" ]]; }
@@ -120,20 +128,37 @@ click_gadget() {
   sleep 0.1
 }
 
+# Whether a gadget's caption is drawn as usable: its darkest pixel is text
+# colour, not the grey of a disabled gadget or window. The program enables a
+# gadget only once it has handled the click before (an algorithm enables the
+# sizes, a dialog's end the window): a click sent sooner would be lost.
+gadget_drawn_enabled() {
+  local x=$1 y=$2 w=$3 h=$4 wx wy darkest
+  read -r wx wy < <(xdo getwindowgeometry "$MAIN" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p') || return 1
+  import -window root "$WORK/enabled.png" 2>/dev/null || return 1
+  darkest=$(convert "$WORK/enabled.png" -crop "${w}x${h}+$((wx + x))+$((wy + MENU_BAR + y))" \
+    -colorspace gray -format '%[fx:minima]' info:) || return 1
+  awk -v d="$darkest" 'BEGIN { exit !(d < 0.35) }'
+}
+click_enabled_gadget() {
+  wait_until 30 "the gadget at ($1,$2) to be enabled" gadget_drawn_enabled "$@"
+  click_gadget "$@"
+}
+
 # Gadget places for the 840 x 600 window.
 click_list_blank() { click_gadget 10 300 820 20; }
-click_clipboard() { click_gadget 10 405 120 27; }
+click_clipboard() { click_enabled_gadget 10 405 120 27; }
 click_option() {
   case $1 in
-    CRC32) click_gadget 130 468 70 22 ;; MD5) click_gadget 220 468 70 22 ;;
-    SHA1) click_gadget 310 468 70 22 ;; SHA2) click_gadget 400 468 70 22 ;;
-    SHA3) click_gadget 490 468 70 22 ;;
-    224) click_gadget 130 498 70 22 ;; 256) click_gadget 220 498 70 22 ;;
-    384) click_gadget 310 498 70 22 ;; 512) click_gadget 400 498 70 22 ;;
+    CRC32) click_enabled_gadget 130 468 70 22 ;; MD5) click_enabled_gadget 220 468 70 22 ;;
+    SHA1) click_enabled_gadget 310 468 70 22 ;; SHA2) click_enabled_gadget 400 468 70 22 ;;
+    SHA3) click_enabled_gadget 490 468 70 22 ;;
+    224) click_enabled_gadget 130 498 70 22 ;; 256) click_enabled_gadget 220 498 70 22 ;;
+    384) click_enabled_gadget 310 498 70 22 ;; 512) click_enabled_gadget 400 498 70 22 ;;
     *) fail "no option $1" ;;
   esac
 }
-click_calculate() { click_gadget 705 535 130 35; }
+click_calculate() { click_enabled_gadget 705 535 130 35; }
 
 # Waits for the message dialog, checks its size (which tells the kinds
 # apart: 440 x 160 for the job summary, 440 x 120 for notices and questions)
@@ -141,10 +166,21 @@ click_calculate() { click_gadget 705 535 130 35; }
 answer_dialog() {
   local key=$1 expected_size=$2 seconds=${3:-30}
   wait_until "$seconds" "the message dialog" dialog_open
-  local dialog size
-  dialog=$(window_of_program "$DIALOG_TITLE")
-  size=$(xdo getwindowgeometry "$dialog" | sed -n 's/.*Geometry: //p')
-  [[ "$size" == "$expected_size" ]] || fail "dialog is $size, expected $expected_size"
+  # A dialog may be between map and its final size, or go and come back,
+  # for a moment: its size is polled for a while before it counts as wrong.
+  DIALOG="" DIALOG_SIZE=""
+  dialog_of_size() {
+    DIALOG=$(window_of_program "$DIALOG_TITLE")
+    [[ -n $DIALOG ]] || return 1
+    DIALOG_SIZE=$(xdo getwindowgeometry "$DIALOG" 2>/dev/null | sed -n 's/.*Geometry: //p') || true
+    [[ "$DIALOG_SIZE" == "$1" ]]
+  }
+  local deadline=$((SECONDS + 3))
+  until dialog_of_size "$expected_size"; do
+    ((SECONDS < deadline)) || fail "dialog is ${DIALOG_SIZE:-gone}, expected $expected_size"
+    sleep 0.05
+  done
+  local dialog=$DIALOG
   xdo windowfocus --sync "$dialog" || fail "could not focus the dialog"
   xdo key "$key" || fail "could not press $key"
   wait_until 10 "the dialog to close" dialog_closed

@@ -26,10 +26,16 @@ claimed() {
 }
 crc32_of() { /usr/bin/python3 -c 'import sys, zlib; print("%08x" % zlib.crc32(sys.stdin.buffer.read()))'; }
 
+# The program's visible windows: the main window, and its menu while open.
+visible_windows() { xdo search --all --pid "$APP_PID" --onlyvisible --name '' 2>/dev/null | wc -l || true; }
+menu_open() { (($(visible_windows) > 1)); }
+
 menu_item() {
   local y=$1
   xdo mousemove --window "$MAIN" 20 12 click 1 || fail "open the File menu"
-  sleep 0.4
+  wait_until 10 "the File menu" menu_open
+  # Mapped is not yet drawn, as for the main window.
+  sleep 0.2
   xdo mousemove --window "$MAIN" 80 "$y" click 1 || fail "choose a menu item"
 }
 
@@ -42,8 +48,20 @@ choose_in_requester() {
   xdo windowfocus --sync "$chooser" || fail "focus the requester"
   xdo key ctrl+l ctrl+a || fail "location field"
   xdo type --delay 5 "$path" || fail "type the path"
-  sleep 1
-  xdo key Return || fail "confirm the requester"
+  # The chooser may not take a path typed a moment ago (its completion is
+  # still at work): Return again until it closes.
+  chooser_closed() { [[ -z "$(window_of_program "$title")" ]]; }
+  local attempt
+  for attempt in 1 2 3; do
+    sleep 1
+    xdo key Return || fail "confirm the requester"
+    local waited
+    for waited in $(seq 1 100); do
+      chooser_closed && return 0
+      sleep 0.05
+    done
+  done
+  fail "the requester '$title' did not take $path"
 }
 
 dialog_text() {

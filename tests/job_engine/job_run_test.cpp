@@ -59,11 +59,13 @@ int ThreadsOfThisProcess() {
   return count;
 }
 
-// The threads of this process once those that have ended are gone: a joined
-// thread may still be listed for a moment while it is reaped (for long
-// moments under qemu-user), but one that runs on stays.
-int ThreadsOnceSettled(int expected) {
-  for (int wait = 0; wait < 300 && ThreadsOfThisProcess() != expected; ++wait) {
+// The threads of this process once those that have ended are gone, waiting
+// up to three seconds for them to fall to `most`: a joined thread may still
+// be listed for a moment while it is reaped (for long moments under
+// qemu-user), and may still be counted in `most` itself, but one that runs on
+// stays.
+int ThreadsOnceAtMost(int most) {
+  for (int wait = 0; wait < 300 && ThreadsOfThisProcess() > most; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return ThreadsOfThisProcess();
@@ -255,7 +257,7 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
     owner.join();
     // Generous against a loaded machine; the run would take far longer.
     EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(5));
-    EXPECT_EQ(ThreadsOnceSettled(threadsBefore), threadsBefore);
+    EXPECT_LE(ThreadsOnceAtMost(threadsBefore), threadsBefore);
     EXPECT_EQ(started.size(), 4u);
     // Entries the run had taken by the cancel, the started ones among them,
     // come back; the rest of the plan was never taken.

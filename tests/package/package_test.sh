@@ -100,18 +100,13 @@ icons=$(xprop -id "$MAIN" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '
 for size in 16 32 48 128; do
   [[ $icons == *"Icon ($size x $size)"* ]] || fail "no $size px window icon; the window has: ${icons:-none}"
 done
-# The window takes a click only once the previous one's command has run
-# (the sizes are enabled by the algorithm's click, the window by the end of
-# a dialog); under an emulator that takes seconds.
-settle=0.5
-[[ ${#emulator[@]} -eq 0 ]] || settle=3
+# Each click waits for its gadget to be drawn enabled: the sizes are enabled
+# by the algorithm's click, the window by the end of a dialog, which under an
+# emulator takes seconds.
 click_option SHA2
-sleep "$settle"
 click_option 256
-sleep "$settle"
 click_calculate
 answer_dialog Return 440x160 120
-sleep "$settle"
 click_list_blank
 click_clipboard
 wait_until 30 "the clipboard notice" dialog_open

@@ -235,7 +235,7 @@ TEST_F(ProcessTest, AKilledProgramEndsWithCodeOne) {
   const auto start = Clock::now();
   KillProgram(program);
   ASSERT_TRUE(WaitFor([&] { return !ProgramRunning(program); }));
-  EXPECT_LT(Clock::now() - start, 2000ms);
+  EXPECT_LT(Clock::now() - start, 10000ms);  // not the 30 s it would sleep
   EXPECT_EQ(ProgramExitCode(program), 1);
   KillProgram(program);  // already ended: nothing is signalled
   ReleaseProgram(program);

@@ -143,10 +143,8 @@ TEST_F(ThreadsTest, PausingTwiceNeedsTwoResumes) {
   EXPECT_TRUE(Holds(gInside)) << "paused";
   gGate.resume();
   EXPECT_TRUE(Holds(gInside)) << "one resume of two";
-  const auto resumed = Clock::now();
   gGate.resume();
   EXPECT_TRUE(Moves(gInside)) << "second resume";
-  EXPECT_LT(Clock::now() - resumed, 1000ms);
 
   // Resuming a running thread does not bank a pause credit.
   gGate.resume();
