@@ -87,7 +87,7 @@ void DigestRows(JobState& job, RowHandOver& handOver) {
     handOver.finished(outcome);
   };
   // The engine ignores the size of algorithms that have only one.
-  engine::JobRun run(Info(job.Digest.algorithm).engine, job.Digest.bits, std::move(options));
+  engine::JobRun run(job.Digest, std::move(options));
   for (std::size_t row = 0; row < job.Paths.size(); ++row) {
     if (!run.add({job.Paths[row], row < job.Expected.size() ? job.Expected[row] : std::string()}))
       break;
@@ -259,7 +259,7 @@ void StartJob() {
   job.FilesMismatched = 0;
   job.FilesMissing = 0;
   const Algorithm family = Program().settings.digest.algorithm;
-  job.Digest = DigestKind{family, DigestKind{family, SelectedDigest().bits}.outputBits()};
+  job.Digest = DigestKind{family, SelectedDigest().bits}.concrete();
   job.ComputedKind = job.Digest;
   CollectExpectedDigests(job.ComputedKind);
   job.WorkerThread = sys::CreateThread(JobWorker, static_cast<int>(family));

@@ -20,9 +20,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/algorithm.h"
 #include "digest/digest_engine.h"
 #include "system/threads.h"
 
@@ -78,6 +80,10 @@ struct Tally {
   std::size_t abandoned = 0;
 
   void count(Verdict verdict);
+  // Entries that were digested or failed: all but the abandoned ones.
+  std::size_t processed() const { return computed + failed + matched + differs + missing; }
+  // Entries without the digest they should have: failed, different, missing.
+  std::size_t unsuccessful() const { return failed + differs + missing; }
   bool operator==(const Tally&) const = default;
 };
 
@@ -134,15 +140,12 @@ class JobControl {
 
 // ---- The run ------------------------------------------------------------
 
-inline constexpr std::int32_t kRunsAlgorithm = -1;
-
 struct PlanEntry {
   std::string path;         // already resolved (ResolveListedName)
   std::string expectedHex;  // empty: a plain file, not judged
   // A list may mix algorithms line by line (BSD tags): an entry may name its
-  // own engine algorithm and size instead of the run's.
-  std::int32_t engineAlgorithm = kRunsAlgorithm;
-  std::int32_t bits = 0;
+  // own digest instead of the run's.
+  std::optional<DigestKind> kind = std::nullopt;
 };
 
 struct Outcome {
@@ -183,7 +186,7 @@ inline constexpr auto kProgressEveryMilliseconds = 50;
 // entries per thread are held at any time.
 class JobRun {
  public:
-  JobRun(std::int32_t engineAlgorithm, std::int32_t bits, RunOptions options);
+  JobRun(DigestKind kind, RunOptions options);
   // Cancels what is still running and waits for every thread to end.
   ~JobRun();
   JobRun(const JobRun&) = delete;
@@ -204,9 +207,8 @@ class JobRun {
 };
 
 struct Plan {
-  std::vector<PlanEntry> files;      // list order
-  std::int32_t engineAlgorithm = 0;  // Info(algorithm).engine
-  std::int32_t bits = 0;             // 0 for fixed-size algorithms
+  std::vector<PlanEntry> files;  // list order
+  DigestKind kind;
 };
 
 // Runs the whole plan (or until its cancel) and returns when every thread

@@ -37,8 +37,7 @@ DigestResult AbandonedResult() {
 int DefaultThreadCount() { return std::min(sys::UsableCpuCount(), kMaxThreads); }
 
 struct JobRun::Shared {
-  std::int32_t algorithm = 0;
-  std::int32_t bits = 0;
+  DigestKind kind;
   RunOptions options;
   std::size_t threadCount = 1;
   DeviceGate gate;
@@ -120,9 +119,7 @@ struct JobRun::Shared {
     if (gated && !gate.enter(status.st_dev, index, [this] { return stopped(); })) {
       return AbandonedResult();
     }
-    const bool own = entry.engineAlgorithm != kRunsAlgorithm;
-    DigestResult result = DigestOpened(input, own ? entry.engineAlgorithm : algorithm,
-                                       own ? entry.bits : bits, digestOptions);
+    DigestResult result = DigestOpened(input, entry.kind.value_or(kind), digestOptions);
     if (gated) gate.leave(status.st_dev);
     return result;
   }
@@ -235,11 +232,9 @@ struct JobRun::Shared {
   }
 };
 
-JobRun::JobRun(std::int32_t engineAlgorithm, std::int32_t bits, RunOptions options)
-    : shared_(std::make_unique<Shared>()) {
+JobRun::JobRun(DigestKind kind, RunOptions options) : shared_(std::make_unique<Shared>()) {
   Shared& run = *shared_;
-  run.algorithm = engineAlgorithm;
-  run.bits = bits;
+  run.kind = kind;
   if (options.chunkBytes == 0) options.chunkBytes = kDigestChunkBytes;
   run.options = std::move(options);
   const int wanted =
@@ -312,7 +307,7 @@ Tally JobRun::finish() {
 }
 
 Tally Run(const Plan& plan, const RunOptions& options) {
-  JobRun run(plan.engineAlgorithm, plan.bits, options);
+  JobRun run(plan.kind, options);
   for (const PlanEntry& entry : plan.files) {
     if (!run.add(entry)) break;
   }

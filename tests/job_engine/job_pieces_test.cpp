@@ -1,5 +1,5 @@
-// The pure pieces of the job engine: listed names, the verdict table and the
-// progress arithmetic.
+// The pure pieces of the job engine: listed names, the verdict table, the
+// tally and the progress arithmetic.
 #include <gtest/gtest.h>
 
 #include "job_engine/job_engine.h"
@@ -60,6 +60,8 @@ TEST(Verdicts, EveryCombinationOfExpectedAndGot) {
     tally.count(Judge(c.got, c.expected));
   }
   EXPECT_EQ(tally, (Tally{1, 1, 1, 2, 2, 2}));
+  EXPECT_EQ(tally.processed(), 7u);
+  EXPECT_EQ(tally.unsuccessful(), 5u);
 }
 
 TEST(ProgressArithmetic, RateAndTimeLeft) {

@@ -36,6 +36,7 @@ using testing::Reference;
 using testing::ScratchDirectory;
 
 constexpr Combination kSha256{kDigestSha2, 256, "SHA2-256"};
+constexpr DigestKind kSha256Kind{Algorithm::Sha2, 256};
 
 class JobRunTest : public ::testing::Test {
  protected:
@@ -95,8 +96,7 @@ ssize_t RandomlySlowRead(int descriptor, void* buffer, std::size_t count) {
 TEST_F(JobRunTest, OutcomesComeInListOrderWhateverOrderFilesFinishIn) {
   std::vector<std::string> data;
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   for (int i = 0; i < 40; ++i) {
     data.push_back(PatternBytes(static_cast<std::size_t>(i * 7919 % 90000), i));
     plan.files.push_back({write("f" + std::to_string(i), data.back()), ""});
@@ -146,8 +146,7 @@ TEST_F(JobRunTest, FailedAndVanishedFilesInTheMiddleOfAParallelRun) {
   kinds.resize(kVanishFrom, Good);
   for (int i = 0; i < 4; ++i) kinds.push_back(Vanishes), kinds.push_back(Good);
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   std::vector<std::string> data;
   for (std::size_t i = 0; i < kinds.size(); ++i) {
     const std::string name = "e" + std::to_string(i);
@@ -220,11 +219,10 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
   };
   // A first run, so that threads a sanitizer starts on the first one do not
   // count as left behind.
-  engine::Run(Plan{{{write("warm-up", "x"), ""}}, kDigestSha2, 256}, RunOptions{});
+  engine::Run(Plan{{{write("warm-up", "x"), ""}}, kSha256Kind}, RunOptions{});
   for (const Case& c : cases) {
     Plan plan;
-    plan.engineAlgorithm = kDigestSha2;
-    plan.bits = 256;
+    plan.kind = kSha256Kind;
     const std::string data = PatternBytes(c.fileBytes, 5);
     const std::string slow = write("slow", data);
     for (int i = 0; i < 8; ++i) plan.files.push_back({slow, ""});
@@ -285,8 +283,7 @@ ssize_t CountedRead(int descriptor, void* buffer, std::size_t count) {
 
 TEST_F(JobRunTest, APausedRunStartsNothingUntilResumed) {
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   const std::string data = PatternBytes(3000, 3);
   for (int i = 0; i < 10; ++i) plan.files.push_back({write("p" + std::to_string(i), data), ""});
   for (const int threads : {1, 3}) {
@@ -349,8 +346,7 @@ TEST_F(JobRunTest, OneLargeFileReaderPerDeviceWhileSmallFilesShare) {
   const std::string large = PatternBytes(kLargeFileBytes, 8);
   const std::string small = PatternBytes(100000, 9);
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   for (int i = 0; i < 4; ++i) {
     plan.files.push_back({write("large" + std::to_string(i), large), ""});
     plan.files.push_back({write("small" + std::to_string(i), small), ""});
@@ -426,8 +422,7 @@ TEST_F(JobRunTest, EveryListFormIsJudgedMatchedDiffersOrMissing) {
     const std::vector<cl::ListLine> lines = cl::ParseList(c.text, read);
     ASSERT_EQ(lines.size(), 3u) << c.listName;
     Plan plan;
-    plan.engineAlgorithm = Info(lines[0].kind.algorithm).engine;
-    plan.bits = lines[0].kind.bits;
+    plan.kind = lines[0].kind;
     for (const cl::ListLine& line : lines) {
       ASSERT_EQ(line.rejection, cl::Rejection::None) << c.listName << " line " << line.lineNumber;
       plan.files.push_back({ResolveListedName(ListFolder(listPath), line.name), line.expectedHex});
