@@ -43,20 +43,6 @@ inline constexpr std::size_t kHeldPerThread = 8;
 // (sys::UsableCpuCount), at most kMaxThreads.
 int DefaultThreadCount();
 
-// ---- Listed names -------------------------------------------------------
-
-// The folder names in a list are relative to: everything up to and with
-// the list's last '/', or nothing (the current folder) for standard input
-// ("-") and lists named without a folder.
-std::string ListFolder(const std::string& listPath);
-
-// A name from a list as a path: absolute names stay as they are, others are
-// taken relative to `listFolder` (from ListFolder). "-" stays "-" (standard
-// input) unless `dashIsStandardInput` is false, as in the window, which has
-// no standard input to read: there it is a file of that name.
-std::string ResolveListedName(const std::string& listFolder, const std::string& name,
-                              bool dashIsStandardInput = true);
-
 // ---- Judging and counting -----------------------------------------------
 
 enum class Verdict {
@@ -141,7 +127,7 @@ class JobControl {
 // ---- The run ------------------------------------------------------------
 
 struct PlanEntry {
-  std::string path;         // already resolved (ResolveListedName)
+  std::string path;         // already resolved (checksum_list::ResolveListedName)
   std::string expectedHex;  // empty: a plain file, not judged
   // A list may mix algorithms line by line (BSD tags): an entry may name its
   // own digest instead of the run's.

@@ -3,17 +3,14 @@
 // accepted line is checked as soon as it is read, as coreutils does.
 #include "vandrelsum/check.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "checksum_list/checksum_list.h"
+#include "checksum_list/list_file.h"
 #include "job_engine/job_engine.h"
-#include "system/file_descriptor.h"
 #include "vandrelsum/messages.h"
 #include "vandrelsum/sum_run.h"
 
@@ -21,8 +18,6 @@ namespace vandrel::sum {
 namespace {
 
 namespace cl = checksum_list;
-
-constexpr std::size_t kListReadBytes = 64 * 1024;
 
 // What the engine's tally of the listed files does not hold: the lines that
 // named no file to digest.
@@ -58,7 +53,7 @@ class ListCheck {
   ListCheck(const SumOptions& options, const std::string& list)
       : options_(options),
         list_(list),
-        folder_(engine::ListFolder(list)),
+        folder_(cl::ListFolder(list)),
         run_(options, [this](const std::string& name, const engine::Outcome& outcome) {
           judged(name, outcome);
         }) {}
@@ -105,7 +100,7 @@ class ListCheck {
       return;
     }
     lines_.anyProperLine = true;
-    run_.addFile(engine::ResolveListedName(folder_, line.name), line.name, line.expectedHex, line.kind);
+    run_.addFile(cl::ResolveListedName(folder_, line.name), line.name, line.expectedHex, line.kind);
   }
 
   void judged(const std::string& name, const engine::Outcome& outcome) {
@@ -165,39 +160,23 @@ class ListCheck {
 };
 
 bool CheckList(const SumOptions& options, const std::string& list) {
-  int descriptor = STDIN_FILENO;
-  sys::FileDescriptor owned(list == "-" ? -1
-                                        : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (list != "-") {
-    if (!owned.valid()) {
-      ComplainAbout(list, errno);
-      return false;
-    }
-    descriptor = owned.get();
-  }
-
-  cl::ReadOptions readOptions;
-  if (options.kindGiven) readOptions.forcedKind = options.kind;
-  if (list != "-") {
-    const cl::ListNameHint hint = cl::KindFromListName(list);
-    readOptions.listKind = hint.kind;
-    readOptions.preferSfv = hint.sfv;
-  }
+  cl::ListFileRules rules;
+  // Whatever can be read, as coreutils reads it: `-c <(command)`, standard
+  // input, a list of millions of lines.
+  rules.streams = true;
+  rules.maxBytes = 0;
+  rules.forcedKind = options.kindGiven ? std::optional<DigestKind>(options.kind) : std::nullopt;
   ListCheck check(options, list);
-  cl::ListReader reader(readOptions, [&check](const cl::ListLine& line) { check.take(line); });
-  std::vector<char> buffer(kListReadBytes);
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
-    if (got > 0) {
-      reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
+  const cl::ListFileStatus status =
+      cl::ReadListFile(list, rules, [&check](const cl::ListLine& line) { check.take(line); });
+  if (status.problem != cl::ListFileProblem::None) {
+    if (!status.opened) {
+      ComplainAbout(list, status.error);
+    } else {
       check.readFailed();
-      return false;
     }
+    return false;
   }
-  reader.finish();
   check.finishLines();
   return check.conclude();
 }

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "checksum_list/checksum_list.h"
+#include "checksum_list/list_file.h"
 #include "digest/digest_references.h"
 #include "job_engine/device_gate.h"
 #include "job_engine/job_engine.h"
@@ -425,7 +426,8 @@ TEST_F(JobRunTest, EveryListFormIsJudgedMatchedDiffersOrMissing) {
     plan.kind = lines[0].kind;
     for (const cl::ListLine& line : lines) {
       ASSERT_EQ(line.rejection, cl::Rejection::None) << c.listName << " line " << line.lineNumber;
-      plan.files.push_back({ResolveListedName(ListFolder(listPath), line.name), line.expectedHex});
+      plan.files.push_back(
+          {cl::ResolveListedName(cl::ListFolder(listPath), line.name), line.expectedHex});
     }
     std::vector<Verdict> verdicts;
     RunOptions options;
