@@ -2,13 +2,16 @@
 // back each file's outcome in list order, for the window's job and for
 // vandrelsum alike. Needs no display.
 //
-// Design: the thread that calls JobRun::add and JobRun::finish (the owner)
-// hands entries, in list order, to a queue that the pool's threads take
-// from; each thread keeps one read buffer for the whole run. Outcomes go
-// back into per-entry slots, and the owner delivers them from those slots
-// in list order, so `finished` and `progress` run on the owner's thread,
-// one at a time. With one thread the owner digests each entry itself as it
-// is added, and no other thread is started.
+// Design: one pool, two faces. The owner of a JobRun (vandrelsum) adds
+// entries one by one, in list order, and waits when too many are held; the
+// owner of a PolledRun (the window) has the whole plan and never waits: each
+// poll() tops the held entries up from the plan and takes what has come
+// back. Either way entries go to a queue that the pool's threads take from,
+// each thread keeping one read buffer for the whole run, and outcomes come
+// back into per-entry slots that the owner alone empties, in list order. So
+// `finished` and `progress` (JobRun) and poll() (PolledRun) run on the
+// owner's thread, one at a time. A JobRun of one thread digests each entry
+// on the owner's thread as it is added; a PolledRun always has a pool.
 #pragma once
 
 #include <sys/types.h>
@@ -38,6 +41,10 @@ inline constexpr int kMaxThreads = 8;
 // for a slow oldest file, few enough that a list of millions of lines costs
 // no memory.
 inline constexpr std::size_t kHeldPerThread = 8;
+// A polled run is topped up only once a poll, a frame apart: it holds
+// enough small files per thread to keep the threads busy through a late
+// frame or two.
+inline constexpr std::size_t kPolledPerThread = 4096;
 
 // What a run uses when not told: the CPUs the process may use
 // (sys::UsableCpuCount), at most kMaxThreads.
@@ -153,6 +160,8 @@ struct RunOptions {
   // input, read by the owner's thread after every entry before it is done.
   bool readStreams = false;
   JobControl* control = nullptr;  // none: the run is never paused or cancelled
+  // The three calls a JobRun makes; a PolledRun hands the same news out
+  // through poll() instead.
   // On the engine thread that starts on entry `index` (any order, several
   // threads at once).
   std::function<void(std::size_t index)> started;
@@ -164,6 +173,8 @@ struct RunOptions {
   // cancel, entries not finished come with DigestFailure::Abandoned.
   std::function<void(const Outcome&)> finished;
 };
+
+struct RunCore;
 
 inline constexpr auto kProgressEveryMilliseconds = 50;
 
@@ -188,8 +199,9 @@ class JobRun {
   Tally finish();
 
  private:
-  struct Shared;
-  std::unique_ptr<Shared> shared_;
+  struct Owner;
+  std::unique_ptr<RunCore> core_;
+  std::unique_ptr<Owner> owner_;
 };
 
 struct Plan {
@@ -200,5 +212,63 @@ struct Plan {
 // Runs the whole plan (or until its cancel) and returns when every thread
 // has ended.
 Tally Run(const Plan& plan, const RunOptions& options);
+
+// ---- The polled run -----------------------------------------------------
+
+// A plan known whole: how many entries, each one asked for by its index,
+// in list order, on the owner's thread while the run holds fewer than
+// kPolledPerThread per thread. The owner keeps what `entry` reads unchanged
+// until the run is over.
+struct PlanSource {
+  std::size_t size = 0;
+  std::function<PlanEntry(std::size_t index)> entry;
+  DigestKind kind;
+};
+
+struct EntryProgress {
+  std::size_t index = 0;  // the oldest entry not finished
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;  // its size at opening, 0 when unknown
+};
+
+// What came back since the last poll.
+struct Polled {
+  std::vector<Outcome> finished;        // list order; after a cancel, Abandoned ones too
+  std::vector<std::size_t> started;     // entries a thread began on, any order
+  std::optional<EntryProgress> oldest;  // once the oldest unfinished entry has read bytes
+  // Every entry has come back, or a cancel stopped the run and every entry
+  // it had taken has; no thread digests any more.
+  bool over = false;
+  Tally tally;  // of every outcome handed out so far
+};
+
+// One run over a whole plan for an owner that must never wait (the window's
+// main thread). Pause, resume and cancel go through options.control; the
+// options' three calls are not made.
+class PolledRun {
+ public:
+  // Starts the threads and the first entries at once.
+  PolledRun(PlanSource plan, RunOptions options);
+  // Stops what still runs (as a cancel without grace) and ends the threads.
+  ~PolledRun();
+  PolledRun(const PolledRun&) = delete;
+  PolledRun& operator=(const PolledRun&) = delete;
+
+  // False when no thread could be started: nothing will ever come back.
+  bool working() const;
+  // Takes what is ready and tops the run up from the plan; never waits.
+  // Owner's thread only.
+  Polled poll();
+  // After a cancel: waits until the threads have ended, within the
+  // cancel's grace. What they finished stays for the next poll.
+  void join();
+
+ private:
+  void topUp();  // queues entries of the plan while there is room
+
+  PlanSource plan_;
+  std::size_t next_ = 0;  // the next entry of the plan to hand to the run
+  std::unique_ptr<RunCore> core_;
+};
 
 }  // namespace vandrel::engine
