@@ -259,9 +259,12 @@ class PolledRun {
   // Takes what is ready and tops the run up from the plan; never waits.
   // Owner's thread only.
   Polled poll();
-  // After a cancel: waits until the threads have ended, within the
-  // cancel's grace. What they finished stays for the next poll.
-  void join();
+  // After a cancel: waits until no file is in flight (within the cancel's
+  // grace, unless a read itself hangs), at most `patience`, and then ends
+  // the threads. False when a file was still in flight: its thread goes on
+  // and is joined by the destructor. What they finished stays for the next
+  // poll.
+  bool join(std::chrono::milliseconds patience);
 
  private:
   void topUp();  // queues entries of the plan while there is room

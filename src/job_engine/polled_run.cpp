@@ -1,5 +1,8 @@
 // The polling face of a run: the whole plan known, the owner never waits;
 // see job_engine.h.
+#include <chrono>
+#include <thread>
+
 #include "job_engine/job_engine.h"
 #include "job_engine/run_core.h"
 
@@ -42,7 +45,16 @@ Polled PolledRun::poll() {
   return polled;
 }
 
-void PolledRun::join() { core_->close(); }
+bool PolledRun::join(std::chrono::milliseconds patience) {
+  RunCore& run = *core_;
+  const auto end = std::chrono::steady_clock::now() + patience;
+  while (run.unfinished.load(std::memory_order_relaxed) > 0) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  run.close();
+  return true;
+}
 
 void PolledRun::topUp() {
   RunCore& run = *core_;

@@ -193,7 +193,7 @@ TEST_F(PolledRunTest, ACancelFinishesFilesInFlightWithinItsGraceAndAbandonsTheRe
     Heard heard = PollUntil(run, [](const Heard& h) { return h.started.size() >= 2; });
     ASSERT_GE(heard.started.size(), 2u);
     control.cancel(c.grace);
-    run.join();
+    ASSERT_TRUE(run.join(std::chrono::seconds(30)));
     const Heard rest = PollUntil(run);
     ASSERT_TRUE(rest.over);
     heard.finished.insert(heard.finished.end(), rest.finished.begin(), rest.finished.end());
