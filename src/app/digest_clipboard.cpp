@@ -86,8 +86,8 @@ void CompareWithClipboard() {
   // Runs on the lookup's thread; it reads the digests, which nobody changes
   // until the answer has been taken.
   comparison->match = std::async(std::launch::async,
-                                 [text = tk::GetClipboardText(), digests = &comparison->digests] {
-                                   return MatchCopiedDigests(text, *digests);
+                                 [text = tk::GetClipboardBytes(), digests = &comparison->digests] {
+                                   return MatchCopiedDigests(*text, *digests);
                                  });
   tk::DisableWindow(kMainWindow, true);
   Current() = std::move(comparison);
