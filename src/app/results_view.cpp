@@ -83,6 +83,9 @@ class ResultsView : public tk::ListRowSource, public ResultsModel::Observer {
   }
   void rowsReset() override { tk::GadgetRowsReset(kGadgetResults); }
 
+  void useWords(FailureTexts words) { words_ = std::move(words); }
+
+ private:
   FailureTexts words_;
 };
 
@@ -99,6 +102,6 @@ void ShowResultsInList() {
   tk::SetGadgetRowSource(kGadgetResults, &View());
 }
 
-void UseFailureTexts(FailureTexts texts) { View().words_ = std::move(texts); }
+void UseFailureTexts(FailureTexts texts) { View().useWords(std::move(texts)); }
 
 }  // namespace vandrel

@@ -89,6 +89,8 @@ engine::PlanSource ResultsModel::beginJob(DigestKind kind) {
   plan.size = rows_.size();
   plan.kind = kind;
   plan.entry = [this, kind](std::size_t index) {
+    // Rows the job was not meant to lose: an empty path fails unread.
+    if (index >= rows_.size()) return engine::PlanEntry{};
     const ResultRow& row = rows_[index];
     const bool judged = !row.expectedHex.empty() && row.expectedKind == kind;
     return engine::PlanEntry{row.path, judged ? row.expectedHex : std::string(), std::nullopt};
