@@ -81,6 +81,7 @@ bool TakeEvent(const int* onlyWindow = nullptr) {
 }
 
 int Wait(int milliseconds, const int* onlyWindow) {
+  if (!IsMainThread()) return kEventNone;
   EventQueue& queue = Queue();
   // The previous event's dropped paths must have been read by now.
   queue.current = Event{};
@@ -116,23 +117,34 @@ int WaitWindowEventOf(int window) { return Wait(-1, &window); }
 
 int WaitWindowEvent() { return WaitWindowEventTimeout(-1); }
 
-int EventWindow() { return Queue().current.window; }
-int EventGadget() {
-  return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop
-             ? Queue().current.object
-             : 0;
+// The event the main thread took last; another thread has none.
+int EventWindow() {
+  return detail::OnMainThread([] { return Queue().current.window; });
 }
-int EventMenu() { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; }
-int EventType() { return Queue().current.type; }
+int EventGadget() {
+  return detail::OnMainThread([] {
+    const Event& current = Queue().current;
+    return current.kind == kEventGadget || current.kind == kEventGadgetDrop ? current.object : 0;
+  });
+}
+int EventMenu() {
+  return detail::OnMainThread(
+      [] { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; });
+}
+int EventType() {
+  return detail::OnMainThread([] { return Queue().current.type; });
+}
 std::string EventDroppedFiles() {
   std::string joined;
-  for (const std::string& path : Queue().current.dropped) {
+  for (const std::string& path : EventDroppedPaths()) {
     if (!joined.empty()) joined += '\n';
     joined += path;
   }
   return joined;
 }
-std::vector<std::string> EventDroppedPaths() { return Queue().current.dropped; }
+std::vector<std::string> EventDroppedPaths() {
+  return detail::OnMainThread([] { return Queue().current.dropped; });
+}
 
 void PostEvent(int kind, int window, int object, int type, int data) {
   if (g_postingEnded.load(std::memory_order_acquire)) return;
@@ -146,6 +158,7 @@ void PostEvent(int kind, int window, int object, int type, int data) {
 
 void QueueToolkitEvent(int kind, int window, int object, int type, int data,
                        const std::vector<std::string>& dropped) {
+  if (!IsMainThread()) return;
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   if (kind < kEventCustom && !queue.events.empty()) {
@@ -160,6 +173,7 @@ void QueueToolkitEvent(int kind, int window, int object, int type, int data,
 }
 
 void RemoveWindowEvents(int window) {
+  if (!IsMainThread()) return;
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   std::erase_if(queue.events, [window](const Event& e) { return e.window == window; });

@@ -3,8 +3,9 @@
 //
 // Design: GTK is used from the main thread only, and so is every toolkit
 // call: made on another thread, a call does nothing and returns 0 (or the
-// empty text). Work beside the window comes back to it through PostEvent,
-// which any thread may call, or is polled by a frame timer (events.h).
+// empty text), but for DisplayText, which only converts text. Work beside
+// the window comes back to it through PostEvent, which any thread may call,
+// or is polled by a frame timer (events.h).
 #pragma once
 
 namespace vandrel::tk {

@@ -55,17 +55,23 @@ TEST_F(FrameTimerTest, TicksComeOnlyWhileTheMainThreadWaitsAndStopFromATick) {
 
 TEST_F(FrameTimerTest, CallsFromAnotherThreadDoNothing) {
   AddGadgetItem(kList, -1, "row");
+  PostEvent(kEventCustom + 1, kWindow);
   std::atomic<int> rows{-1};
   std::atomic<int> timer{-1};
+  std::atomic<int> waited{-1};
   std::thread other([&] {
     AddGadgetItem(kList, -1, "from elsewhere");
     rows = CountGadgetItems(kList);
     timer = StartFrameTimer(5, [] {});
+    waited = WaitWindowEventTimeout(0);
   });
   other.join();
   EXPECT_EQ(rows, 0);
   EXPECT_EQ(timer, 0);
+  EXPECT_EQ(waited, kEventNone);
   EXPECT_EQ(CountGadgetItems(kList), 1);
+  // Posting is what crosses threads: the event waits for the main thread.
+  EXPECT_EQ(WaitWindowEventTimeout(100), kEventCustom + 1);
 }
 
 // Rows kept by their owner: "r<index>", or "changed" once changed.
