@@ -1,4 +1,4 @@
-// The progress bar inside one file: while the worker reads a file, the bar
+// The progress bar inside one file: while a digest thread reads a file, the bar
 // moves by the share of it read so far, and for a large file its tooltip
 // tells bytes done, rate and time left. The bar's value stays the number of
 // finished rows; the share is drawn on top of it (kProgressBarPart).

@@ -1,7 +1,6 @@
-// The checksum job: Calculate starts a worker thread that walks the results
-// list top to bottom, computes each file's digest and marks its row, while
-// the window stays live; the user can cancel; at the end the main thread
-// restores the window and shows a summary.
+// The checksum job: Calculate has the digest threads compute every row's
+// digest, in list order, while the window stays live; the user can cancel;
+// at the end the main thread restores the window and shows a summary.
 //
 // Design: two threads, one hand-over. The main thread owns the window and
 // the rows (results_model.h) and runs StartJob, RequestCancel,

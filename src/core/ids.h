@@ -88,7 +88,7 @@ enum ImageId : int {
   kImageRowMissing = 16,
 };
 
-// The custom event the checksum worker posts when it ends.
+// The custom event a checksum job posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;
 // The custom event the toolkit posts when the desktop ends the program
 // (a logout's or a terminal's signal).

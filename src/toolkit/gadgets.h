@@ -86,18 +86,12 @@ void AddGadgetRow(int number, int position, const std::vector<std::string>& colu
 void AddGadgetItem(int number, int position, const std::string& text, ImageRef image = nullptr);
 int CountGadgetItems(int number);
 std::string GetGadgetItemText(int number, int row, int column);
-// The text of `column` in every row, top to bottom, in one walk of the list;
-// much cheaper than a GetGadgetItemText per row in a long list.
-std::vector<std::string> GetGadgetColumnTexts(int number, int column);
 void SetGadgetItemText(int number, int row, const std::string& text, int column);
 void SetGadgetItemImage(int number, int row, ImageRef image);
 bool IsGadgetItemSelected(int number, int row);
 // The selected rows, ascending.
 std::vector<int> SelectedGadgetItems(int number);
 void SetGadgetItemSelected(int number, int row, bool selected);
-// Lines shown in the row's tooltip below the whole text of each column,
-// which a narrow column cuts short.
-void SetGadgetItemToolTip(int number, int row, const std::string& text);
 void RemoveGadgetItem(int number, int row);
 // Removes every selected row at once, the others keeping their order, and
 // leaves no row selected. Returns how many went.

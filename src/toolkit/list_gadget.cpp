@@ -228,8 +228,8 @@ gboolean ScrollToProgramRowAgain(gpointer data) {
 
 }  // namespace
 
-// Selects only `row` and scrolls it to the middle. The checksum worker calls
-// this once per file, so it must not cost a walk over every row: GTK's
+// Selects only `row` and scrolls it to the middle. A running job calls this
+// once a frame, so it must not cost a walk over every row: GTK's
 // unselect-all and set-cursor both visit the whole list in multiple-selection
 // mode. While the selection is still the one set here, only that row is
 // unselected; and the cursor, which matters only while the list takes

@@ -38,7 +38,6 @@ class OwnedRows : public ListRowSource {
   struct Row {
     std::vector<std::string> columns;
     ImageRef image = nullptr;
-    std::string note;
   };
 
   explicit OwnedRows(GadgetRecord& record) : record_(record) {}
@@ -49,7 +48,7 @@ class OwnedRows : public ListRowSource {
     return column < static_cast<int>(columns.size()) ? columns[column] : std::string();
   }
   ImageRef rowImage(int row) const override { return rows_[row].image; }
-  std::string rowNote(int row) const override { return rows_[row].note; }
+  std::string rowNote(int) const override { return {}; }
   void removeRows(const std::vector<int>& rows) override {
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) rows_.erase(rows_.begin() + *row);
     RemoveFromView(record_, rows);
@@ -247,7 +246,7 @@ void AddGadgetRow(int number, int position, const std::vector<std::string>& colu
     if (!owned) return;
     const int count = owned->rowCount();
     const int at = position < 0 || position > count ? count : position;
-    OwnedRows::Row row{columns, image, {}};
+    OwnedRows::Row row{columns, image};
     if (row.columns.size() > kMaxColumns) row.columns.resize(kMaxColumns);
     owned->rows().insert(owned->rows().begin() + at, std::move(row));
     GadgetRowsInserted(number, at, 1);
@@ -277,17 +276,6 @@ std::string GetGadgetItemText(int number, int row, int column) {
   });
 }
 
-std::vector<std::string> GetGadgetColumnTexts(int number, int column) {
-  return FromList(number, std::vector<std::string>(), [&](GadgetRecord& record) {
-    std::vector<std::string> texts;
-    if (column < 0 || column >= kMaxColumns) return texts;
-    for (int row = 0; row < RowCountOf(record); ++row) {
-      texts.push_back(SourceOf(record)->rowText(row, column));
-    }
-    return texts;
-  });
-}
-
 void SetGadgetItemText(int number, int row, const std::string& text, int column) {
   WithList(number, [&](GadgetRecord& record) {
     OwnedRows* owned = OwnedOf(record);
@@ -304,15 +292,6 @@ void SetGadgetItemImage(int number, int row, ImageRef image) {
     OwnedRows* owned = OwnedOf(record);
     if (!owned || !ValidRow(record, row)) return;
     owned->rows()[row].image = image;
-    TellChanged(record, row, 1);
-  });
-}
-
-void SetGadgetItemToolTip(int number, int row, const std::string& text) {
-  WithList(number, [&](GadgetRecord& record) {
-    OwnedRows* owned = OwnedOf(record);
-    if (!owned || !ValidRow(record, row)) return;
-    owned->rows()[row].note = text;
     TellChanged(record, row, 1);
   });
 }

@@ -247,12 +247,12 @@ TEST_F(JobRunnerTest, CancelConfirmedOnTheThirdOfTenRowsFinishesItAndSkipsTheRes
     EXPECT_EQ(Cell(row, 1), "") << row;
   }
   ExpectIdleWindow();
-  // The worker leaves its last row selected, so Delete is usable again.
+  // The job leaves its last computed row selected, so Delete is usable again.
   EXPECT_EQ(tk::GetGadgetState(kGadgetResults), 2);
   EXPECT_TRUE(Enabled(kGadgetDelete));
 }
 
-// The click is queued before the worker's completion event, so the cancel
+// The click is queued before the job's completion event, so the cancel
 // question's own loop runs while the completion waits behind it.
 TEST_F(JobRunnerTest, CancelClickedAsTheLastRowFinishesStillEndsWithASummary) {
   std::vector<std::string> files = AddTenFiles("cancel-last");
