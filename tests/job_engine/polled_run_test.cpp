@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <thread>
@@ -56,12 +55,6 @@ class PolledRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterStandardDigests(); }
 
-  std::string write(const std::string& name, const std::string& data) {
-    const std::string path = scratch_ / name;
-    std::ofstream(path, std::ios::binary) << data;
-    return path;
-  }
-
   static PlanSource PlanOf(const std::vector<std::string>& paths) {
     return {paths.size(),
             [paths](std::size_t i) {
@@ -95,10 +88,10 @@ TEST_F(PolledRunTest, HandsOutEveryOutcomeOnceInListOrderAndEveryStart) {
     // Every third file crawls, so later ones finish first.
     const std::string name = (i % 3 == 0 ? "slow" : "fast") + std::to_string(i);
     data.push_back(PatternBytes(static_cast<std::size_t>(i * 977 % 40000), i));
-    paths.push_back(write(name, data.back()));
+    paths.push_back(scratch_.write(name, data.back()));
   }
   paths.push_back(scratch_ / "missing");
-  paths.push_back(write("broken", PatternBytes(20000, 7)));
+  paths.push_back(scratch_.write("broken", PatternBytes(20000, 7)));
   const struct {
     const char* what;
     std::vector<std::string> paths;
@@ -143,7 +136,7 @@ TEST_F(PolledRunTest, TellsHowFarTheOldestFileIs) {
   options.threads = 2;
   options.read = TestRead;
   options.chunkBytes = 4096;
-  PolledRun run(PlanOf({write("slow-big", data), write("small", "x")}), options);
+  PolledRun run(PlanOf({scratch_.write("slow-big", data), scratch_.write("small", "x")}), options);
   const Heard heard = PollUntil(run);
   ASSERT_FALSE(heard.progress.empty());
   for (std::size_t i = 0; i < heard.progress.size(); ++i) {
@@ -162,7 +155,7 @@ TEST_F(PolledRunTest, APausedRunHandsOutNothingUntilResumed) {
   RunOptions options;
   options.threads = 2;
   options.control = &control;
-  PolledRun run(PlanOf({write("a", "a"), write("b", "b")}), options);
+  PolledRun run(PlanOf({scratch_.write("a", "a"), scratch_.write("b", "b")}), options);
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
   const Heard paused =
       PollUntil(run, [&](const Heard&) { return std::chrono::steady_clock::now() > until; });
@@ -176,7 +169,7 @@ TEST_F(PolledRunTest, APausedRunHandsOutNothingUntilResumed) {
 TEST_F(PolledRunTest, ACancelFinishesFilesInFlightWithinItsGraceAndAbandonsTheRest) {
   const std::string data = PatternBytes(1 << 20, 5);  // about half a second of crawling reads
   std::vector<std::string> paths;
-  for (int i = 0; i < 12; ++i) paths.push_back(write("slow" + std::to_string(i), data));
+  for (int i = 0; i < 12; ++i) paths.push_back(scratch_.write("slow" + std::to_string(i), data));
   const struct {
     std::chrono::milliseconds grace;
     bool inFlightFinish;
