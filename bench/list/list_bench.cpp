@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/results_list.h"
+#include "app/results_model/results_model.h"
 #include "app/startup.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
@@ -41,11 +42,9 @@ void AnswerWithReturn() {
 }
 
 void FillList() {
-  tk::ClearGadgetItems(kGadgetResults);
-  for (int row = 0; row < kRows; ++row) {
-    tk::AddGadgetRow(kGadgetResults, -1, {"/bench/folder/file " + std::to_string(row), ""},
-                     tk::ImageID(kImageRowQueued));
-  }
+  Results().clear();
+  for (int row = 0; row < kRows; ++row)
+    Results().append("/bench/folder/file " + std::to_string(row));
   tk::SetGadgetText(kGadgetSource, "/bench/folder/");
   for (int gadget : {kGadgetDelete, kGadgetDeleteAll}) tk::DisableGadget(gadget, false);
 }

@@ -10,10 +10,14 @@ namespace vandrel {
 // what it held.
 void CopySelectedDigests();
 
-// Compare with copied checksum: selects every row whose digest is one of
-// those on the clipboard, scrolls to the first and names them in a notice;
-// otherwise says that none matched, that the clipboard holds no digest, or
-// that nothing has been computed yet.
+// Compare with copied checksum: looks for the rows' digests in the
+// clipboard's text beside the window; the answer comes with the event
+// kEventCompareFinished.
 void CompareWithClipboard();
+// Its answer: selects every row whose digest is one of those on the
+// clipboard, scrolls to the first and names them in a notice; otherwise says
+// that none matched, that the clipboard holds no digest, or that nothing has
+// been computed yet.
+void ShowComparison();
 
 }  // namespace vandrel

@@ -139,6 +139,9 @@ bool DispatchMainWindow(int kind) {
     case kEventJobFinished:
       OnJobFinished();
       break;
+    case kEventCompareFinished:
+      ShowComparison();
+      break;
     case kEventEndOfSession:
       return OnEndOfSession();
     case kEventManualNotShown:

@@ -1,22 +1,18 @@
 // The source field, the file requester and folder listings feed the list.
 #include "app/file_intake.h"
 
+#include "app/results_model/results_model.h"
 #include "core/ids.h"
 #include "settings/text_table.h"
 #include "system/files.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
-#include "toolkit/resources.h"
 #include "toolkit/window.h"
 
 namespace vandrel {
 namespace {
 
-void AppendQueuedRow(const std::string& path) {
-  // The path is one column value whatever bytes it holds: a line feed in a
-  // name must not start another column.
-  tk::AddGadgetRow(kGadgetResults, -1, {path, ""}, tk::ImageID(kImageRowQueued));
-}
+void AppendQueuedRow(const std::string& path) { Results().append(path); }
 
 void EnableAfterAdding() {
   tk::DisableGadget(kGadgetDeleteAll, false);
@@ -60,7 +56,7 @@ void AddSource(const std::string& path) {
       AppendQueuedRow(folder + sys::DirectoryEntryName(listing));
     }
     sys::FinishDirectory(listing);
-    if (tk::CountGadgetItems(kGadgetResults) > 0) {
+    if (Results().size() > 0) {
       tk::SetGadgetText(kGadgetSource, folder);
       EnableAfterAdding();
     }

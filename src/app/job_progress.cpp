@@ -65,4 +65,26 @@ bool FileProgress::update(std::uint64_t done, std::uint64_t total, int& part,
   return true;
 }
 
+BarChange JobBar::update(std::optional<std::size_t> lastFinished,
+                         const std::optional<engine::EntryProgress>& oldest) {
+  BarChange change;
+  if (lastFinished) change.value = static_cast<int>(*lastFinished + 1);
+  // A file that finished takes its share and its tooltip with it.
+  const bool fileDone = file_ && (!oldest || oldest->index != fileRow_);
+  if (fileDone) {
+    if (file_->tipShown()) change.tip = std::string();
+    file_.reset();
+  }
+  if (!oldest) return change;
+  if (!file_) {
+    file_.emplace();
+    fileRow_ = oldest->index;
+  }
+  int part = -1;
+  if (file_->update(oldest->done, oldest->total, part, change.tip) && part >= 0) {
+    change.part = part;
+  }
+  return change;
+}
+
 }  // namespace vandrel

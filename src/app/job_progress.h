@@ -1,18 +1,20 @@
-// The progress bar inside one file: while the worker reads a file, the bar
+// The progress bar inside one file: while a digest thread reads a file, the bar
 // moves by the share of it read so far, and for a large file its tooltip
 // tells bytes done, rate and time left. The bar's value stays the number of
 // finished rows; the share is drawn on top of it (kProgressBarPart).
 //
-// Design: the job's hand-over (job_hand_over.h) keeps one FileProgress for
-// the oldest row still being read and asks it after each read what the bar
-// should show. It moves the bar at most every kProgressInterval, so a file
-// read faster than that changes nothing on it at all.
+// Design: JobBar keeps one FileProgress for the oldest row still being read
+// and asks it at each poll of the job what the bar should show. It moves the
+// bar at most every kProgressInterval, so a file read faster than that
+// changes nothing on it at all.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "job_engine/job_engine.h"
 
 namespace vandrel {
 
@@ -46,6 +48,28 @@ class FileProgress {
   std::chrono::steady_clock::time_point shown_;
   std::chrono::steady_clock::time_point tipShownAt_;
   bool tipShown_ = false;
+};
+
+// What the progress bar should show after a poll of the job.
+struct BarChange {
+  std::optional<int> value;        // finished rows; setting it clears the part
+  std::optional<int> part;         // share of the oldest file read, in tk::kProgressBarPartScale
+  std::optional<std::string> tip;  // the bar's tooltip; empty takes it away
+};
+
+// The bar of a running job: its value counts the rows up to the last that
+// finished, and the oldest file still being read moves it by its share,
+// with a tooltip when it is large. Holds no toolkit state.
+class JobBar {
+ public:
+  // `lastFinished`: the last row that finished in this poll (none: none
+  // did); `oldest`: how far the oldest unfinished file is, if it has begun.
+  BarChange update(std::optional<std::size_t> lastFinished,
+                   const std::optional<engine::EntryProgress>& oldest);
+
+ private:
+  std::optional<FileProgress> file_;  // the row the bar's share belongs to
+  std::size_t fileRow_ = 0;
 };
 
 }  // namespace vandrel

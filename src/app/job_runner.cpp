@@ -1,22 +1,20 @@
 // Starting, running, cancelling and finishing a checksum job.
 #include "app/job_runner.h"
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "app/failure_reason.h"
+#include "app/frame_clock.h"
 #include "app/help.h"
-#include "app/job_hand_over.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
-#include "app/verify_list.h"
+#include "app/results_model/results_model.h"
+#include "app/results_view.h"
 #include "core/algorithm.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
@@ -24,11 +22,9 @@
 #include "job_engine/job_engine.h"
 #include "settings/text_table.h"
 #include "system/debug_log.h"
-#include "system/threads.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/menus.h"
-#include "toolkit/resources.h"
 
 namespace vandrel {
 namespace {
@@ -40,6 +36,30 @@ constexpr int kListGadgets[] = {kGadgetSource, kGadgetBrowse, kGadgetResults, kG
 
 constexpr int kJobMenuItems[] = {kMenuOpen,     kMenuVerify, kMenuCompare, kMenuQuit,
                                  kMenuOpenHelp, kMenuAbout,  kMenuOpenWeb};
+
+// A confirmed cancel lets the files in flight finish, but only for this
+// long: a huge file or an endless one (a link into /proc) would hold the
+// window for minutes, or for ever.
+constexpr std::chrono::milliseconds kCancelGrace{1000};
+// A confirmed quit waits this long for the files in flight: a read that
+// itself hangs (a dead network folder) must not keep the program alive.
+constexpr std::chrono::milliseconds kQuitPatience = kCancelGrace + std::chrono::seconds(1);
+
+// Height of one line of the summary, in the notice's bold font.
+constexpr int kSummaryLineHeight = 20;
+
+// The job between StartJob and OnJobFinished.
+struct RunningJob {
+  engine::JobControl control;
+  std::unique_ptr<engine::PolledRun> run;
+  JobBar bar;
+  bool over = false;  // the completion has been posted
+};
+
+std::unique_ptr<RunningJob>& Running() {
+  static std::unique_ptr<RunningJob> running;
+  return running;
+}
 
 // Whether the size options apply to the algorithm stored in the settings.
 bool StoredAlgorithmHasSizes() { return HasSizes(Program().settings.digest.algorithm); }
@@ -62,161 +82,70 @@ void RestoreIdleWindow() {
   SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
 }
 
-// A confirmed cancel lets the files in flight finish, but only for this
-// long: a huge file or an endless one (a link into /proc) would hold the
-// window for minutes, or for ever.
-constexpr std::chrono::milliseconds kCancelGrace{1000};
-
-// Digests the rows on the engine's threads, in list order, until the end or
-// a confirmed cancel. Runs on the worker thread, the engine's owner.
-void DigestRows(JobState& job, RowHandOver& handOver) {
-  engine::RunOptions options;
-  options.threads = job.Threads;
-  options.read = job.Read;
-  options.refuseFolders = true;
-  options.control = &*job.Control;
-  options.started = [&handOver](std::size_t row) { handOver.started(row); };
-  options.progress = [&handOver](std::size_t row, std::uint64_t done, std::uint64_t total) {
-    handOver.progress(row, done, total);
-  };
-  options.finished = [&handOver](const engine::Outcome& outcome) {
-    if (outcome.digest.failure != DigestFailure::None &&
-        outcome.digest.failure != DigestFailure::Abandoned) {
-      DebugLog("job", Job().Paths[outcome.index] + ": " + DescribeDigestFailure(outcome.digest));
-    }
-    handOver.finished(outcome);
-  };
-  // The engine ignores the size of algorithms that have only one.
-  engine::JobRun run(Info(job.Digest.algorithm).engine, job.Digest.bits, std::move(options));
-  for (std::size_t row = 0; row < job.Paths.size(); ++row) {
-    if (!run.add({job.Paths[row], row < job.Expected.size() ? job.Expected[row] : std::string()}))
-      break;
-  }
-  run.finish();
+// A cancel asked for (CancelRequested) stops the engine: nothing more
+// starts, and files in flight have the grace to finish.
+void HandCancelToEngine(RunningJob& running) {
+  if (Job().CancelRequested && !running.control.cancelled()) running.control.cancel(kCancelGrace);
 }
 
-// The digest each row should have, taken on the main thread before the
-// worker starts and only read by it afterwards. The list cannot change
-// during a job, so the indices hold. A row keeps the digest its list gave in
-// that list's algorithm; a job of another algorithm computes the row as a
-// plain one rather than call a different digest a mismatch.
-void CollectExpectedDigests(const std::optional<DigestKind>& computed) {
-  std::vector<std::string>& expected = Job().Expected;
-  expected = tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpected);
-  const std::vector<std::string> kinds =
-      tk::GetGadgetColumnTexts(kGadgetResults, kColumnExpectedKind);
-  for (std::size_t row = 0; row < expected.size(); ++row) {
-    const std::optional<DigestKind> kind =
-        row < kinds.size() ? FindDigestKindByName(kinds[row]) : std::nullopt;
-    if (!kind || !computed || *kind != *computed) expected[row].clear();
+void LogFailures(const engine::Polled& polled) {
+  for (const engine::Outcome& outcome : polled.finished) {
+    const DigestFailure failure = outcome.digest.failure;
+    if (failure == DigestFailure::None || failure == DigestFailure::Abandoned) continue;
+    DebugLog("job",
+             Results().row(outcome.index).path + ": " + DescribeDigestFailure(outcome.digest));
   }
-  const bool none = std::all_of(expected.begin(), expected.end(),
-                                [](const std::string& text) { return text.empty(); });
-  if (none) expected.clear();
 }
 
-// Height of one line of the summary, in the notice's bold font.
-constexpr int kSummaryLineHeight = 20;
-
-// A row from a checksum list has an image of its own for each verdict.
-int VerdictImage(engine::Verdict verdict) {
-  switch (verdict) {
-    case engine::Verdict::Computed:
-      return kImageRowComputed;
-    case engine::Verdict::Matched:
-      return kImageRowMatches;
-    case engine::Verdict::Differs:
-      return kImageRowDiffers;
-    case engine::Verdict::Missing:
-      return kImageRowMissing;
-    case engine::Verdict::Abandoned:
-      return kImageRowQueued;
-    case engine::Verdict::Failed:
-      break;
-  }
-  return kImageRowFailed;
-}
-
-// A finished row as the window shows it, and its counts. A row from a
-// checksum list matches only when its digest is the one the list expects; a
-// different digest is still shown, so the user sees what the file holds.
-void MarkFinishedRow(const engine::Outcome& outcome) {
+// What the engine handed back, applied to the rows, then to the bar, the
+// selection and the counts. The bar and the selection follow the last row
+// that finished; rows a cancel cut short move neither.
+void ApplyToWindow(RunningJob& running, const engine::Polled& polled) {
+  LogFailures(polled);
+  const std::optional<std::size_t> last = Results().apply(polled);
   JobState& job = Job();
-  const int row = static_cast<int>(outcome.index);
-  const DigestResult& digest = outcome.digest;
-  if (outcome.verdict == engine::Verdict::Abandoned) {
-    // Cut short by the cancel: the file was neither digested nor failed.
-    tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(kImageRowQueued));
-    return;
-  }
-  ++job.FilesProcessed;
-  tk::SetGadgetItemImage(kGadgetResults, row, tk::ImageID(VerdictImage(outcome.verdict)));
-  if (!digest.hex.empty()) tk::SetGadgetItemText(kGadgetResults, row, digest.hex, 1);
-  switch (outcome.verdict) {
-    case engine::Verdict::Matched:
-      ++job.FilesMatched;
-      break;
-    case engine::Verdict::Differs:
-      ++job.FilesFailed;
-      ++job.FilesMismatched;
-      tk::SetGadgetItemToolTip(
-          kGadgetResults, row,
-          FormatDifference(job.Expected[outcome.index], digest.hex, job.FailureWords));
-      break;
-    case engine::Verdict::Missing:
-    case engine::Verdict::Failed:
-      ++job.FilesFailed;
-      if (outcome.verdict == engine::Verdict::Missing) ++job.FilesMissing;
-      tk::SetGadgetItemToolTip(kGadgetResults, row, FormatFailureReason(digest, job.FailureWords));
-      break;
-    case engine::Verdict::Computed:
-    case engine::Verdict::Abandoned:
-      break;
-  }
+  job.FilesProcessed = static_cast<std::int32_t>(polled.tally.processed());
+  job.FilesFailed = static_cast<std::int32_t>(polled.tally.unsuccessful());
+  const BarChange bar = running.bar.update(last, polled.oldest);
+  if (bar.value) tk::SetGadgetState(kGadgetProgress, *bar.value);
+  if (bar.part) tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarPart, *bar.part);
+  if (bar.tip) tk::GadgetToolTip(kGadgetProgress, *bar.tip);
+  if (last) tk::SetGadgetState(kGadgetResults, static_cast<int>(*last));
 }
 
-// One hand-over of the job's changes to the window. Runs on the main thread.
-void ApplyRowChanges(const RowChanges& changes) {
-  for (std::size_t row : changes.started) {
-    tk::SetGadgetItemImage(kGadgetResults, static_cast<int>(row), tk::ImageID(kImageRowComputing));
-  }
-  for (const engine::Outcome& outcome : changes.finished) MarkFinishedRow(outcome);
-  if (!changes.finished.empty()) {
-    // The bar counts the finished rows; the selection follows the last one.
-    const int last = static_cast<int>(changes.finished.back().index);
-    tk::SetGadgetState(kGadgetProgress, last + 1);
-    tk::SetGadgetState(kGadgetResults, last);
-  }
-  if (changes.part >= 0)
-    tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarPart, changes.part);
-  if (changes.tip) tk::GadgetToolTip(kGadgetProgress, *changes.tip);
+// The frame clock's poll of the job. False once the completion is posted.
+bool PollJob() {
+  RunningJob* running = Running().get();
+  if (!running || running->over) return false;
+  HandCancelToEngine(*running);
+  // While a question about the job is open nothing changes under it.
+  if (running->control.paused()) return true;
+  const engine::Polled polled = running->run->poll();
+  ApplyToWindow(*running, polled);
+  if (!polled.over) return true;
+  running->over = true;
+  tk::PostEvent(kEventJobFinished);
+  return false;
 }
 
-// Asks `question` with the job paused. No row changes under it either way:
-// the dialog holds the worker's calls to the window.
-void CancelConfirmed() {
-  JobState& job = Job();
-  job.CancelRequested = 1;
-  job.JobCancelled = 1;
-  if (job.Control) job.Control->cancel(kCancelGrace);
-}
-
-int AskWithWorkerPaused(const MessageDialogConfig& config, const std::string& question) {
-  JobState& job = Job();
-  job.Control->pause();
-  int answer = ShowMessageDialog(config, question);
-  if (answer == 1) CancelConfirmed();
-  job.Control->resume();
+// Asks `question` with the job paused at its safe points; Yes cancels it.
+int AskWithJobPaused(const MessageDialogConfig& config, const std::string& question) {
+  RunningJob* running = Running().get();
+  if (running) running->control.pause();
+  const int answer = ShowMessageDialog(config, question);
+  if (answer == 1) {
+    Job().CancelRequested = 1;
+    Job().JobCancelled = 1;
+    if (running) HandCancelToEngine(*running);
+  }
+  if (running) running->control.resume();
   return answer;
 }
-
-// After a confirmed quit, the worker's moment to stop before the end.
-constexpr int kQuitDelayMilliseconds = 100;
 
 }  // namespace
 
 JobState& Job() {
-  static JobState state;
+  static JobState state(Results().computedKind());
   return state;
 }
 
@@ -236,12 +165,15 @@ std::string VerifySummaryText(int matched, int mismatched, int missing, int reje
 
 void StartJob() {
   JobState& job = Job();
-  job.Paths = tk::GetGadgetColumnTexts(kGadgetResults, 0);
-  const int rows = static_cast<int>(job.Paths.size());
-  job.FailureWords = CurrentFailureTexts();
-  job.Control.emplace();
-  tk::ResetGadgetItems(kGadgetResults, 1, "", tk::ImageID(kImageRowQueued));
-  tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, rows);
+  const Algorithm family = Program().settings.digest.algorithm;
+  const DigestKind kind = DigestKind{family, SelectedDigest().bits}.concrete();
+  // A failed row says why in the language the job began in.
+  UseFailureTexts(CurrentFailureTexts());
+  engine::PlanSource plan = Results().beginJob(kind);
+  DebugLog("job", std::to_string(plan.size) + " rows, algorithm " +
+                      std::to_string(static_cast<int>(family)) + ", " + std::to_string(kind.bits) +
+                      " bits");
+  tk::SetGadgetAttribute(kGadgetProgress, tk::kProgressBarMaximum, static_cast<int>(plan.size));
   tk::SetGadgetText(kGadgetCalculate, T("tMainCANCEL"));
   for (int item : kJobMenuItems) tk::DisableMenuItem(kMainMenu, item, true);
   for (int gadget : kListGadgets) tk::DisableGadget(gadget, true);
@@ -255,58 +187,58 @@ void StartJob() {
   job.ListLinesRejected = 0;
   job.FilesFailed = 0;
   job.FilesProcessed = 0;
-  job.FilesMatched = 0;
-  job.FilesMismatched = 0;
-  job.FilesMissing = 0;
-  const Algorithm family = Program().settings.digest.algorithm;
-  job.Digest = DigestKind{family, DigestKind{family, SelectedDigest().bits}.outputBits()};
-  job.ComputedKind = job.Digest;
-  CollectExpectedDigests(job.ComputedKind);
-  job.WorkerThread = sys::CreateThread(JobWorker, static_cast<int>(family));
-  // Without a worker nothing would ever end the job: go back to idle at once.
-  if (!job.WorkerThread) RestoreIdleWindow();
+  auto running = std::make_unique<RunningJob>();
+  engine::RunOptions options;
+  options.threads = job.Threads;
+  options.read = job.Read;
+  options.refuseFolders = true;
+  options.control = &running->control;
+  running->run = std::make_unique<engine::PolledRun>(std::move(plan), std::move(options));
+  // Without a thread nothing would ever end the job: back to idle at once.
+  if (!running->run->working()) {
+    RestoreIdleWindow();
+    return;
+  }
+  Running() = std::move(running);
+  PollEachFrame(PollJob);
 }
 
-int JobWorker(int algorithm) {
-  JobState& job = Job();
-  DebugLog("job", std::to_string(job.Paths.size()) + " rows, algorithm " +
-                      std::to_string(algorithm) + ", " + std::to_string(job.Digest.bits) + " bits");
-  RowHandOver handOver(ApplyRowChanges);
-  // An algorithm or size the libraries lack fails each row with its reason.
-  DigestRows(job, handOver);
-  handOver.finish();
-  tk::PostEvent(kEventJobFinished);
-  return 0;
-}
-
-void RequestCancel() { AskWithWorkerPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL")); }
+void RequestCancel() { AskWithJobPaused(DialogConfigs().cancelQuestion, T("tReqCANCEL")); }
 
 bool QuitDuringJob() {
-  if (AskWithWorkerPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) {
+  if (AskWithJobPaused(DialogConfigs().warningQuestion, T("tReqINPROGRESSQUIT")) != 1) {
     return false;
   }
-  sys::Delay(kQuitDelayMilliseconds);
+  EndJobForQuit();
   return true;
 }
 
 void EndJobForQuit() {
-  CancelConfirmed();
-  sys::Delay(kQuitDelayMilliseconds);
+  Job().CancelRequested = 1;
+  Job().JobCancelled = 1;
+  if (RunningJob* running = Running().get()) {
+    HandCancelToEngine(*running);
+    running->run->join(kQuitPatience);
+  }
 }
 
 void OnJobFinished() {
+  Running().reset();
   RestoreIdleWindow();
   JobState& job = Job();
+  const ResultsModel& results = Results();
   std::string summary = JobSummaryText(job.JobCancelled != 0, job.FilesProcessed,
-                                       tk::CountGadgetItems(kGadgetResults), job.FilesFailed);
+                                       static_cast<int>(results.size()), job.FilesFailed);
   // The verify counts appear only when rows carried an expected digest or a
   // list was read, so a plain job's summary stays as it always was. The
   // notice has a fixed height: this one grows by the lines they add.
+  const engine::Tally& tally = results.tally();
   const MessageDialogConfig& notice = DialogConfigs().notice;
   int height = notice.height;
-  if (job.FilesMatched + job.FilesMismatched + job.FilesMissing + job.ListLinesRejected > 0) {
-    const std::string counts = VerifySummaryText(job.FilesMatched, job.FilesMismatched,
-                                                 job.FilesMissing, job.ListLinesRejected);
+  if (tally.matched + tally.differs + tally.missing + job.ListLinesRejected > 0) {
+    const std::string counts =
+        VerifySummaryText(static_cast<int>(tally.matched), static_cast<int>(tally.differs),
+                          static_cast<int>(tally.missing), job.ListLinesRejected);
     summary += counts;
     height += kSummaryLineHeight * MessageLineBreaks(counts);
   }

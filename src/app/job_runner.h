@@ -1,15 +1,16 @@
-// The checksum job: Calculate starts a worker thread that walks the results
-// list top to bottom, computes each file's digest and marks its row, while
-// the window stays live; the user can cancel; at the end the main thread
-// restores the window and shows a summary.
+// The checksum job: Calculate has the digest threads compute every row's
+// digest, in list order, while the window stays live; the user can cancel;
+// at the end the main thread restores the window and shows a summary.
 //
-// Design: the main thread owns the window and runs StartJob, RequestCancel,
-// QuitDuringJob and OnJobFinished. StartJob takes the rows and options into
-// the job's state (job_state.h); JobWorker runs on its own detached thread,
-// digests from there without reading the window, and hands the finished
-// rows back through a RowHandOver (job_hand_over.h), at most once a frame.
-// While a question about the job is open, the job is paused at its next
-// safe point (between two reads, before a file) and the window's side waits.
+// Design: two threads, one hand-over. The main thread owns the window and
+// the rows (results_model.h) and runs StartJob, RequestCancel,
+// QuitDuringJob and OnJobFinished; the job engine's threads digest the
+// files of the plan StartJob gives them. Once a frame the window's clock
+// (frame_clock.h) polls the engine on the main thread and applies what came
+// back to the rows, which the list redraws, and to the bar; the last poll
+// posts the completion event. While a question about the job is open, the
+// engine is paused at its safe points (before a file, between two reads)
+// and the polls apply nothing.
 #pragma once
 
 #include <cstdint>
@@ -22,16 +23,12 @@ void RequestCancel();
 // True when the user confirmed: the job is cancelled and the program ends.
 bool QuitDuringJob();
 // What a confirmed quit does to a running job, without the question: nothing
-// more starts, files in flight are given up, and the worker gets a moment to
-// notice before the program ends.
+// more starts, and the engine's threads are joined once the files in flight
+// are done or given up (within the cancel's grace).
 void EndJobForQuit();
 void OnJobFinished();
 // A click on algorithm option `option` (13 to 17).
 void SelectAlgorithm(int option);
-
-// The worker thread's procedure; `algorithm` is the Fingerprint at Calculate,
-// for the log. Runs on the worker thread. Returns 0.
-int JobWorker(int algorithm);
 
 // The summary shown at the end of a job.
 std::string JobSummaryText(bool cancelled, int processed, int rows, int failed);

@@ -10,6 +10,7 @@
 
 #include "app/help.h"
 #include "app/program_state.h"
+#include "app/results_view.h"
 #include "core/algorithm.h"
 #include "core/ids.h"
 #include "settings/text_table.h"
@@ -132,6 +133,7 @@ void BuildGadgets(int w, int h) {
   tk::AddGadgetColumn(kGadgetResults, 1, T("tMainHASH"), (w - 20) / 2);
   Font(kGadgetResults, kFontList);
   tk::EnableGadgetDrop(kGadgetResults);
+  ShowResultsInList();
   for (auto [gadget, key] :
        {std::pair{kGadgetClipboard, "tMainCLIPBOARD"}, std::pair{kGadgetSave, "tMainSAVE"},
         std::pair{kGadgetDelete, "tMainDELETE"}, std::pair{kGadgetDeleteAll, "tMainDELETEALL"}}) {

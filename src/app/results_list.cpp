@@ -10,6 +10,7 @@
 #include "app/failure_reason.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
+#include "app/results_model/results_model.h"
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
 #include "core/utf8.h"
@@ -40,13 +41,10 @@ void DisableListButtonsAndCalculate() {
   }
 }
 
-// With its rows gone, the last job's algorithm describes no digest: a list
-// saved later must not be written, or named, after it.
 void ClearSourceWhenListEmpty() {
-  if (tk::CountGadgetItems(kGadgetResults) > 0) return;
+  if (Results().size() > 0) return;
   tk::SetGadgetText(kGadgetSource, "");
   DisableListButtonsAndCalculate();
-  Job().ComputedKind.reset();
 }
 
 // A refused link is named with the reason it was refused; a failed
@@ -79,14 +77,11 @@ bool MayReplace(const std::string& chosen, const std::string& path) {
 
 std::string ExportText(ExportForm form) {
   std::string text;
-  const int rows = tk::CountGadgetItems(kGadgetResults);
-  for (int row = 0; row < rows; ++row) {
-    const checksum_list::WriteForm lineForm = form == ExportForm::Clipboard
-                                                  ? checksum_list::WriteForm::ExportUtf8
-                                                  : checksum_list::WriteForm::Export;
-    text += *checksum_list::FormatLine(lineForm, DigestKind{},
-                                       tk::GetGadgetItemText(kGadgetResults, row, 0),
-                                       tk::GetGadgetItemText(kGadgetResults, row, 1));
+  const checksum_list::WriteForm lineForm = form == ExportForm::Clipboard
+                                                ? checksum_list::WriteForm::ExportUtf8
+                                                : checksum_list::WriteForm::Export;
+  for (const ResultRow& row : Results().rows()) {
+    text += *checksum_list::FormatLine(lineForm, DigestKind{}, row.path, row.digest);
   }
   return text;
 }
@@ -108,13 +103,9 @@ namespace {
 // A name like "sums.sha256" after a SHA-256 job asks for a checksum list;
 // any other name gets the export.
 std::string SavedText(const std::string& path) {
-  if (const std::optional<DigestKind> kind = Job().ComputedKind) {
+  if (const std::optional<DigestKind> kind = Results().computedKind()) {
     std::vector<std::pair<std::string, std::string>> rows;
-    const int count = tk::CountGadgetItems(kGadgetResults);
-    for (int row = 0; row < count; ++row) {
-      rows.emplace_back(tk::GetGadgetItemText(kGadgetResults, row, 0),
-                        tk::GetGadgetItemText(kGadgetResults, row, 1));
-    }
+    for (const ResultRow& row : Results().rows()) rows.emplace_back(row.path, row.digest);
     if (std::optional<std::string> list = ChecksumListText(path, *kind, rows)) return *list;
   }
   return ExportText();
@@ -129,9 +120,7 @@ std::string SavedText(const std::string& path) {
 void CopyToClipboard() {
   tk::SetClipboardText(ExportText(ExportForm::Clipboard));
   int escaped = 0;
-  for (int row = 0, rows = tk::CountGadgetItems(kGadgetResults); row < rows; ++row) {
-    escaped += !IsUtf8(tk::GetGadgetItemText(kGadgetResults, row, 0));
-  }
+  for (const ResultRow& row : Results().rows()) escaped += !IsUtf8(row.path);
   ShowMessageDialog(
       WithHeight(DialogConfigs().notice,
                  escaped == 0 ? kClipboardNoticeHeight : kEscapedClipboardNoticeHeight),
@@ -148,7 +137,8 @@ void SaveResults() {
   std::string path = WithDefaultExtension(chosen);
   // "out.sha256" holding MD5 digests, or none, is a list no checker reads:
   // offer the name that fits them, and write nothing unless it is taken.
-  if (const std::optional<std::string> fitting = NameFittingDigests(path, Job().ComputedKind)) {
+  if (const std::optional<std::string> fitting =
+          NameFittingDigests(path, Results().computedKind())) {
     if (ShowMessageDialog(WithHeight(DialogConfigs().warningQuestion, kFittingNameQuestionHeight),
                           MessageLines({T("tReqSAVEOTHERKIND"), tk::DisplayText(*fitting)})) != 1) {
       return;
@@ -166,19 +156,20 @@ void SaveResults() {
 void DeleteSelected() {
   if (tk::GetGadgetState(kGadgetResults) < 0) return;
   if (ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqDELETE")) != 1) return;
-  tk::RemoveSelectedGadgetItems(kGadgetResults);
+  const std::vector<int> selected = tk::SelectedGadgetItems(kGadgetResults);
+  Results().remove(std::vector<std::size_t>(selected.begin(), selected.end()));
   tk::DisableGadget(kGadgetDelete, true);
   ClearSourceWhenListEmpty();
 }
 
 void DeleteAll() {
   if (ShowMessageDialog(DialogConfigs().warningQuestion, T("tReqDELETEALL")) != 1) return;
-  tk::ClearGadgetItems(kGadgetResults);
+  Results().clear();
   ClearSourceWhenListEmpty();
 }
 
 void OnListEvent() {
-  if (Job().JobRunning || tk::CountGadgetItems(kGadgetResults) == 0) return;
+  if (Job().JobRunning || Results().size() == 0) return;
   for (int gadget : {kGadgetClipboard, kGadgetSave, kGadgetDelete, kGadgetDeleteAll}) {
     tk::DisableGadget(gadget, false);
   }

@@ -16,6 +16,7 @@
 #include "app/job_runner.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/results_model/results_model.h"
 #include "app/verify_list.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
@@ -118,7 +119,7 @@ void LoadSettingsAndLanguage(const std::string& programDirectory) {
 void StartCommandLineJob(const CommandLine& commandLine) {
   if (commandLine.verify) {
     VerifyLists(commandLine.paths);
-  } else if (commandLine.calculate && tk::CountGadgetItems(kGadgetResults) > 0) {
+  } else if (commandLine.calculate && Results().size() > 0) {
     // As Calculate would: the options are still those the preferences chose.
     StartJob();
   }

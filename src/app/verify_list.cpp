@@ -12,13 +12,13 @@
 #include "app/job_state.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/results_model/results_model.h"
 #include "core/ids.h"
 #include "dialogs/message_dialog.h"
 #include "settings/text_table.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
 #include "toolkit/requesters.h"
-#include "toolkit/resources.h"
 #include "toolkit/window.h"
 
 namespace vandrel {
@@ -115,10 +115,8 @@ void VerifyLists(const std::vector<std::string>& listPaths) {
     return;
   }
   tk::SetGadgetText(kGadgetSource, FolderPart(listPaths.back()));
-  const std::string kindName(NamesOf(plan.kind).name);
   for (const VerifyEntry& entry : plan.entries) {
-    tk::AddGadgetRow(kGadgetResults, -1, {entry.path, "", entry.expectedHex, kindName},
-                     tk::ImageID(kImageRowQueued));
+    Results().appendListed(entry.path, entry.expectedHex, plan.kind);
   }
   tk::DisableGadget(kGadgetDeleteAll, false);
   tk::DisableGadget(kGadgetCalculate, false);

@@ -1,7 +1,7 @@
 // Verify checksum list: a list in any form the checksum-list reader knows
 // (GNU, BSD tagged, SFV, the window's own export) becomes rows that carry
 // the digest they should have, and the job checks them at once. Main thread
-// only; the comparison itself happens in the job (job_runner.cpp).
+// only; the comparison itself happens in the job.
 #pragma once
 
 #include <string>
@@ -10,14 +10,6 @@
 #include "app/verify_list_read.h"
 
 namespace vandrel {
-
-// The results-list column, never shown, that holds a row's expected digest
-// (lowercase hex; empty for rows that did not come from a list).
-inline constexpr int kColumnExpected = 2;
-// Beside it, never shown either: the name of the expected digest's
-// algorithm ("sha256"), for a job must judge a row only by a digest of the
-// algorithm it computes.
-inline constexpr int kColumnExpectedKind = 3;
 
 // The menu command: asks for a list and verifies it.
 void VerifyChecksumList();

@@ -1,7 +1,7 @@
-// Reading a checksum list for Verify, without a display: only a regular file
-// is read, never more than kMaxListBytes, and it is streamed through the
-// checksum-list reader, so a pipe, a device or a huge file can neither hang
-// the reading nor fill memory. Any thread may call these.
+// A checksum list read for Verify, without a display: the shared list reader
+// (checksum_list/list_file.h) with the window's care (only a regular file,
+// never more than kMaxListBytes), its lines made into the files to check.
+// Any thread may call these.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "checksum_list/list_file.h"
 #include "core/algorithm.h"
 
 namespace vandrel {
@@ -25,16 +26,8 @@ struct VerifyPlan {
   std::size_t rejectedLines = 0;  // lines the reader refused or of another algorithm
 };
 
-// A list larger than this is refused unread: no real list comes near it,
-// and its entries would need several times as much memory again.
-inline constexpr std::int64_t kMaxListBytes = std::int64_t{256} << 20;
-
-enum class ListFileProblem {
-  None,
-  NotRegularFile,  // a folder, a pipe, a socket or a device
-  TooLarge,        // more than kMaxListBytes
-  Unreadable,      // open or read failed; `error` says why
-};
+using checksum_list::kMaxListBytes;
+using checksum_list::ListFileProblem;
 
 struct ListFileRead {
   ListFileProblem problem = ListFileProblem::None;
@@ -42,12 +35,11 @@ struct ListFileRead {
   VerifyPlan plan;  // entries only when problem is None
 };
 
-// Opens `listPath` without waiting for a writer (a pipe) and reads it only
-// when it is a regular file of at most kMaxListBytes. The list's name hints
-// the algorithm (".sha256", ".sfv"); the algorithm is the first usable
-// line's, and lines of another algorithm cannot be checked in the same job
-// and count as rejected. An empty `entries` means the list has no usable
-// line.
+// Reads `listPath` when it is a regular file of at most kMaxListBytes. The
+// list's name hints the algorithm (".sha256", ".sfv"); the algorithm is the
+// first usable line's, and lines of another algorithm cannot be checked in
+// the same job and count as rejected. An empty `entries` means the list has
+// no usable line.
 ListFileRead ReadChecksumListFile(const std::string& listPath);
 
 }  // namespace vandrel

@@ -1,7 +1,8 @@
 // The digest algorithms the program offers, in one table: the window's
-// options, the stored setting, the engine's algorithm numbers, the sizes and
-// the names used on the command line and in checksum lists all come from it.
-// Nothing here computes a digest; that is the digest engine's job.
+// options, the stored setting, the sizes and the names used on the command
+// line and in checksum lists all come from it. A concrete digest is a
+// DigestKind everywhere; the registry's numbers are the digest engine's
+// front end alone. Nothing here computes a digest.
 #pragma once
 
 #include <array>
@@ -11,7 +12,8 @@
 
 namespace vandrel {
 
-// Engine numbers of the algorithm families, as RegisterDigest takes them.
+// The numbers RegisterDigest and the FileDigest front end take for the
+// families; nothing else speaks in them.
 inline constexpr std::int32_t kDigestMd5 = 1;
 inline constexpr std::int32_t kDigestCrc32 = 2;
 inline constexpr std::int32_t kDigestSha1 = 3;
@@ -28,9 +30,9 @@ inline constexpr std::array<std::int32_t, 4> kDigestSizes = {224, 256, 384, 512}
 
 struct AlgorithmInfo {
   Algorithm algorithm;
-  std::string_view label;  // option text and list tag: "CRC32", "SHA2"
-  std::int32_t engine;     // kDigest* number
-  std::int32_t fixedBits;  // the one size, or 0 when kDigestSizes apply
+  std::string_view label;       // option text and list tag: "CRC32", "SHA2"
+  std::int32_t registryNumber;  // kDigest*
+  std::int32_t fixedBits;       // the one size, or 0 when kDigestSizes apply
 };
 
 inline constexpr std::array<AlgorithmInfo, 5> kAlgorithms = {{
@@ -61,6 +63,14 @@ constexpr std::int32_t BitsForSizeSetting(std::int32_t setting) {
              : 0;
 }
 
+// The family registered under `number` by RegisterStandardDigests, or nothing.
+constexpr std::optional<Algorithm> AlgorithmFromRegistryNumber(std::int32_t number) {
+  for (const AlgorithmInfo& info : kAlgorithms) {
+    if (info.registryNumber == number) return info.algorithm;
+  }
+  return std::nullopt;
+}
+
 // One concrete digest: a family and, for SHA2/SHA3, its size.
 struct DigestKind {
   Algorithm algorithm = Algorithm::Sha2;
@@ -70,8 +80,20 @@ struct DigestKind {
     return HasSizes(algorithm) ? bits : Info(algorithm).fixedBits;
   }
   constexpr std::size_t hexLength() const { return static_cast<std::size_t>(outputBits()) / 4; }
+  // The digest this family and size option make: a family of one size
+  // keeps no size option.
+  constexpr DigestKind concrete() const { return {algorithm, outputBits()}; }
   friend constexpr bool operator==(const DigestKind&, const DigestKind&) = default;
 };
+
+// The preferences' two numbers (`Fingerprint`, `Bits`) as the family and size
+// option they name; a value no option has gives the default's part.
+constexpr DigestKind DigestKindFromSettings(std::int32_t fingerprint, std::int32_t bitsSetting,
+                                            DigestKind fallback) {
+  const std::optional<Algorithm> algorithm = AlgorithmFromSetting(fingerprint);
+  const std::int32_t bits = BitsForSizeSetting(bitsSetting);
+  return {algorithm.value_or(fallback.algorithm), bits != 0 ? bits : fallback.bits};
+}
 
 // Every concrete digest with its command-line name ("sha3-256") and the tag
 // that BSD-style checksum lines carry ("SHA3-256").

@@ -88,13 +88,15 @@ enum ImageId : int {
   kImageRowMissing = 16,
 };
 
-// The custom event the checksum worker posts when it ends.
+// The custom event a checksum job posts when it ends.
 inline constexpr int kEventJobFinished = 0x10000;
 // The custom event the toolkit posts when the desktop ends the program
 // (a logout's or a terminal's signal).
 inline constexpr int kEventEndOfSession = 0x10001;
 // The custom event the help watcher posts when the manual's opener failed.
 inline constexpr int kEventManualNotShown = 0x10002;
+// Posted when Compare with copied checksum has its answer.
+inline constexpr int kEventCompareFinished = 0x10003;
 
 inline constexpr char kWindowTitle[] = "Vandrel v1.0.0.0 (arm32) - Brassholt";
 inline constexpr char kVersionLine[] = "v1.0.0.0 (arm32)";

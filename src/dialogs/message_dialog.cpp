@@ -176,8 +176,6 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   int iconHeight = config.icon >= 0 ? tk::ImageHeight(config.icon) : 0;
   MessageDialogLayout layout = LayoutMessageDialog(config, message, iconWidth, iconHeight);
 
-  // A worker paused for a question must not change a row while it is open.
-  tk::WorkerCallsHeld held;
   tk::DisableWindow(kMainWindow, true);
   // Centred over the main window (kDialogFlags): the position is not used.
   int window = tk::OpenWindow(tk::kAutomatic, 0, 0, layout.width, layout.height, config.title,

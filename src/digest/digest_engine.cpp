@@ -189,9 +189,8 @@ DigestResult Failed(DigestFailure failure, int error = 0) {
 
 // Digests what `descriptor` yields until its end; `total` is what the
 // progress callback is told the whole is (0 when unknown).
-DigestResult DigestFrom(int descriptor, std::int32_t algorithm, std::int32_t bits,
+DigestResult DigestFrom(int descriptor, const DigestOperations* operations, std::int32_t bits,
                         const DigestOptions& options, std::uint64_t total) {
-  const DigestOperations* operations = FindDigest(algorithm);
   if (operations == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
   ContextHandle context(operations->DigestInit(bits), ContextRelease(operations->DigestFree));
   if (!context) return Failed(DigestFailure::UnknownAlgorithm);
@@ -223,9 +222,11 @@ bool RegisterDigest(std::int32_t algorithm, const DigestOperations& operations) 
 
 bool RegisterStandardDigests() {
   const TableEntry standard[] = {
-      {kDigestCrc32, Crc32Operations()}, {kDigestMd5, Md5Operations()},
-      {kDigestSha1, Sha1Operations()},   {kDigestSha2, Sha2Operations()},
-      {kDigestSha3, Sha3Operations()},
+      {Info(Algorithm::Crc32).registryNumber, Crc32Operations()},
+      {Info(Algorithm::Md5).registryNumber, Md5Operations()},
+      {Info(Algorithm::Sha1).registryNumber, Sha1Operations()},
+      {Info(Algorithm::Sha2).registryNumber, Sha2Operations()},
+      {Info(Algorithm::Sha3).registryNumber, Sha3Operations()},
   };
   bool allRegistered = true;
   for (const TableEntry& entry : standard) {
@@ -290,23 +291,41 @@ OpenedInput OpenInput(const std::string& path, const DigestOptions& options) {
   return input;
 }
 
-DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std::int32_t bits,
-                          const DigestOptions& options) {
+namespace {
+
+DigestResult DigestOpenedWith(const OpenedInput& input, const DigestOperations* operations,
+                              std::int32_t bits, const DigestOptions& options) {
   if (!input.ready()) return input.failure;
   if (S_ISDIR(input.status.st_mode)) {
     DigestOptions nothingToRead = options;
     nothingToRead.read = [](int, void*, std::size_t) -> ssize_t { return 0; };
-    return DigestFrom(input.descriptor, algorithm, bits, nothingToRead, 0);
+    return DigestFrom(input.descriptor, operations, bits, nothingToRead, 0);
   }
   const std::uint64_t total =
       S_ISREG(input.status.st_mode) ? static_cast<std::uint64_t>(input.status.st_size) : 0;
-  return DigestFrom(input.descriptor, algorithm, bits, options, total);
+  return DigestFrom(input.descriptor, operations, bits, options, total);
+}
+
+const DigestOperations* OperationsOf(DigestKind kind) {
+  return FindDigest(Info(kind.algorithm).registryNumber);
+}
+
+}  // namespace
+
+DigestResult DigestOpened(const OpenedInput& input, DigestKind kind, const DigestOptions& options) {
+  return DigestOpenedWith(input, OperationsOf(kind), kind.bits, options);
+}
+
+DigestResult DigestFile(const std::string& path, DigestKind kind, const DigestOptions& options) {
+  if (OperationsOf(kind) == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
+  return DigestOpened(OpenInput(path, options), kind, options);
 }
 
 DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
                         const DigestOptions& options) {
-  if (FindDigest(algorithm) == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
-  return DigestOpened(OpenInput(path, options), algorithm, bits, options);
+  const DigestOperations* operations = FindDigest(algorithm);
+  if (operations == nullptr) return Failed(DigestFailure::UnknownAlgorithm);
+  return DigestOpenedWith(OpenInput(path, options), operations, bits, options);
 }
 
 std::string DescribeDigestFailure(const DigestResult& result) {

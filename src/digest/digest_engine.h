@@ -115,10 +115,9 @@ inline constexpr std::uint64_t kReadAheadAfterBytes = 4 * 1024 * 1024;
 
 // The digest of the file at `path`, with the reason when there is none. Only
 // regular files, block devices and folders are read; a folder gives the
-// digest of empty input unless the options refuse folders. `bits` picks the
-// SHA2/SHA3 size (0 means 256) and is ignored by the others. May run on any
+// digest of empty input unless the options refuse folders. May run on any
 // thread.
-DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
+DigestResult DigestFile(const std::string& path, DigestKind kind,
                         const DigestOptions& options = {});
 
 // A file opened for digesting, with its status, or the reason it could not
@@ -140,7 +139,7 @@ struct OpenedInput {
 // DigestFile in two steps, for callers that look at the file (its size, its
 // device) between opening and reading. May run on any thread.
 OpenedInput OpenInput(const std::string& path, const DigestOptions& options = {});
-DigestResult DigestOpened(const OpenedInput& input, std::int32_t algorithm, std::int32_t bits,
+DigestResult DigestOpened(const OpenedInput& input, DigestKind kind,
                           const DigestOptions& options = {});
 
 // A short English reason for a failed result: "permission denied",
@@ -150,8 +149,12 @@ std::string DescribeDigestFailure(const DigestResult& result);
 // sentence ("cannot open: permission denied").
 std::string SystemErrorText(int error);
 
-// DigestFile's text alone: the digest, or the empty text when none could be
-// made. May run on any thread.
+// The front end in the registry's numbers (kDigest*, or any number given to
+// RegisterDigest): `bits` picks the SHA2/SHA3 size (0 means 256) and is
+// ignored by the others. May run on any thread.
+DigestResult DigestFile(const std::string& path, std::int32_t algorithm, std::int32_t bits,
+                        const DigestOptions& options = {});
+// Its text alone: the digest, or the empty text when none could be made.
 std::string FileDigest(const std::string& path, std::int32_t algorithm, std::int32_t bits = 0);
 
 }  // namespace vandrel

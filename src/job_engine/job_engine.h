@@ -2,13 +2,16 @@
 // back each file's outcome in list order, for the window's job and for
 // vandrelsum alike. Needs no display.
 //
-// Design: the thread that calls JobRun::add and JobRun::finish (the owner)
-// hands entries, in list order, to a queue that the pool's threads take
-// from; each thread keeps one read buffer for the whole run. Outcomes go
-// back into per-entry slots, and the owner delivers them from those slots
-// in list order, so `finished` and `progress` run on the owner's thread,
-// one at a time. With one thread the owner digests each entry itself as it
-// is added, and no other thread is started.
+// Design: one pool, two faces. The owner of a JobRun (vandrelsum) adds
+// entries one by one, in list order, and waits when too many are held; the
+// owner of a PolledRun (the window) has the whole plan and never waits: each
+// poll() tops the held entries up from the plan and takes what has come
+// back. Either way entries go to a queue that the pool's threads take from,
+// each thread keeping one read buffer for the whole run, and outcomes come
+// back into per-entry slots that the owner alone empties, in list order. So
+// `finished` and `progress` (JobRun) and poll() (PolledRun) run on the
+// owner's thread, one at a time. A JobRun of one thread digests each entry
+// on the owner's thread as it is added; a PolledRun always has a pool.
 #pragma once
 
 #include <sys/types.h>
@@ -20,9 +23,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/algorithm.h"
 #include "digest/digest_engine.h"
 #include "system/threads.h"
 
@@ -36,24 +41,14 @@ inline constexpr int kMaxThreads = 8;
 // for a slow oldest file, few enough that a list of millions of lines costs
 // no memory.
 inline constexpr std::size_t kHeldPerThread = 8;
+// A polled run is topped up only once a poll, a frame apart: it holds
+// enough small files per thread to keep the threads busy through a late
+// frame or two.
+inline constexpr std::size_t kPolledPerThread = 4096;
 
 // What a run uses when not told: the CPUs the process may use
 // (sys::UsableCpuCount), at most kMaxThreads.
 int DefaultThreadCount();
-
-// ---- Listed names -------------------------------------------------------
-
-// The folder names in a list are relative to: everything up to and with
-// the list's last '/', or nothing (the current folder) for standard input
-// ("-") and lists named without a folder.
-std::string ListFolder(const std::string& listPath);
-
-// A name from a list as a path: absolute names stay as they are, others are
-// taken relative to `listFolder` (from ListFolder). "-" stays "-" (standard
-// input) unless `dashIsStandardInput` is false, as in the window, which has
-// no standard input to read: there it is a file of that name.
-std::string ResolveListedName(const std::string& listFolder, const std::string& name,
-                              bool dashIsStandardInput = true);
 
 // ---- Judging and counting -----------------------------------------------
 
@@ -78,6 +73,10 @@ struct Tally {
   std::size_t abandoned = 0;
 
   void count(Verdict verdict);
+  // Entries that were digested or failed: all but the abandoned ones.
+  std::size_t processed() const { return computed + failed + matched + differs + missing; }
+  // Entries without the digest they should have: failed, different, missing.
+  std::size_t unsuccessful() const { return failed + differs + missing; }
   bool operator==(const Tally&) const = default;
 };
 
@@ -134,15 +133,12 @@ class JobControl {
 
 // ---- The run ------------------------------------------------------------
 
-inline constexpr std::int32_t kRunsAlgorithm = -1;
-
 struct PlanEntry {
-  std::string path;         // already resolved (ResolveListedName)
+  std::string path;         // already resolved (checksum_list::ResolveListedName)
   std::string expectedHex;  // empty: a plain file, not judged
   // A list may mix algorithms line by line (BSD tags): an entry may name its
-  // own engine algorithm and size instead of the run's.
-  std::int32_t engineAlgorithm = kRunsAlgorithm;
-  std::int32_t bits = 0;
+  // own digest instead of the run's.
+  std::optional<DigestKind> kind = std::nullopt;
 };
 
 struct Outcome {
@@ -164,6 +160,8 @@ struct RunOptions {
   // input, read by the owner's thread after every entry before it is done.
   bool readStreams = false;
   JobControl* control = nullptr;  // none: the run is never paused or cancelled
+  // The three calls a JobRun makes; a PolledRun hands the same news out
+  // through poll() instead.
   // On the engine thread that starts on entry `index` (any order, several
   // threads at once).
   std::function<void(std::size_t index)> started;
@@ -176,6 +174,8 @@ struct RunOptions {
   std::function<void(const Outcome&)> finished;
 };
 
+struct RunCore;
+
 inline constexpr auto kProgressEveryMilliseconds = 50;
 
 // One run over entries added one by one, for plans that are read while
@@ -183,7 +183,7 @@ inline constexpr auto kProgressEveryMilliseconds = 50;
 // entries per thread are held at any time.
 class JobRun {
  public:
-  JobRun(std::int32_t engineAlgorithm, std::int32_t bits, RunOptions options);
+  JobRun(DigestKind kind, RunOptions options);
   // Cancels what is still running and waits for every thread to end.
   ~JobRun();
   JobRun(const JobRun&) = delete;
@@ -199,18 +199,79 @@ class JobRun {
   Tally finish();
 
  private:
-  struct Shared;
-  std::unique_ptr<Shared> shared_;
+  struct Owner;
+  std::unique_ptr<RunCore> core_;
+  std::unique_ptr<Owner> owner_;
 };
 
 struct Plan {
-  std::vector<PlanEntry> files;      // list order
-  std::int32_t engineAlgorithm = 0;  // Info(algorithm).engine
-  std::int32_t bits = 0;             // 0 for fixed-size algorithms
+  std::vector<PlanEntry> files;  // list order
+  DigestKind kind;
 };
 
 // Runs the whole plan (or until its cancel) and returns when every thread
 // has ended.
 Tally Run(const Plan& plan, const RunOptions& options);
+
+// ---- The polled run -----------------------------------------------------
+
+// A plan known whole: how many entries, each one asked for by its index,
+// in list order, on the owner's thread while the run holds fewer than
+// kPolledPerThread per thread. The owner keeps what `entry` reads unchanged
+// until the run is over.
+struct PlanSource {
+  std::size_t size = 0;
+  std::function<PlanEntry(std::size_t index)> entry;
+  DigestKind kind;
+};
+
+struct EntryProgress {
+  std::size_t index = 0;  // the oldest entry not finished
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;  // its size at opening, 0 when unknown
+};
+
+// What came back since the last poll.
+struct Polled {
+  std::vector<Outcome> finished;        // list order; after a cancel, Abandoned ones too
+  std::vector<std::size_t> started;     // entries a thread began on, any order
+  std::optional<EntryProgress> oldest;  // once the oldest unfinished entry has read bytes
+  // Every entry has come back, or a cancel stopped the run and every entry
+  // it had taken has; no thread digests any more.
+  bool over = false;
+  Tally tally;  // of every outcome handed out so far
+};
+
+// One run over a whole plan for an owner that must never wait (the window's
+// main thread). Pause, resume and cancel go through options.control; the
+// options' three calls are not made.
+class PolledRun {
+ public:
+  // Starts the threads and the first entries at once.
+  PolledRun(PlanSource plan, RunOptions options);
+  // Stops what still runs (as a cancel without grace) and ends the threads.
+  ~PolledRun();
+  PolledRun(const PolledRun&) = delete;
+  PolledRun& operator=(const PolledRun&) = delete;
+
+  // False when no thread could be started: nothing will ever come back.
+  bool working() const;
+  // Takes what is ready and tops the run up from the plan; never waits.
+  // Owner's thread only.
+  Polled poll();
+  // After a cancel: waits until no file is in flight (within the cancel's
+  // grace, unless a read itself hangs), at most `patience`, and then ends
+  // the threads. False when a file was still in flight: its thread goes on
+  // and is joined by the destructor. What they finished stays for the next
+  // poll.
+  bool join(std::chrono::milliseconds patience);
+
+ private:
+  void topUp();  // queues entries of the plan while there is room
+
+  PlanSource plan_;
+  std::size_t next_ = 0;  // the next entry of the plan to hand to the run
+  std::unique_ptr<RunCore> core_;
+};
 
 }  // namespace vandrel::engine

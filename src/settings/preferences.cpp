@@ -92,11 +92,8 @@ bool Preferences::load(const std::string& directory) {
   file.selectGroup("General");
   // A value from a hand-edited or damaged file must not name an algorithm or
   // a size the job cannot run.
-  const std::optional<Algorithm> algorithm =
-      AlgorithmFromSetting(file.readInteger("Fingerprint", 0));
-  const std::int32_t bits = BitsForSizeSetting(file.readInteger("Bits", 0));
-  settings_.digest = {algorithm.value_or(kDefaults.digest.algorithm),
-                      bits != 0 ? bits : kDefaults.digest.bits};
+  settings_.digest = DigestKindFromSettings(file.readInteger("Fingerprint", 0),
+                                            file.readInteger("Bits", 0), kDefaults.digest);
   file.selectGroup("Window");
   const WindowSize stored{file.readInteger("WindowWidth", kDefaults.window.width),
                           file.readInteger("WindowHeight", kDefaults.window.height)};

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <optional>
 
 namespace vandrel {
 
@@ -16,7 +17,12 @@ DigestResult DigestOpenDescriptor(int descriptor, std::int32_t algorithm, std::i
     input.failure.error = errno;
     return input.failure;
   }
-  return DigestOpened(input, algorithm, bits, options);
+  const std::optional<Algorithm> family = AlgorithmFromRegistryNumber(algorithm);
+  if (!family) {
+    input.failure.failure = DigestFailure::UnknownAlgorithm;
+    return input.failure;
+  }
+  return DigestOpened(input, DigestKind{*family, bits}, options);
 }
 
 std::string FileDigestWithReader(const std::string& path, std::int32_t algorithm, std::int32_t bits,

@@ -142,8 +142,7 @@ void ClickListRow(int gadget, int row) {
   if (!gtk_widget_is_sensitive(record->inner)) return;
   GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record->inner));
   GtkTreeIter iter;
-  if (row >= 0 &&
-      gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record->store), &iter, nullptr, row)) {
+  if (row >= 0 && gtk_tree_model_iter_nth_child(record->model, &iter, nullptr, row)) {
     gtk_tree_selection_unselect_all(selection);
     gtk_tree_selection_select_iter(selection, &iter);
   }
@@ -230,7 +229,7 @@ unsigned long NativeWindowId(int window) {
   return GDK_WINDOW_XID(gtk_widget_get_window(record->window));
 }
 
-void RunWorkerCalls() { detail::RunQueuedWorkerCalls(); }
+void RunFrameTimers() { detail::RunFrameTimers(true); }
 
 namespace {
 
@@ -249,11 +248,11 @@ void DeleteRowObserver(gpointer data, GClosure*) {
 
 void ObserveListRows(int gadget, std::function<void(int row)> observer) {
   detail::GadgetRecord* record = detail::Gadgets().find(gadget);
-  if (!record || !record->store) return;
-  g_signal_handlers_disconnect_matched(record->store, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
+  if (!record || !record->model) return;
+  g_signal_handlers_disconnect_matched(record->model, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr,
                                        reinterpret_cast<gpointer>(OnRowChanged), nullptr);
   if (!observer) return;
-  g_signal_connect_data(record->store, "row-changed", G_CALLBACK(OnRowChanged),
+  g_signal_connect_data(record->model, "row-changed", G_CALLBACK(OnRowChanged),
                         std::make_unique<RowObserver>(std::move(observer)).release(),
                         DeleteRowObserver, GConnectFlags{});
 }

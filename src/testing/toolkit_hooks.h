@@ -66,13 +66,13 @@ bool GadgetIsWindowFocus(int gadget);
 // The X11 window of a shown window, after a round trip to the server, so
 // that its properties can be read from another connection; 0 when unshown.
 unsigned long NativeWindowId(int window);
-// Runs the toolkit calls that other threads have queued, as an event wait
-// does, but takes no event and waits for nothing: a worker goes on while
-// the events already queued stay where they are.
-void RunWorkerCalls();
+// Runs every frame timer's tick now, as an event wait does when one is due,
+// but takes no event and waits for nothing: work polled beside the window
+// goes on while the events already queued stay where they are.
+void RunFrameTimers();
 // Calls `observer` with a row's index each time a row of list `gadget`
 // changes (text or image), on the main thread, inside the call that made the
-// change, a worker's queued call included. Replaces the list's previous
+// change. Replaces the list's previous
 // observer; an empty one removes it. Ends with the gadget.
 void ObserveListRows(int gadget, std::function<void(int row)> observer);
 // What a screen reader reads for the image of row `row` of list `gadget`,

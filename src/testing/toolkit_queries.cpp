@@ -103,8 +103,7 @@ bool ListCellShownWhole(int number, int row, int column) {
       return false;
     }
     GtkTreeViewColumn* view = record.columns[column];
-    gtk_tree_view_column_cell_set_cell_data(view, GTK_TREE_MODEL(record.store), &iter, FALSE,
-                                            FALSE);
+    gtk_tree_view_column_cell_set_cell_data(view, record.model, &iter, FALSE, FALSE);
     int needed = 0;
     GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(view));
     for (GList* node = cells; node; node = node->next) {
@@ -160,16 +159,15 @@ ImageRef GetGadgetItemImage(int number, int row) {
     GtkTreeIter iter;
     if (!detail::NthRow(record, row, &iter)) return nullptr;
     GdkPixbuf* image = nullptr;
-    gtk_tree_model_get(GTK_TREE_MODEL(record.store), &iter, detail::kImageColumn, &image, -1);
-    if (image) g_object_unref(image);  // the store keeps its own reference
+    gtk_tree_model_get(record.model, &iter, detail::kImageColumn, &image, -1);
+    if (image) g_object_unref(image);  // the image registry keeps its own reference
     return image;
   });
 }
 
 std::string GadgetItemToolTipText(int number, int row) {
   return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    GtkTreeIter iter;
-    return detail::NthRow(record, row, &iter) ? detail::RowToolTip(record, &iter) : "";
+    return detail::RowToolTip(record, row);
   });
 }
 

@@ -35,8 +35,8 @@ struct CaptionShown {
 };
 CaptionShown GadgetCaption(int number);
 ImageRef GetGadgetItemImage(int number, int row);
-// The row's tooltip as shown: every column's whole text, then the lines
-// SetGadgetItemToolTip gave it.
+// The row's tooltip as shown: every column's whole text (which a narrow
+// column cuts short), then the lines the row's owner adds (ListRowSource).
 std::string GadgetItemToolTipText(int number, int row);
 
 // Image `id`'s pixels row by row, four bytes each (red, green, blue, alpha);

@@ -1,9 +1,11 @@
-// The event queue. Any thread may post; only the main thread waits and takes.
+// The event queue and the frame timers. Any thread may post; only the main
+// thread waits, takes and ticks.
 #include "toolkit/events.h"
 
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <mutex>
 
@@ -30,6 +32,27 @@ struct EventQueue {
 
 // Main thread only.
 bool g_waitingForEvents = false;
+std::atomic<bool> g_postingEnded{false};
+
+// A timer's GLib source only marks it due, in whatever iteration it fires
+// (a file requester's own loop, say); the tick runs from an event wait.
+struct FrameTimer {
+  int number = 0;
+  std::function<void()> tick;
+  guint source = 0;
+  bool due = false;
+};
+
+// Main thread only.
+std::vector<FrameTimer> g_timers;
+int g_lastTimer = 0;
+
+gboolean MarkDue(gpointer number) {
+  for (FrameTimer& timer : g_timers) {
+    if (timer.number == GPOINTER_TO_INT(number)) timer.due = true;
+  }
+  return G_SOURCE_CONTINUE;
+}
 
 EventQueue& Queue() {
   static EventQueue queue;
@@ -58,6 +81,7 @@ bool TakeEvent(const int* onlyWindow = nullptr) {
 }
 
 int Wait(int milliseconds, const int* onlyWindow) {
+  if (!IsMainThread()) return kEventNone;
   EventQueue& queue = Queue();
   // The previous event's dropped paths must have been read by now.
   queue.current = Event{};
@@ -72,19 +96,10 @@ int Wait(int milliseconds, const int* onlyWindow) {
       queue.current = Event{kEventCloseWindow, *onlyWindow, 0, 0, 0, {}};
       break;
     }
-    const bool ranWorkerCalls = detail::RunQueuedWorkerCalls();
+    detail::RunFrameTimers(false);
     if (TakeEvent(onlyWindow)) break;
     if (timedOut) return kEventNone;
-    if (ranWorkerCalls) {
-      // A worker in the middle of a row makes its next call at once: keep
-      // the toolkit drawing without blocking, and wait a moment for it.
-      // That iteration may have taken the wake-up of an event posted
-      // meanwhile, so look at the queue again before blocking.
-      g_main_context_iteration(nullptr, FALSE);
-      detail::AwaitWorkerCall();
-      continue;
-    }
-    // Blocks until some activity; PostEvent and queued worker calls wake it.
+    // Blocks until some activity; PostEvent and the frame timers wake it.
     const bool outer = g_waitingForEvents;
     g_waitingForEvents = true;
     g_main_context_iteration(nullptr, TRUE);
@@ -102,26 +117,37 @@ int WaitWindowEventOf(int window) { return Wait(-1, &window); }
 
 int WaitWindowEvent() { return WaitWindowEventTimeout(-1); }
 
-int EventWindow() { return Queue().current.window; }
-int EventGadget() {
-  return Queue().current.kind == kEventGadget || Queue().current.kind == kEventGadgetDrop
-             ? Queue().current.object
-             : 0;
+// The event the main thread took last; another thread has none.
+int EventWindow() {
+  return detail::OnMainThread([] { return Queue().current.window; });
 }
-int EventMenu() { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; }
-int EventType() { return Queue().current.type; }
+int EventGadget() {
+  return detail::OnMainThread([] {
+    const Event& current = Queue().current;
+    return current.kind == kEventGadget || current.kind == kEventGadgetDrop ? current.object : 0;
+  });
+}
+int EventMenu() {
+  return detail::OnMainThread(
+      [] { return Queue().current.kind == kEventMenu ? Queue().current.object : 0; });
+}
+int EventType() {
+  return detail::OnMainThread([] { return Queue().current.type; });
+}
 std::string EventDroppedFiles() {
   std::string joined;
-  for (const std::string& path : Queue().current.dropped) {
+  for (const std::string& path : EventDroppedPaths()) {
     if (!joined.empty()) joined += '\n';
     joined += path;
   }
   return joined;
 }
-std::vector<std::string> EventDroppedPaths() { return Queue().current.dropped; }
+std::vector<std::string> EventDroppedPaths() {
+  return detail::OnMainThread([] { return Queue().current.dropped; });
+}
 
 void PostEvent(int kind, int window, int object, int type, int data) {
-  if (detail::ToolkitEnded()) return;
+  if (g_postingEnded.load(std::memory_order_acquire)) return;
   EventQueue& queue = Queue();
   {
     std::lock_guard lock(queue.mutex);
@@ -132,6 +158,7 @@ void PostEvent(int kind, int window, int object, int type, int data) {
 
 void QueueToolkitEvent(int kind, int window, int object, int type, int data,
                        const std::vector<std::string>& dropped) {
+  if (!IsMainThread()) return;
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   if (kind < kEventCustom && !queue.events.empty()) {
@@ -146,12 +173,53 @@ void QueueToolkitEvent(int kind, int window, int object, int type, int data,
 }
 
 void RemoveWindowEvents(int window) {
+  if (!IsMainThread()) return;
   EventQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
   std::erase_if(queue.events, [window](const Event& e) { return e.window == window; });
 }
 
 bool detail::WaitingForEvents() { return g_waitingForEvents; }
+
+void detail::EndEventPosting() { g_postingEnded.store(true, std::memory_order_release); }
+
+int StartFrameTimer(int milliseconds, std::function<void()> tick) {
+  if (!IsMainThread()) return 0;
+  const int number = ++g_lastTimer;
+  const guint source = g_timeout_add(static_cast<guint>(std::max(milliseconds, 1)), MarkDue,
+                                     GINT_TO_POINTER(number));
+  g_timers.push_back(FrameTimer{number, std::move(tick), source, false});
+  return number;
+}
+
+void StopFrameTimer(int timer) {
+  if (!IsMainThread()) return;
+  const auto it = std::find_if(g_timers.begin(), g_timers.end(),
+                               [timer](const FrameTimer& entry) { return entry.number == timer; });
+  if (it == g_timers.end()) return;
+  g_source_remove(it->source);
+  g_timers.erase(it);
+}
+
+bool detail::RunFrameTimers(bool all) {
+  std::vector<int> due;
+  for (FrameTimer& timer : g_timers) {
+    if (!timer.due && !all) continue;
+    timer.due = false;
+    due.push_back(timer.number);
+  }
+  for (int number : due) {
+    // A tick may stop its own timer or another: look each one up afresh,
+    // and run a copy of the tick.
+    const auto it =
+        std::find_if(g_timers.begin(), g_timers.end(),
+                     [number](const FrameTimer& entry) { return entry.number == number; });
+    if (it == g_timers.end()) continue;
+    const std::function<void()> tick = it->tick;
+    tick();
+  }
+  return !due.empty();
+}
 
 int detail::QueuedEventCount() {
   EventQueue& queue = Queue();

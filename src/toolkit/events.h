@@ -2,6 +2,7 @@
 // here, and the main thread takes them one at a time.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ enum EventKind : int {
 };
 
 // Blocks until an event is queued and returns its kind; meanwhile the main
-// loop runs, and so do the calls other threads queued (see toolkit.h).
+// loop runs, and so do the frame timers that are due.
 int WaitWindowEvent();
 // Like WaitWindowEvent, but gives up after `milliseconds` and returns kEventNone.
 int WaitWindowEventTimeout(int milliseconds);
@@ -50,5 +51,14 @@ void QueueToolkitEvent(int kind, int window, int object, int type = 0, int data 
 
 // Removes every queued event of `window` (used when a window closes).
 void RemoveWindowEvents(int window);
+
+// Calls `tick` about every `milliseconds` on the main thread while it waits
+// for events (WaitWindowEvent, a modal window's own loop), never in the
+// middle of a command; a tick that is late runs once. Returns the timer's
+// number for StopFrameTimer, 0 off the main thread. Main thread only.
+int StartFrameTimer(int milliseconds, std::function<void()> tick);
+// No tick runs after this, not even one already due; a tick may stop its
+// own timer.
+void StopFrameTimer(int timer);
 
 }  // namespace vandrel::tk

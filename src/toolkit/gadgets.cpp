@@ -29,9 +29,7 @@ void DestroyGadgetsOf(int window) {
   for (int number : Gadgets().numbers()) {
     GadgetRecord* record = Gadgets().find(number);
     if (!record || record->window != window) continue;
-    auto owned = Gadgets().remove(number);
-    if (owned->colour) g_object_unref(owned->colour);
-    if (owned->store) g_object_unref(owned->store);
+    Gadgets().remove(number);
   }
 }
 

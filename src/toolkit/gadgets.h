@@ -72,7 +72,10 @@ int GadgetWidth(int number);
 std::string DisplayText(const std::string& text);
 
 // Lists. A column's text is kept byte for byte (any bytes but NUL, such as a
-// file name's own) and shown in its display form.
+// file name's own) and shown in its display form. The calls that add or
+// change rows apply to a list's own rows; one that shows a program's rows
+// (toolkit/list_source.h) takes them from there, and its removals ask the
+// program to drop the rows.
 void AddGadgetColumn(int number, int position, const std::string& title, int width);
 void SetGadgetColumnTitle(int number, int column, const std::string& title);
 void SetGadgetColumnWidth(int number, int column, int width);
@@ -83,19 +86,12 @@ void AddGadgetRow(int number, int position, const std::vector<std::string>& colu
 void AddGadgetItem(int number, int position, const std::string& text, ImageRef image = nullptr);
 int CountGadgetItems(int number);
 std::string GetGadgetItemText(int number, int row, int column);
-// The text of `column` in every row, top to bottom, in one walk of the list;
-// much cheaper than a GetGadgetItemText per row in a long list.
-std::vector<std::string> GetGadgetColumnTexts(int number, int column);
 void SetGadgetItemText(int number, int row, const std::string& text, int column);
 void SetGadgetItemImage(int number, int row, ImageRef image);
 bool IsGadgetItemSelected(int number, int row);
+// The selected rows, ascending.
+std::vector<int> SelectedGadgetItems(int number);
 void SetGadgetItemSelected(int number, int row, bool selected);
-// Lines shown in the row's tooltip below the whole text of each column,
-// which a narrow column cuts short.
-void SetGadgetItemToolTip(int number, int row, const std::string& text);
-// Gives every row `image` and the text of `column`, and clears every row's
-// tooltip lines, in one pass.
-void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image);
 void RemoveGadgetItem(int number, int row);
 // Removes every selected row at once, the others keeping their order, and
 // leaves no row selected. Returns how many went.

@@ -5,9 +5,12 @@
 #include <gtk/gtk.h>
 
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "toolkit/list_source.h"
 #include "toolkit/registry.h"
 
 namespace vandrel::tk::detail {
@@ -31,13 +34,35 @@ struct WindowRecord {
 
 enum class GadgetKind { kFrame, kText, kString, kButton, kOption, kList, kProgressBar, kImage };
 
+// Drops a list model's tie to its rows and the record's reference; in
+// list_model.cpp.
+void DetachListModel(GtkTreeModel* model);
+
 struct GadgetRecord {
+  GadgetRecord() = default;
+  GadgetRecord(const GadgetRecord&) = delete;
+  GadgetRecord& operator=(const GadgetRecord&) = delete;
+  ~GadgetRecord() {
+    if (colour) g_object_unref(colour);
+    // The view may outlive the record for a moment (while its window goes)
+    // and ask its model for rows: by then it has none.
+    if (model) DetachListModel(model);
+    if (untoldSource) g_source_remove(untoldSource);
+    if (rescrollSource) g_source_remove(rescrollSource);
+  }
+
   int number = 0;
   int window = 0;
   GadgetKind kind = GadgetKind::kFrame;
   GtkWidget* outer = nullptr;  // the widget placed in the gadget area
   GtkWidget* inner = nullptr;  // label, entry, button, tree view ...
-  GtkListStore* store = nullptr;
+  // Lists: the model the view shows (list_model.h), over the list's own
+  // rows or a program's source, and rows changed that views are still to
+  // hear of (first, count), told while the main loop is idle.
+  GtkTreeModel* model = nullptr;
+  std::unique_ptr<ListRowSource> ownRows;
+  std::vector<std::pair<int, int>> untold;
+  guint untoldSource = 0;
   std::vector<GtkTreeViewColumn*> columns;
   GtkCssProvider* colour = nullptr;
   std::string frontColour, backColour;
@@ -52,6 +77,7 @@ struct GadgetRecord {
   int programRow = -1;
   bool selectionKnown = false;
   int pendingCursor = -1;
+  guint rescrollSource = 0;  // places the program's row again once measured
 };
 
 struct MenuItemRecord {
@@ -116,6 +142,11 @@ int QueuedEventCount();
 // Whether the main thread is inside an event wait's blocking toolkit
 // iteration, rather than in a command or a window's own processing.
 bool WaitingForEvents();
+// From now on PostEvent does nothing: the program is ending.
+void EndEventPosting();
+// Runs the frame timers' ticks (all of them, or those that are due); true
+// when it ran any. Main thread only.
+bool RunFrameTimers(bool all);
 
 // Whether an end signal has arrived (see session_end.h); modal waits then
 // give up.

@@ -1,6 +1,5 @@
-// What the list gadget's two files share: the store's column layout, row
-// lookup by index and the main-thread wrappers for list operations.
-// Internal to the toolkit layer.
+// What the list gadget's files share: row lookup by index and the
+// main-thread wrappers for list operations. Internal to the toolkit layer.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -9,19 +8,12 @@
 
 #include "toolkit/gadget_access.h"
 #include "toolkit/gtk_state.h"
+#include "toolkit/list_model.h"
 
 namespace vandrel::tk::detail {
 
-// Store columns: the row image, text columns 0..7 in store columns 1..8, and
-// the row's own tooltip lines.
-inline constexpr int kImageColumn = 0;
-inline constexpr int kMaxColumns = 8;
-inline constexpr int kToolTipColumn = kMaxColumns + 1;
-inline constexpr int kStoreColumns = kMaxColumns + 2;
-
 inline bool NthRow(GadgetRecord& record, int row, GtkTreeIter* iter) {
-  return row >= 0 &&
-         gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(record.store), iter, nullptr, row);
+  return row >= 0 && gtk_tree_model_iter_nth_child(record.model, iter, nullptr, row);
 }
 
 // The selection is no longer the one the program set last.
@@ -44,7 +36,10 @@ Result FromList(int number, Result fallback, Body&& body) {
 // list_column_fit.cpp.
 void KeepLastColumnReadable(GtkWidget* treeView);
 
-// A row's tooltip text (see SetGadgetItemToolTip); in list_rows.cpp.
-std::string RowToolTip(GadgetRecord& record, GtkTreeIter* iter);
+// A row's tooltip text: every column's whole text, then the row's note; in
+// list_rows.cpp.
+std::string RowToolTip(GadgetRecord& record, int row);
+// Gives a new list rows of its own, and its model over them.
+void KeepOwnRows(GadgetRecord& record);
 
 }  // namespace vandrel::tk::detail

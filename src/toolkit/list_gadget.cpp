@@ -1,6 +1,6 @@
-// The list gadget: a tree view over a list store whose first column shows a
-// row image in front of its text; its columns, selection, row tooltips and
-// drops. The rows themselves are list_rows.cpp's.
+// The list gadget: a tree view over a list model (list_model.h) whose first
+// column shows a row image in front of its text; its columns, selection,
+// row tooltips and drops. The rows themselves are list_rows.cpp's.
 #include <gtk/gtk.h>
 
 #include <string>
@@ -20,7 +20,6 @@ using detail::FromList;
 using detail::GadgetRecord;
 using detail::kImageColumn;
 using detail::kMaxColumns;
-using detail::kStoreColumns;
 using detail::kToolTipColumn;
 using detail::NthRow;
 using detail::WithList;
@@ -99,7 +98,7 @@ gboolean OnQueryToolTip(GtkWidget* widget, gint x, gint y, gboolean keyboard, Gt
                                                     &path, &iter)) {
     return FALSE;
   }
-  const std::string text = detail::RowToolTip(*record, &iter);
+  const std::string text = detail::RowToolTip(*record, gtk_tree_path_get_indices(path)[0]);
   if (!text.empty()) {
     gtk_tooltip_set_text(tooltip, text.c_str());
     gtk_tree_view_set_tooltip_row(GTK_TREE_VIEW(widget), tooltip, path);
@@ -165,10 +164,7 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
 namespace detail {
 
 void BuildList(GadgetRecord& record, const std::string& firstTitle, int firstWidth, int flags) {
-  GType types[kStoreColumns];
-  types[0] = GDK_TYPE_PIXBUF;
-  for (int i = 1; i < kStoreColumns; ++i) types[i] = G_TYPE_STRING;
-  record.store = gtk_list_store_newv(kStoreColumns, types);
+  detail::KeepOwnRows(record);
   record.outer = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(record.outer), GTK_POLICY_AUTOMATIC,
                                  GTK_POLICY_AUTOMATIC);
@@ -177,7 +173,7 @@ void BuildList(GadgetRecord& record, const std::string& firstTitle, int firstWid
   // appears only under the pointer, and a digest wider than its column
   // would look merely cut.
   gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(record.outer), FALSE);
-  record.inner = gtk_tree_view_new_with_model(GTK_TREE_MODEL(record.store));
+  record.inner = gtk_tree_view_new_with_model(record.model);
   GtkTreeView* view = GTK_TREE_VIEW(record.inner);
   gtk_tree_view_set_headers_visible(view, TRUE);
   gtk_tree_view_set_enable_search(view, FALSE);
@@ -215,8 +211,25 @@ int ListState(GadgetRecord& record) {
   return first;
 }
 
-// Selects only `row` and scrolls it to the middle. The checksum worker calls
-// this once per file, so it must not cost a walk over every row: GTK's
+namespace {
+
+gboolean ScrollToProgramRowAgain(gpointer data) {
+  GadgetRecord* record = Gadgets().find(GPOINTER_TO_INT(data));
+  if (!record) return G_SOURCE_REMOVE;
+  record->rescrollSource = 0;
+  GtkTreeIter iter;
+  if (record->selectionKnown && NthRow(*record, record->programRow, &iter)) {
+    GtkTreePath* path = gtk_tree_model_get_path(record->model, &iter);
+    gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(record->inner), path, nullptr, TRUE, 0.5f, 0.0f);
+    gtk_tree_path_free(path);
+  }
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+// Selects only `row` and scrolls it to the middle. A running job calls this
+// once a frame, so it must not cost a walk over every row: GTK's
 // unselect-all and set-cursor both visit the whole list in multiple-selection
 // mode. While the selection is still the one set here, only that row is
 // unselected; and the cursor, which matters only while the list takes
@@ -237,10 +250,16 @@ void ApplyListState(GadgetRecord& record, int row) {
   record.programRow = -1;
   record.pendingCursor = -1;
   if (!NthRow(record, row, &iter)) return;
-  GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(record.store), &iter);
+  GtkTreePath* path = gtk_tree_model_get_path(record.model, &iter);
   gtk_tree_selection_select_path(selection, path);
   gtk_tree_view_scroll_to_cell(view, path, nullptr, TRUE, 0.5f, 0.0f);
   record.programRow = row;
+  // GTK places a row it has not measured yet (none drawn since the rows
+  // came) from estimated heights; once it has measured them, the row is
+  // placed again.
+  if (!record.rescrollSource) {
+    record.rescrollSource = g_idle_add(ScrollToProgramRowAgain, GINT_TO_POINTER(record.number));
+  }
   if (gtk_widget_is_sensitive(record.inner)) {
     gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
   } else {
@@ -256,7 +275,7 @@ void ApplyPendingCursor(GadgetRecord& record) {
   GtkTreeIter iter;
   if (!record.selectionKnown || record.programRow != row || !NthRow(record, row, &iter)) return;
   SuppressGuard quiet;
-  GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(record.store), &iter);
+  GtkTreePath* path = gtk_tree_model_get_path(record.model, &iter);
   gtk_tree_view_set_cursor(GTK_TREE_VIEW(record.inner), path, nullptr, FALSE);
   gtk_tree_path_free(path);
 }

@@ -1,6 +1,7 @@
-// The rows of a list gadget: adding, reading and changing them, their
-// tooltips, and removing them. Rows are addressed by index; their text is
-// kept byte for byte as given and only shown in its display form.
+// The rows of a list gadget: those the toolkit keeps for a list filled
+// through its own calls, a program's own source in their place, and telling
+// the view what changed. Rows are addressed by index; their text is kept
+// byte for byte as given and only shown in its display form.
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -9,83 +10,247 @@
 
 #include "toolkit/gadgets.h"
 #include "toolkit/list_access.h"
+#include "toolkit/list_model.h"
+#include "toolkit/list_source.h"
 
 namespace vandrel::tk {
 namespace {
 
 using detail::FromList;
 using detail::GadgetRecord;
-using detail::kImageColumn;
 using detail::kMaxColumns;
-using detail::kToolTipColumn;
-using detail::NthRow;
 using detail::WithList;
 
-void InsertRow(GadgetRecord& record, int position, const std::vector<std::string>& columns,
-               ImageRef image) {
-  int count = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(record.store), nullptr);
-  if (position >= 0 && position < count) detail::ForgetProgramSelection(record);
-  // One insert with every value, so that the view hears of the row once.
-  const int texts = std::min(static_cast<int>(columns.size()), kMaxColumns);
-  std::vector<gint> indices(texts + 1);
-  std::vector<GValue> values(texts + 1, G_VALUE_INIT);
-  indices[0] = kImageColumn;
-  g_value_init(&values[0], GDK_TYPE_PIXBUF);
-  g_value_set_object(&values[0], static_cast<GdkPixbuf*>(image));
-  for (int column = 0; column < texts; ++column) {
-    indices[column + 1] = column + 1;
-    g_value_init(&values[column + 1], G_TYPE_STRING);
-    g_value_set_static_string(&values[column + 1], columns[column].c_str());
+// Up to this many rows a change is told row by row at once; a larger one
+// (a job's start over a long list) draws the rows in view again at once and
+// tells the others a slice at a time while the main loop is idle.
+constexpr int kRowsToldAtOnce = 512;
+constexpr int kRowsToldPerSlice = 2048;
+// A removal of more rows than this rebuilds the view's row tree in one pass
+// instead of taking the rows out one by one.
+constexpr int kRowsRemovedOneByOne = 1024;
+
+void RemoveFromView(GadgetRecord& record, const std::vector<int>& rows);
+
+// The rows of a list filled through AddGadgetRow and its siblings.
+class OwnedRows : public ListRowSource {
+ public:
+  struct Row {
+    std::vector<std::string> columns;
+    ImageRef image = nullptr;
+  };
+
+  explicit OwnedRows(GadgetRecord& record) : record_(record) {}
+
+  int rowCount() const override { return static_cast<int>(rows_.size()); }
+  std::string rowText(int row, int column) const override {
+    const std::vector<std::string>& columns = rows_[row].columns;
+    return column < static_cast<int>(columns.size()) ? columns[column] : std::string();
   }
-  GtkTreeIter iter;
-  gtk_list_store_insert_with_valuesv(record.store, &iter,
-                                     position < 0 || position > count ? count : position,
-                                     indices.data(), values.data(), texts + 1);
-  for (GValue& value : values) g_value_unset(&value);
+  ImageRef rowImage(int row) const override { return rows_[row].image; }
+  std::string rowNote(int) const override { return {}; }
+  void removeRows(const std::vector<int>& rows) override {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) rows_.erase(rows_.begin() + *row);
+    RemoveFromView(record_, rows);
+  }
+
+  std::vector<Row>& rows() { return rows_; }
+
+ private:
+  GadgetRecord& record_;
+  std::vector<Row> rows_;
+};
+
+ListRowSource* SourceOf(GadgetRecord& record) {
+  return record.model ? detail::ListModelSource(record.model) : nullptr;
 }
 
-// Empties the store with the view detached. Attached, the view hears of
-// every removed row, and each time the cursor row goes it clears and walks
-// the whole selection: quadratic for a list of many thousand rows.
-void ClearStore(GadgetRecord& record) {
+// The list's own rows, or null when a program's source shows instead.
+OwnedRows* OwnedOf(GadgetRecord& record) {
+  auto* owned = static_cast<OwnedRows*>(record.ownRows.get());
+  return owned && SourceOf(record) == owned ? owned : nullptr;
+}
+
+int RowCountOf(GadgetRecord& record) {
+  ListRowSource* source = SourceOf(record);
+  return source ? source->rowCount() : 0;
+}
+
+bool ValidRow(GadgetRecord& record, int row) { return row >= 0 && row < RowCountOf(record); }
+
+gboolean TellChangedSlice(gpointer data) {
+  GadgetRecord* record = detail::Gadgets().find(GPOINTER_TO_INT(data));
+  if (!record) return G_SOURCE_REMOVE;
+  int budget = kRowsToldPerSlice;
+  while (budget > 0 && !record->untold.empty()) {
+    auto& [first, count] = record->untold.back();
+    const int told = std::min(count, budget);
+    detail::ListModelChanged(record->model, first, told);
+    first += told;
+    count -= told;
+    budget -= told;
+    if (count == 0) record->untold.pop_back();
+  }
+  if (!record->untold.empty()) return G_SOURCE_CONTINUE;
+  record->untoldSource = 0;
+  return G_SOURCE_REMOVE;
+}
+
+void TellChanged(GadgetRecord& record, int first, int count) {
+  count = std::min(count, RowCountOf(record) - first);
+  if (first < 0 || count <= 0) return;
+  if (count <= kRowsToldAtOnce) {
+    detail::ListModelChanged(record.model, first, count);
+    return;
+  }
   GtkTreeView* view = GTK_TREE_VIEW(record.inner);
-  gtk_tree_view_set_model(view, nullptr);
-  gtk_list_store_clear(record.store);
-  gtk_tree_view_set_model(view, GTK_TREE_MODEL(record.store));
+  GtkTreePath* start = nullptr;
+  GtkTreePath* end = nullptr;
+  if (gtk_tree_view_get_visible_range(view, &start, &end)) {
+    const int from = std::max(first, gtk_tree_path_get_indices(start)[0]);
+    const int to = std::min(first + count, gtk_tree_path_get_indices(end)[0] + 1);
+    if (from < to) detail::ListModelChanged(record.model, from, to - from);
+  }
+  if (start) gtk_tree_path_free(start);
+  if (end) gtk_tree_path_free(end);
+  gtk_widget_queue_draw(record.inner);
+  record.untold.emplace_back(first, count);
+  if (!record.untoldSource) {
+    record.untoldSource =
+        g_idle_add_full(G_PRIORITY_LOW, TellChangedSlice, GINT_TO_POINTER(record.number), nullptr);
+  }
 }
 
-std::string StoreText(GtkTreeModel* model, GtkTreeIter* iter, int storeColumn) {
-  gchar* text = nullptr;
-  gtk_tree_model_get(model, iter, storeColumn, &text, -1);
-  std::string result = text ? text : "";
-  g_free(text);
-  return result;
+// The view's row tree made anew from the model, the scroll position kept.
+// Every row and the selection are read afresh; nothing is selected after.
+void Reattach(GadgetRecord& record) {
+  GtkTreeView* view = GTK_TREE_VIEW(record.inner);
+  GtkAdjustment* scroll = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view));
+  const double at = scroll ? gtk_adjustment_get_value(scroll) : 0;
+  detail::SuppressGuard quiet;
+  detail::ForgetProgramSelection(record);
+  record.untold.clear();
+  gtk_tree_view_set_model(view, nullptr);
+  gtk_tree_view_set_model(view, record.model);
+  if (scroll) gtk_adjustment_set_value(scroll, at);
+}
+
+// Takes `rows` (ascending, numbered as before) out of the view, which
+// leaves no row selected. When the cursor row goes, GtkTreeView moves the
+// cursor to a neighbour and clears the whole selection to select it, a walk
+// over every row per removed row: the cursor first goes to a row that stays.
+void RemoveFromView(GadgetRecord& record, const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  detail::SuppressGuard quiet;
+  detail::ForgetProgramSelection(record);
+  if (RowCountOf(record) == 0 || static_cast<int>(rows.size()) > kRowsRemovedOneByOne) {
+    Reattach(record);
+    return;
+  }
+  GtkTreeView* view = GTK_TREE_VIEW(record.inner);
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  GtkTreePath* cursor = nullptr;
+  gtk_tree_view_get_cursor(view, &cursor, nullptr);
+  if (cursor) {
+    const int at = gtk_tree_path_get_indices(cursor)[0];
+    if (std::binary_search(rows.begin(), rows.end(), at)) {
+      // The first row that stays: among the old numbers, the first not removed.
+      int keeper = 0;
+      for (int row : rows) keeper += row == keeper ? 1 : 0;
+      GtkTreePath* path = gtk_tree_path_new_from_indices(keeper, -1);
+      gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+      gtk_tree_path_free(path);
+    }
+    gtk_tree_path_free(cursor);
+  }
+  gtk_tree_selection_unselect_all(selection);
+  detail::ListModelDeleted(record.model, rows);
+}
+
+// Asks whoever keeps the rows to drop `rows` (ascending).
+void DropRows(GadgetRecord& record, const std::vector<int>& rows) {
+  if (ListRowSource* source = SourceOf(record); source && !rows.empty()) source->removeRows(rows);
+}
+
+std::vector<int> SelectedRows(GadgetRecord& record) {
+  std::vector<int> rows;
+  GList* paths = gtk_tree_selection_get_selected_rows(
+      gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), nullptr);
+  for (GList* node = paths; node; node = node->next) {
+    rows.push_back(gtk_tree_path_get_indices(static_cast<GtkTreePath*>(node->data))[0]);
+  }
+  g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }
 
 }  // namespace
 
 namespace detail {
 
-std::string RowToolTip(GadgetRecord& record, GtkTreeIter* iter) {
-  GtkTreeModel* model = GTK_TREE_MODEL(record.store);
+void KeepOwnRows(GadgetRecord& record) {
+  record.ownRows = std::make_unique<OwnedRows>(record);
+  record.model = NewListModel(record.ownRows.get());
+}
+
+std::string RowToolTip(GadgetRecord& record, int row) {
+  ListRowSource* source = SourceOf(record);
   std::string text;
   auto addLine = [&text](const std::string& line) {
     if (line.empty()) return;
     if (!text.empty()) text += '\n';
     text += DisplayText(line);
   };
+  if (!source || row < 0 || row >= source->rowCount()) return text;
   for (std::size_t column = 0; column < record.columns.size(); ++column) {
-    addLine(StoreText(model, iter, static_cast<int>(column) + 1));
+    addLine(source->rowText(row, static_cast<int>(column)));
   }
-  addLine(StoreText(model, iter, kToolTipColumn));
+  addLine(source->rowNote(row));
   return text;
 }
 
 }  // namespace detail
 
+void SetGadgetRowSource(int number, ListRowSource* source) {
+  WithList(number, [&](GadgetRecord& record) {
+    auto* owned = static_cast<OwnedRows*>(record.ownRows.get());
+    if (owned) owned->rows().clear();
+    detail::SetListModelSource(record.model, source ? source : owned);
+    Reattach(record);
+  });
+}
+
+void GadgetRowsInserted(int number, int first, int count) {
+  WithList(number, [&](GadgetRecord& record) {
+    if (first < RowCountOf(record) - count) detail::ForgetProgramSelection(record);
+    detail::ListModelInserted(record.model, first, count);
+  });
+}
+
+void GadgetRowsChanged(int number, int first, int count) {
+  WithList(number, [&](GadgetRecord& record) { TellChanged(record, first, count); });
+}
+
+void GadgetRowsRemoved(int number, const std::vector<int>& rows) {
+  WithList(number, [&](GadgetRecord& record) { RemoveFromView(record, rows); });
+}
+
+void GadgetRowsReset(int number) {
+  WithList(number, [&](GadgetRecord& record) { Reattach(record); });
+}
+
 void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
                   ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) { InsertRow(record, position, columns, image); });
+  WithList(number, [&](GadgetRecord& record) {
+    OwnedRows* owned = OwnedOf(record);
+    if (!owned) return;
+    const int count = owned->rowCount();
+    const int at = position < 0 || position > count ? count : position;
+    OwnedRows::Row row{columns, image};
+    if (row.columns.size() > kMaxColumns) row.columns.resize(kMaxColumns);
+    owned->rows().insert(owned->rows().begin() + at, std::move(row));
+    GadgetRowsInserted(number, at, 1);
+  });
 }
 
 void AddGadgetItem(int number, int position, const std::string& text, ImageRef image) {
@@ -101,62 +266,44 @@ void AddGadgetItem(int number, int position, const std::string& text, ImageRef i
 }
 
 int CountGadgetItems(int number) {
-  return FromList(number, 0, [](GadgetRecord& record) {
-    return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(record.store), nullptr);
-  });
+  return FromList(number, 0, [](GadgetRecord& record) { return RowCountOf(record); });
 }
 
 std::string GetGadgetItemText(int number, int row, int column) {
   return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
-    GtkTreeIter iter;
-    if (column < 0 || column >= kMaxColumns || !NthRow(record, row, &iter)) return "";
-    return StoreText(GTK_TREE_MODEL(record.store), &iter, column + 1);
-  });
-}
-
-std::vector<std::string> GetGadgetColumnTexts(int number, int column) {
-  return FromList(number, std::vector<std::string>(), [&](GadgetRecord& record) {
-    std::vector<std::string> texts;
-    if (column < 0 || column >= kMaxColumns) return texts;
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    GtkTreeIter iter;
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      texts.push_back(StoreText(model, &iter, column + 1));
-    }
-    return texts;
+    if (column < 0 || column >= kMaxColumns || !ValidRow(record, row)) return "";
+    return SourceOf(record)->rowText(row, column);
   });
 }
 
 void SetGadgetItemText(int number, int row, const std::string& text, int column) {
   WithList(number, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    if (column < 0 || column >= kMaxColumns || !NthRow(record, row, &iter)) return;
-    gtk_list_store_set(record.store, &iter, column + 1, text.c_str(), -1);
+    OwnedRows* owned = OwnedOf(record);
+    if (!owned || column < 0 || column >= kMaxColumns || !ValidRow(record, row)) return;
+    std::vector<std::string>& columns = owned->rows()[row].columns;
+    if (static_cast<int>(columns.size()) <= column) columns.resize(column + 1);
+    columns[column] = text;
+    TellChanged(record, row, 1);
   });
 }
 
 void SetGadgetItemImage(int number, int row, ImageRef image) {
   WithList(number, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    gtk_list_store_set(record.store, &iter, kImageColumn, static_cast<GdkPixbuf*>(image), -1);
+    OwnedRows* owned = OwnedOf(record);
+    if (!owned || !ValidRow(record, row)) return;
+    owned->rows()[row].image = image;
+    TellChanged(record, row, 1);
   });
 }
 
-void SetGadgetItemToolTip(int number, int row, const std::string& text) {
-  WithList(number, [&](GadgetRecord& record) {
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    gtk_list_store_set(record.store, &iter, kToolTipColumn, text.empty() ? nullptr : text.c_str(),
-                       -1);
-  });
+std::vector<int> SelectedGadgetItems(int number) {
+  return FromList(number, std::vector<int>(), SelectedRows);
 }
 
 bool IsGadgetItemSelected(int number, int row) {
   return FromList(number, false, [&](GadgetRecord& record) {
     GtkTreeIter iter;
-    return NthRow(record, row, &iter) &&
+    return detail::NthRow(record, row, &iter) &&
            gtk_tree_selection_iter_is_selected(
                gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner)), &iter);
   });
@@ -166,7 +313,7 @@ void SetGadgetItemSelected(int number, int row, bool selected) {
   WithList(number, [&](GadgetRecord& record) {
     detail::SuppressGuard quiet;
     GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
+    if (!detail::NthRow(record, row, &iter)) return;
     detail::ForgetProgramSelection(record);
     GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner));
     if (selected) {
@@ -179,128 +326,36 @@ void SetGadgetItemSelected(int number, int row, bool selected) {
 
 void RemoveGadgetItem(int number, int row) {
   WithList(number, [&](GadgetRecord& record) {
+    if (!ValidRow(record, row)) return;
+    // The other selected rows stay selected: "remove the first selected row
+    // until none is selected" must not empty the whole list.
+    std::vector<int> keep = SelectedRows(record);
+    std::erase(keep, row);
+    DropRows(record, {row});
     detail::SuppressGuard quiet;
-    GtkTreeIter iter;
-    if (!NthRow(record, row, &iter)) return;
-    detail::ForgetProgramSelection(record);
-    // GtkTreeView selects the row after a deleted cursor row; the selection
-    // must stay exactly the other selected rows, or "remove the first
-    // selected row until none is selected" would empty the whole list.
     GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(record.inner));
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    GList* rows = gtk_tree_selection_get_selected_rows(selection, nullptr);
-    std::vector<GtkTreeRowReference*> keep;
-    for (GList* node = rows; node; node = node->next) {
-      auto* path = static_cast<GtkTreePath*>(node->data);
-      if (gtk_tree_path_get_indices(path)[0] != row) {
-        keep.push_back(gtk_tree_row_reference_new(model, path));
+    for (int kept : keep) {
+      GtkTreeIter iter;
+      if (detail::NthRow(record, kept > row ? kept - 1 : kept, &iter)) {
+        gtk_tree_selection_select_iter(selection, &iter);
       }
-    }
-    g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
-    gtk_list_store_remove(record.store, &iter);
-    gtk_tree_selection_unselect_all(selection);
-    for (GtkTreeRowReference* reference : keep) {
-      if (GtkTreePath* path = gtk_tree_row_reference_get_path(reference)) {
-        gtk_tree_selection_select_path(selection, path);
-        gtk_tree_path_free(path);
-      }
-      gtk_tree_row_reference_free(reference);
     }
   });
 }
 
 int RemoveSelectedGadgetItems(int number) {
   return FromList(number, 0, [&](GadgetRecord& record) {
-    detail::SuppressGuard quiet;
-    GtkTreeView* view = GTK_TREE_VIEW(record.inner);
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    // List store rows keep their iterators while other rows go.
-    std::vector<GtkTreeIter> doomed;
-    GtkTreeIter keeper;
-    bool keeperAfterFirstSelected = false;
-    bool haveKeeper = false;
-    GtkTreeIter iter;
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      if (gtk_tree_selection_iter_is_selected(selection, &iter)) {
-        doomed.push_back(iter);
-      } else if (!keeperAfterFirstSelected) {
-        keeper = iter;
-        haveKeeper = true;
-        keeperAfterFirstSelected = !doomed.empty();
-      }
-    }
-    if (doomed.empty()) return 0;
-    detail::ForgetProgramSelection(record);
-    if (!haveKeeper) {
-      ClearStore(record);
-      return static_cast<int>(doomed.size());
-    }
-    // When the cursor row goes, GtkTreeView moves the cursor to a neighbour
-    // and clears the whole selection to select it, a walk over every row
-    // per removed row. With the cursor on a row that stays, each removal
-    // touches only its own row.
-    GtkTreePath* cursor = nullptr;
-    gtk_tree_view_get_cursor(view, &cursor, nullptr);
-    if (cursor && gtk_tree_selection_path_is_selected(selection, cursor)) {
-      GtkTreePath* path = gtk_tree_model_get_path(model, &keeper);
-      gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
-      gtk_tree_path_free(path);
-    }
-    if (cursor) gtk_tree_path_free(cursor);
-    gtk_tree_selection_unselect_all(selection);
-    for (GtkTreeIter& row : doomed) gtk_list_store_remove(record.store, &row);
-    return static_cast<int>(doomed.size());
+    const std::vector<int> rows = SelectedRows(record);
+    DropRows(record, rows);
+    return static_cast<int>(rows.size());
   });
 }
 
 void ClearGadgetItems(int number) {
   WithList(number, [&](GadgetRecord& record) {
-    detail::SuppressGuard quiet;
-    detail::ForgetProgramSelection(record);
-    ClearStore(record);
-  });
-}
-
-void ResetGadgetItems(int number, int column, const std::string& text, ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    if (column < 0 || column >= kMaxColumns) return;
-    GtkTreeModel* model = GTK_TREE_MODEL(record.store);
-    GtkTreeIter iter;
-    // Rows that already hold the values are left alone, and a changed row
-    // is changed in one call: every change makes the view redraw, and a
-    // list of many thousand rows is reset at once.
-    gint indices[3];
-    GValue values[3] = {G_VALUE_INIT, G_VALUE_INIT, G_VALUE_INIT};
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      GdkPixbuf* current = nullptr;
-      gchar* currentText = nullptr;
-      gchar* toolTip = nullptr;
-      gtk_tree_model_get(model, &iter, kImageColumn, &current, column + 1, &currentText,
-                         kToolTipColumn, &toolTip, -1);
-      int changed = 0;
-      if (current != image) {
-        indices[changed] = kImageColumn;
-        g_value_init(&values[changed], GDK_TYPE_PIXBUF);
-        g_value_set_object(&values[changed++], static_cast<GdkPixbuf*>(image));
-      }
-      if (text != (currentText ? currentText : "")) {
-        indices[changed] = column + 1;
-        g_value_init(&values[changed], G_TYPE_STRING);
-        g_value_set_static_string(&values[changed++], text.c_str());
-      }
-      if (toolTip) {
-        indices[changed] = kToolTipColumn;
-        g_value_init(&values[changed++], G_TYPE_STRING);  // holds no text
-      }
-      if (changed > 0) gtk_list_store_set_valuesv(record.store, &iter, indices, values, changed);
-      for (int i = 0; i < changed; ++i) g_value_unset(&values[i]);
-      if (current) g_object_unref(current);
-      g_free(currentText);
-      g_free(toolTip);
-    }
+    std::vector<int> rows(RowCountOf(record));
+    for (std::size_t row = 0; row < rows.size(); ++row) rows[row] = static_cast<int>(row);
+    DropRows(record, rows);
   });
 }
 

@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "toolkit/gtk_state.h"
@@ -150,11 +151,44 @@ std::string SaveFileRequester(const std::string& title, const std::string& start
       [&] { return RunRequester(true, title, startPath, pattern, patternIndex, 0); });
 }
 
+namespace {
+
+// The text this program put on the clipboard, while it is there: GTK asks
+// for it when another program pastes, and the program's own reads take it
+// without a round through the selection machinery. Main thread only.
+using SharedText = std::shared_ptr<const std::string>;
+SharedText* g_clipboardText = nullptr;
+
+void ServeClipboardText(GtkClipboard*, GtkSelectionData* selection, guint, gpointer text) {
+  const std::string& served = **static_cast<const SharedText*>(text);
+  gtk_selection_data_set_text(selection, served.data(), static_cast<gint>(served.size()));
+}
+
+void ForgetClipboardText(GtkClipboard*, gpointer text) {
+  if (g_clipboardText == text) g_clipboardText = nullptr;
+  delete static_cast<SharedText*>(text);
+}
+
+}  // namespace
+
 int SetClipboardText(const std::string& text) {
   return detail::OnMainThread([&] {
     GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (!clipboard) return 0;
-    gtk_clipboard_set_text(clipboard, text.data(), static_cast<gint>(text.size()));
+    // The text targets gtk_clipboard_set_text offers, served from our copy.
+    GtkTargetList* list = gtk_target_list_new(nullptr, 0);
+    gtk_target_list_add_text_targets(list, 0);
+    gint count = 0;
+    GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
+    gtk_target_list_unref(list);
+    auto* owned = new SharedText(std::make_shared<const std::string>(text));
+    if (gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count),
+                                    ServeClipboardText, ForgetClipboardText, owned)) {
+      g_clipboardText = owned;
+    } else {
+      delete owned;
+    }
+    gtk_target_table_free(targets, count);
     // Lets the desktop's clipboard store keep the text after the program ends.
     gtk_clipboard_set_can_store(clipboard, nullptr, 0);
     return 1;
@@ -170,6 +204,26 @@ std::string GetClipboardText() {
     g_free(text);
     return result;
   });
+}
+
+std::shared_ptr<const std::string> GetClipboardBytes() {
+  return detail::OnMainThread(
+      []() -> SharedText {
+        if (g_clipboardText) return *g_clipboardText;
+        GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+        if (!clipboard) return std::make_shared<const std::string>();
+        GtkSelectionData* data = gtk_clipboard_wait_for_contents(
+            clipboard, gdk_atom_intern_static_string("UTF8_STRING"));
+        // An owner that offers no UTF-8 text: GTK converts what it offers.
+        if (!data) return std::make_shared<const std::string>(GetClipboardText());
+        const guchar* bytes = gtk_selection_data_get_data(data);
+        const gint length = gtk_selection_data_get_length(data);
+        auto result = std::make_shared<std::string>();
+        if (bytes && length > 0) result->assign(reinterpret_cast<const char*>(bytes), length);
+        gtk_selection_data_free(data);
+        return result;
+      },
+      std::make_shared<const std::string>());
 }
 
 void SetRequesterProvider(RequesterProvider provider) { g_provider = std::move(provider); }

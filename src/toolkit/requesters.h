@@ -1,6 +1,7 @@
 // Modal file requesters and the clipboard.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,10 @@ std::vector<RequesterFilter> ParseRequesterPattern(const std::string& pattern);
 // desktop runs a clipboard store.
 int SetClipboardText(const std::string& text);
 std::string GetClipboardText();
+// The clipboard's UTF-8 text as it came, unconverted and unchecked, shared
+// rather than copied, for a search through a large copied text beside the
+// window: GTK's conversion alone holds the main thread for half a second
+// over 100 MB. Never null.
+std::shared_ptr<const std::string> GetClipboardBytes();
 
 }  // namespace vandrel::tk

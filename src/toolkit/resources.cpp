@@ -176,11 +176,11 @@ void* CatchImage(int id, const std::uint8_t* png, std::size_t size) {
   });
 }
 
-// No hand-over to the main thread: the registry has its own lock and an
-// image never changes once decoded, so the worker asks for one per row cheaply.
 void* ImageID(int id) {
-  detail::ImageRecord* image = detail::Images().find(id);
-  return image ? image->pixbuf : nullptr;
+  return detail::OnMainThread([&]() -> void* {
+    detail::ImageRecord* image = detail::Images().find(id);
+    return image ? image->pixbuf : nullptr;
+  });
 }
 
 int ImageWidth(int id) {

@@ -1,6 +1,5 @@
 // Set-up and end of the GTK half of the toolkit layer: the environment GTK
-// starts in, its settings and the gadgets' style. The hand-over of calls
-// from other threads is main_thread.cpp's.
+// starts in, its settings and the gadgets' style.
 #include "toolkit/toolkit.h"
 
 #include <X11/Xlib.h>
@@ -15,8 +14,8 @@
 #include <thread>
 
 #include "system/threads.h"
+#include "toolkit/events.h"
 #include "toolkit/gtk_state.h"
-#include "toolkit/main_thread.h"
 
 namespace vandrel::tk {
 namespace {
@@ -140,9 +139,8 @@ void ProcessPendingToolkitEvents() {
 }
 
 void EndOfProgram(int exitCode) {
-  // Other threads may still be waiting on a call (a job cancelled at exit):
-  // release them first so that none touches what is freed below.
-  detail::EndWorkerCalls();
+  // A thread still at work posts nothing into what is freed below.
+  detail::EndEventPosting();
   detail::DestroyAllWindows();
   if (gdk_display_get_default()) {
     if (GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {
@@ -153,13 +151,13 @@ void EndOfProgram(int exitCode) {
   std::fflush(nullptr);
 #ifdef VANDREL_LEAK_CHECK_AT_EXIT
   // Sanitizer builds end through exit so that LeakSanitizer examines the
-  // heap, once the worker has noticed the end (its toolkit calls now return
-  // at once) and finished its file. One that is still reading after the
-  // wait must not see static destructors run: such a run ends unchecked.
+  // heap, once the program's own threads have returned. One that is still
+  // at work after the wait must not see static destructors run: such a run
+  // ends unchecked.
   if (sys::AwaitAllThreads(kLeakCheckThreadWaitMilliseconds)) std::exit(exitCode);
 #endif
-  // A worker may still be computing a digest; static destructors must not
-  // run under it, so the process ends here without them.
+  // A thread may still be at work; static destructors must not run under
+  // it, so the process ends here without them.
   _exit(exitCode);
 }
 

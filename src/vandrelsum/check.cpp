@@ -3,17 +3,14 @@
 // accepted line is checked as soon as it is read, as coreutils does.
 #include "vandrelsum/check.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "checksum_list/checksum_list.h"
+#include "checksum_list/list_file.h"
 #include "job_engine/job_engine.h"
-#include "system/file_descriptor.h"
 #include "vandrelsum/messages.h"
 #include "vandrelsum/sum_run.h"
 
@@ -22,14 +19,13 @@ namespace {
 
 namespace cl = checksum_list;
 
-constexpr std::size_t kListReadBytes = 64 * 1024;
-
-struct ListTally {
+// What the engine's tally of the listed files does not hold: the lines that
+// named no file to digest.
+struct LineCounts {
   bool anyProperLine = false;
-  bool anyMatch = false;
   std::size_t misformatted = 0;
-  std::size_t unreadable = 0;
-  std::size_t mismatched = 0;
+  std::size_t unnamable = 0;       // failed as unreadable without being opened
+  std::size_t ignoredMissing = 0;  // --ignore-missing: missing, and said nothing
 };
 
 // In the report, only a name holding a line feed is escaped: that alone
@@ -57,13 +53,13 @@ class ListCheck {
   ListCheck(const SumOptions& options, const std::string& list)
       : options_(options),
         list_(list),
-        folder_(engine::ListFolder(list)),
+        folder_(cl::ListFolder(list)),
         run_(options, [this](const std::string& name, const engine::Outcome& outcome) {
           judged(name, outcome);
         }) {}
 
   // Reports every line queued so far.
-  void finishLines() { run_.finish(); }
+  void finishLines() { tally_ = run_.finish(); }
 
   // A list that cannot be read to its end: the complaint comes after the
   // reports of the lines read so far, as when each line was checked as soon
@@ -71,7 +67,7 @@ class ListCheck {
   // equal.
   void readFailed() {
     run_.addMessage([this] { Complain(QuoteName(ListName(list_)) + ": read error"); });
-    run_.finish();
+    tally_ = run_.finish();
   }
 
   // Queues a line; its verdict comes back through judged(), in list order.
@@ -80,18 +76,20 @@ class ListCheck {
     // they fail as files that cannot be opened, never pass as malformed.
     // Reported in their place among the files' reports.
     if (line.rejection == cl::Rejection::NulByte && !line.name.empty()) {
-      tally_.anyProperLine = true;
+      lines_.anyProperLine = true;
+      ++lines_.unnamable;
       run_.addMessage(
           [this, name = line.name.substr(0, line.name.find('\0'))] { fail(name, ENOENT); });
       return;
     }
     if (line.rejection == cl::Rejection::TooLong && !line.name.empty()) {
-      tally_.anyProperLine = true;
+      lines_.anyProperLine = true;
+      ++lines_.unnamable;
       run_.addMessage([this, name = line.name + "..."] { fail(name, ENAMETOOLONG); });
       return;
     }
     if (line.rejection != cl::Rejection::None) {
-      ++tally_.misformatted;
+      ++lines_.misformatted;
       if (options_.warn) {
         const std::string algorithm =
             options_.kindGiven ? std::string(NamesOf(options_.kind).tag) + " " : std::string();
@@ -101,100 +99,84 @@ class ListCheck {
       }
       return;
     }
-    tally_.anyProperLine = true;
-    run_.addFile(engine::ResolveListedName(folder_, line.name), line.name, line.expectedHex,
-                 line.kind);
+    lines_.anyProperLine = true;
+    run_.addFile(cl::ResolveListedName(folder_, line.name), line.name, line.expectedHex, line.kind);
   }
 
   void judged(const std::string& name, const engine::Outcome& outcome) {
     if (outcome.verdict == engine::Verdict::Missing) {
       const int error = FailureErrno(outcome.digest);
-      if (options_.ignoreMissing && error == ENOENT) return;
+      if (options_.ignoreMissing && error == ENOENT) {
+        ++lines_.ignoredMissing;
+        return;
+      }
       fail(name, error);
       return;
     }
     if (outcome.verdict == engine::Verdict::Matched) {
-      tally_.anyMatch = true;
       if (!options_.status && !options_.quiet) Report(name, "OK");
-    } else {
-      ++tally_.mismatched;
-      if (!options_.status) Report(name, "FAILED");
+    } else if (!options_.status) {
+      Report(name, "FAILED");
     }
   }
 
   // Closing warnings; true when the list passed.
   bool conclude() const {
-    if (!tally_.anyProperLine) {
+    if (!lines_.anyProperLine) {
       Complain(QuoteName(ListName(list_)) + ": no properly formatted checksum lines found");
       return false;
     }
+    const std::size_t unreadable = tally_.missing - lines_.ignoredMissing + lines_.unnamable;
     if (!options_.status) {
-      if (tally_.misformatted > 0) {
-        Warn(tally_.misformatted, "line is improperly formatted", "lines are improperly formatted");
+      if (lines_.misformatted > 0) {
+        Warn(lines_.misformatted, "line is improperly formatted", "lines are improperly formatted");
       }
-      if (tally_.unreadable > 0) {
-        Warn(tally_.unreadable, "listed file could not be read", "listed files could not be read");
+      if (unreadable > 0) {
+        Warn(unreadable, "listed file could not be read", "listed files could not be read");
       }
-      if (tally_.mismatched > 0) {
-        Warn(tally_.mismatched, "computed checksum did NOT match",
-             "computed checksums did NOT match");
+      if (tally_.differs > 0) {
+        Warn(tally_.differs, "computed checksum did NOT match", "computed checksums did NOT match");
       }
-      if (options_.ignoreMissing && !tally_.anyMatch) {
+      if (options_.ignoreMissing && tally_.matched == 0) {
         Complain(QuoteName(ListName(list_)) + ": no file was verified");
       }
     }
-    return tally_.anyMatch && tally_.mismatched == 0 && tally_.unreadable == 0 &&
-           (!options_.strict || tally_.misformatted == 0);
+    return tally_.matched > 0 && tally_.differs == 0 && unreadable == 0 &&
+           (!options_.strict || lines_.misformatted == 0);
   }
 
  private:
   void fail(const std::string& shownName, int error) {
     ComplainAbout(shownName, error);
-    ++tally_.unreadable;
     if (!options_.status) Report(shownName, "FAILED open or read");
   }
 
   const SumOptions& options_;
   const std::string& list_;
   std::string folder_;
-  ListTally tally_;
-  SumRun run_;  // last: its reports reach the members above
+  LineCounts lines_;
+  engine::Tally tally_;  // the listed files' outcomes, once they are all in
+  SumRun run_;           // last: its reports reach the members above
 };
 
 bool CheckList(const SumOptions& options, const std::string& list) {
-  int descriptor = STDIN_FILENO;
-  sys::FileDescriptor owned(list == "-" ? -1
-                                        : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (list != "-") {
-    if (!owned.valid()) {
-      ComplainAbout(list, errno);
-      return false;
-    }
-    descriptor = owned.get();
-  }
-
-  cl::ReadOptions readOptions;
-  if (options.kindGiven) readOptions.forcedKind = options.kind;
-  if (list != "-") {
-    const cl::ListNameHint hint = cl::KindFromListName(list);
-    readOptions.listKind = hint.kind;
-    readOptions.preferSfv = hint.sfv;
-  }
+  cl::ListFileRules rules;
+  // Whatever can be read, as coreutils reads it: `-c <(command)`, standard
+  // input, a list of millions of lines.
+  rules.streams = true;
+  rules.maxBytes = 0;
+  rules.forcedKind = options.kindGiven ? std::optional<DigestKind>(options.kind) : std::nullopt;
   ListCheck check(options, list);
-  cl::ListReader reader(readOptions, [&check](const cl::ListLine& line) { check.take(line); });
-  std::vector<char> buffer(kListReadBytes);
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
-    if (got > 0) {
-      reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
+  const cl::ListFileStatus status =
+      cl::ReadListFile(list, rules, [&check](const cl::ListLine& line) { check.take(line); });
+  if (status.problem != cl::ListFileProblem::None) {
+    if (!status.opened) {
+      ComplainAbout(list, status.error);
+    } else {
       check.readFailed();
-      return false;
     }
+    return false;
   }
-  reader.finish();
   check.finishLines();
   return check.conclude();
 }

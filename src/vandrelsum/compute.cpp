@@ -32,11 +32,10 @@ void PrintLine(const SumOptions& options, const std::string& name, const std::st
 
 int ComputeChecksums(const SumOptions& options) {
   bool ok = true;
-  SumRun run(options, [&options, &ok](const std::string& name, const engine::Outcome& outcome) {
+  SumRun run(options, [&options](const std::string& name, const engine::Outcome& outcome) {
     const DigestResult& digest = outcome.digest;
     if (digest.hex.empty()) {
       ComplainAbout(name, FailureErrno(digest));
-      ok = false;
       return;
     }
     PrintLine(options, name, digest.hex);
@@ -50,8 +49,7 @@ int ComputeChecksums(const SumOptions& options) {
       add(path);
     }
   }
-  run.finish();
-  return ok ? 0 : 1;
+  return run.finish().failed == 0 && ok ? 0 : 1;
 }
 
 }  // namespace vandrel::sum

@@ -27,8 +27,7 @@ int FailureErrno(const DigestResult& digest) {
 }
 
 SumRun::SumRun(const SumOptions& options, Report report)
-    : report_(std::move(report)),
-      run_(Info(options.kind.algorithm).engine, options.kind.bits, [this, &options] {
+    : report_(std::move(report)), run_(options.kind, [this, &options] {
         engine::RunOptions run = EngineOptions(options);
         run.finished = [this](const engine::Outcome& outcome) { delivered(outcome); };
         run.progress = [this](std::size_t, std::uint64_t done, std::uint64_t total) {
@@ -40,12 +39,7 @@ SumRun::SumRun(const SumOptions& options, Report report)
 void SumRun::addFile(const std::string& path, const std::string& shownName,
                      const std::string& expectedHex, std::optional<DigestKind> kind) {
   pending_.push_back(Pending{shownName, {}});
-  engine::PlanEntry entry{path, expectedHex};
-  if (kind) {
-    entry.engineAlgorithm = Info(kind->algorithm).engine;
-    entry.bits = kind->bits;
-  }
-  run_.add(std::move(entry));
+  run_.add(engine::PlanEntry{path, expectedHex, kind});
 }
 
 void SumRun::addMessage(std::function<void()> say) {
@@ -56,9 +50,10 @@ void SumRun::addMessage(std::function<void()> say) {
   pending_.push_back(Pending{{}, std::move(say)});
 }
 
-void SumRun::finish() {
-  run_.finish();
+engine::Tally SumRun::finish() {
+  const engine::Tally tally = run_.finish();
   sayWaitingMessages();
+  return tally;
 }
 
 void SumRun::sayWaitingMessages() {

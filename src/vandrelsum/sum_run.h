@@ -46,8 +46,8 @@ class SumRun {
   // `say` prints a message; it runs once every input added before it has
   // been reported.
   void addMessage(std::function<void()> say);
-  // Reports what is left.
-  void finish();
+  // Reports what is left; the counts of every input's outcome.
+  engine::Tally finish();
 
  private:
   struct Pending {

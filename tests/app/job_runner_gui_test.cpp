@@ -7,13 +7,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "app/accessibility.h"
 #include "app/command_line.h"
 #include "app/job_gui_support.h"
 #include "app/job_runner.h"
-#include "testing/system_queries.h"
 
 namespace vandrel {
 namespace {
@@ -246,20 +247,20 @@ TEST_F(JobRunnerTest, CancelConfirmedOnTheThirdOfTenRowsFinishesItAndSkipsTheRes
     EXPECT_EQ(Cell(row, 1), "") << row;
   }
   ExpectIdleWindow();
-  // The worker leaves its last row selected, so Delete is usable again.
+  // The job leaves its last computed row selected, so Delete is usable again.
   EXPECT_EQ(tk::GetGadgetState(kGadgetResults), 2);
   EXPECT_TRUE(Enabled(kGadgetDelete));
 }
 
-// The click is queued before the worker's completion event, so the cancel
+// The click is queued before the job's completion event, so the cancel
 // question's own loop runs while the completion waits behind it.
 TEST_F(JobRunnerTest, CancelClickedAsTheLastRowFinishesStillEndsWithASummary) {
   std::vector<std::string> files = AddTenFiles("cancel-last");
   StartAndStopAtRow(9);
   tk::testing::ClickGadget(kGadgetCalculate);
   ReleaseWorker();
-  ASSERT_TRUE(StepWorkerUntil([] { return !sys::IsThread(Job().WorkerThread); }));
-  ASSERT_EQ(tk::CountQueuedEvents(), 2);
+  // The click, then the completion the job's last poll posts.
+  ASSERT_TRUE(StepWorkerUntil([] { return tk::CountQueuedEvents() == 2; }));
 
   std::vector<std::vector<std::string>> shown;
   AnswerDialogsInTurn({tk::kKeyReturn, tk::kKeyReturn}, &shown);
@@ -351,15 +352,21 @@ TEST_F(JobRunnerTest, ClosingTheWindowDuringAJobAsksAndStopsItOnlyOnYes) {
   DispatchPending();
   EXPECT_FALSE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 0);
+  // The disk comes back while the confirmed quit waits for the row in flight.
+  std::thread disk([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ReleaseWorker();
+  });
+  // Only the close is dispatched: the program would end after it.
   tk::testing::RequestClose(kMainWindow);
-  DispatchPending();
-  ReleaseWorker();
+  if (DispatchEvent(tk::WaitWindowEventTimeout(20))) QuitDecided() = true;
+  disk.join();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1][0], "A calculation is still running.\nStop it and quit?");
   EXPECT_TRUE(QuitDecided());
   EXPECT_EQ(Job().CancelRequested, 1);
-  // The worker finishes the row it is on and touches no other.
-  ASSERT_TRUE(StepWorkerUntil([] { return !sys::IsThread(Job().WorkerThread); }));
+  // The job finishes the row it is on and touches no other.
+  ASSERT_TRUE(StepWorkerUntil([] { return tk::CountQueuedEvents() == 1; }));
   EXPECT_TRUE(RowShows(1, kImageRowComputed));
   for (int row = 2; row < 10; ++row) EXPECT_TRUE(RowShows(row, kImageRowQueued)) << row;
 }

@@ -11,6 +11,7 @@
 #include "app/accelerators.h"
 #include "app/accessibility.h"
 #include "app/file_intake.h"
+#include "app/results_model/results_model.h"
 #include "support/app_fixture.h"
 #include "support/test_support.h"
 
@@ -185,7 +186,12 @@ TEST_F(MainWindowTest, OptionCaptionsAndALongDigestShowWhole) {
     EXPECT_TRUE(caption.whole) << "gadget " << gadget;
     EXPECT_LE(caption.right, tk::GadgetX(gadget) + 90) << "gadget " << gadget;
   }
-  tk::AddGadgetItem(kGadgetResults, -1, folder_.path() + "/image.iso\n" + std::string(128, 'd'));
+  // A row with a SHA-512 digest, as a job leaves it.
+  Results().append(folder_.path() + "/image.iso");
+  Results().beginJob(DigestKind{Algorithm::Sha2, 512});
+  engine::Polled news;
+  news.finished.push_back({0, DigestResult{std::string(128, 'd')}, engine::Verdict::Computed});
+  Results().apply(news);
   EXPECT_TRUE(
       tk::testing::SpinUntil([] { return tk::ListCellShownWhole(kGadgetResults, 0, 1); }, 3000));
   EXPECT_EQ(tk::GadgetColumnWidth(kGadgetResults, 1), 410) << "the set width stays";

@@ -182,36 +182,6 @@ TEST_F(VerifyTest, AListThatIsNoFileOrCannotBeReadGivesItsReasonAndAddsNothing) 
   }
 }
 
-TEST_F(VerifyTest, RowsWhoseListHasAnotherAlgorithmThanTheJobAreComputedButNotJudged) {
-  auto sha256 = [&](const std::string& name) { return Claimed(name, EVP_sha256()); };
-  auto md5 = [&](const std::string& name) { return Claimed(name, EVP_md5()); };
-  EXPECT_EQ(
-      Verify("first.sha256", sha256("good1") + "  good1\n" + sha256("changed") + "  changed\n"),
-      EnglishSummary(false, 2, 2, 1) + EnglishVerifyLines(1, 1, 0, 0));
-  // A second list of another algorithm, without clearing: only its row is
-  // judged; the first list's rows show their MD5 digest as plain rows.
-  EXPECT_EQ(Verify("second.md5", md5("good3") + "  good3\n"),
-            EnglishSummary(false, 3, 3, 0) + EnglishVerifyLines(1, 0, 0, 0));
-  const std::vector<std::string> files = {"good1", "changed", "good3"};
-  for (int row = 0; row < 3; ++row) {
-    SCOPED_TRACE(files[row]);
-    EXPECT_TRUE(RowShows(row, row == 2 ? kImageRowMatches : kImageRowComputed));
-    EXPECT_EQ(Cell(row, 1), ReferenceDigest(testing::ReadBytes(dir_ + files[row]), EVP_md5()));
-    EXPECT_EQ(tk::GadgetItemToolTipText(kGadgetResults, row).find("expected"), std::string::npos);
-  }
-  // Calculate with a third algorithm judges no row at all.
-  Click(kGadgetSha1);
-  EXPECT_EQ(RunJob(), EnglishSummary(false, 3, 3, 0));
-  for (int row = 0; row < 3; ++row) EXPECT_TRUE(RowShows(row, kImageRowComputed)) << row;
-  // Back to SHA-256, the first list's rows are judged again by their own digests.
-  Click(kGadgetSha2);
-  Click(kGadgetBits256);
-  EXPECT_EQ(RunJob(), EnglishSummary(false, 3, 3, 1) + EnglishVerifyLines(1, 1, 0, 0));
-  EXPECT_TRUE(RowShows(0, kImageRowMatches));
-  EXPECT_TRUE(RowShows(1, kImageRowDiffers));
-  EXPECT_TRUE(RowShows(2, kImageRowComputed));
-}
-
 TEST_F(VerifyTest, PlansOnlyLinesOfTheFirstAlgorithmAndResolvesNamesAgainstTheListFolder) {
   const std::string md5 = ReferenceDigest("x", EVP_md5());
   const std::string sha1 = ReferenceDigest("x", EVP_sha1());

@@ -122,6 +122,13 @@ TEST_F(DigestEngineTest, AgreesWithOneShotDigestsAcrossChunkBoundaries) {
           << "size " << size << ", algorithm " << combination.algorithm << "/" << combination.bits;
     }
   }
+  // The program's own name for a digest reaches the same operations.
+  for (const DigestKindName& named : kDigestKindNames) {
+    EXPECT_EQ(DigestFile(WriteFile("kind", "abc"), named.kind).hex,
+              FileDigest(WriteFile("kind", "abc"), Info(named.kind.algorithm).registryNumber,
+                         named.kind.bits))
+        << named.name;
+  }
 }
 
 TEST_F(DigestEngineTest, ReadsInRequestsOfOneMebibyteAndPassesEveryByteOn) {

@@ -14,13 +14,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <random>
 #include <thread>
 
 #include "checksum_list/checksum_list.h"
+#include "checksum_list/list_file.h"
 #include "digest/digest_references.h"
 #include "job_engine/device_gate.h"
 #include "job_engine/job_engine.h"
@@ -36,16 +36,11 @@ using testing::Reference;
 using testing::ScratchDirectory;
 
 constexpr Combination kSha256{kDigestSha2, 256, "SHA2-256"};
+constexpr DigestKind kSha256Kind{Algorithm::Sha2, 256};
 
 class JobRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterStandardDigests(); }
-
-  std::string write(const std::string& name, const std::string& data) {
-    const std::string path = scratch_ / name;
-    std::ofstream(path, std::ios::binary) << data;
-    return path;
-  }
 
   ScratchDirectory scratch_;
 };
@@ -95,11 +90,10 @@ ssize_t RandomlySlowRead(int descriptor, void* buffer, std::size_t count) {
 TEST_F(JobRunTest, OutcomesComeInListOrderWhateverOrderFilesFinishIn) {
   std::vector<std::string> data;
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   for (int i = 0; i < 40; ++i) {
     data.push_back(PatternBytes(static_cast<std::size_t>(i * 7919 % 90000), i));
-    plan.files.push_back({write("f" + std::to_string(i), data.back()), ""});
+    plan.files.push_back({scratch_.write("f" + std::to_string(i), data.back()), ""});
   }
   for (const int threads : {2, 3, 8}) {
     reads_most = 0;
@@ -146,8 +140,7 @@ TEST_F(JobRunTest, FailedAndVanishedFilesInTheMiddleOfAParallelRun) {
   kinds.resize(kVanishFrom, Good);
   for (int i = 0; i < 4; ++i) kinds.push_back(Vanishes), kinds.push_back(Good);
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   std::vector<std::string> data;
   for (std::size_t i = 0; i < kinds.size(); ++i) {
     const std::string name = "e" + std::to_string(i);
@@ -155,7 +148,7 @@ TEST_F(JobRunTest, FailedAndVanishedFilesInTheMiddleOfAParallelRun) {
     if (kinds[i] == Folder) {
       ASSERT_EQ(::mkdir((scratch_ / name).c_str(), 0700), 0);
     } else if (kinds[i] != NeverThere) {
-      write(name, data[i]);
+      scratch_.write(name, data[i]);
     }
     plan.files.push_back({scratch_ / name, ""});
   }
@@ -220,13 +213,12 @@ TEST_F(JobRunTest, CancelStartsNothingMoreAndLeavesNoThread) {
   };
   // A first run, so that threads a sanitizer starts on the first one do not
   // count as left behind.
-  engine::Run(Plan{{{write("warm-up", "x"), ""}}, kDigestSha2, 256}, RunOptions{});
+  engine::Run(Plan{{{scratch_.write("warm-up", "x"), ""}}, kSha256Kind}, RunOptions{});
   for (const Case& c : cases) {
     Plan plan;
-    plan.engineAlgorithm = kDigestSha2;
-    plan.bits = 256;
+    plan.kind = kSha256Kind;
     const std::string data = PatternBytes(c.fileBytes, 5);
-    const std::string slow = write("slow", data);
+    const std::string slow = scratch_.write("slow", data);
     for (int i = 0; i < 8; ++i) plan.files.push_back({slow, ""});
     const int threadsBefore = ThreadsOfThisProcess();
     JobControl control;
@@ -285,10 +277,10 @@ ssize_t CountedRead(int descriptor, void* buffer, std::size_t count) {
 
 TEST_F(JobRunTest, APausedRunStartsNothingUntilResumed) {
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   const std::string data = PatternBytes(3000, 3);
-  for (int i = 0; i < 10; ++i) plan.files.push_back({write("p" + std::to_string(i), data), ""});
+  for (int i = 0; i < 10; ++i)
+    plan.files.push_back({scratch_.write("p" + std::to_string(i), data), ""});
   for (const int threads : {1, 3}) {
     reads_seen = 0;
     JobControl control;
@@ -349,12 +341,11 @@ TEST_F(JobRunTest, OneLargeFileReaderPerDeviceWhileSmallFilesShare) {
   const std::string large = PatternBytes(kLargeFileBytes, 8);
   const std::string small = PatternBytes(100000, 9);
   Plan plan;
-  plan.engineAlgorithm = kDigestSha2;
-  plan.bits = 256;
+  plan.kind = kSha256Kind;
   for (int i = 0; i < 4; ++i) {
-    plan.files.push_back({write("large" + std::to_string(i), large), ""});
-    plan.files.push_back({write("small" + std::to_string(i), small), ""});
-    plan.files.push_back({write("small-b" + std::to_string(i), small), ""});
+    plan.files.push_back({scratch_.write("large" + std::to_string(i), large), ""});
+    plan.files.push_back({scratch_.write("small" + std::to_string(i), small), ""});
+    plan.files.push_back({scratch_.write("small-b" + std::to_string(i), small), ""});
   }
   RunOptions options;
   options.threads = 4;
@@ -376,7 +367,7 @@ TEST_F(JobRunTest, OneLargeFileReaderPerDeviceWhileSmallFilesShare) {
 TEST_F(JobRunTest, CountsTheBytesThatMustComeFromTheDevice) {
   constexpr std::uint64_t kMiB = 1024 * 1024;
   const std::string data = PatternBytes(16 * kMiB, 10);
-  const int descriptor = ::open(write("cached", data).c_str(), O_RDONLY);
+  const int descriptor = ::open(scratch_.write("cached", data).c_str(), O_RDONLY);
   ASSERT_GE(descriptor, 0);
   ASSERT_EQ(::fdatasync(descriptor), 0);
   EXPECT_LT(UncachedBytes(descriptor, data.size(), UINT64_MAX), kLargeFileBytes);
@@ -398,8 +389,8 @@ TEST_F(JobRunTest, EveryListFormIsJudgedMatchedDiffersOrMissing) {
   ASSERT_EQ(::mkdir((scratch_ / "files").c_str(), 0700), 0);
   const std::string good = PatternBytes(7000, 1);
   const std::string bad = PatternBytes(7000, 2);
-  write("files/good", good);
-  write("files/bad", bad);
+  scratch_.write("files/good", good);
+  scratch_.write("files/bad", bad);
   constexpr Combination kCrc32{kDigestCrc32, 0, nullptr};
   const std::string shaGood = Reference(kSha256, good);
   const std::string crcGood = Reference(kCrc32, good);
@@ -426,11 +417,11 @@ TEST_F(JobRunTest, EveryListFormIsJudgedMatchedDiffersOrMissing) {
     const std::vector<cl::ListLine> lines = cl::ParseList(c.text, read);
     ASSERT_EQ(lines.size(), 3u) << c.listName;
     Plan plan;
-    plan.engineAlgorithm = Info(lines[0].kind.algorithm).engine;
-    plan.bits = lines[0].kind.bits;
+    plan.kind = lines[0].kind;
     for (const cl::ListLine& line : lines) {
       ASSERT_EQ(line.rejection, cl::Rejection::None) << c.listName << " line " << line.lineNumber;
-      plan.files.push_back({ResolveListedName(ListFolder(listPath), line.name), line.expectedHex});
+      plan.files.push_back(
+          {cl::ResolveListedName(cl::ListFolder(listPath), line.name), line.expectedHex});
     }
     std::vector<Verdict> verdicts;
     RunOptions options;

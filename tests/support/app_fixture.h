@@ -179,25 +179,24 @@ class AppFixture : public ::testing::Test {
     }
   }
 
-  // Lets a running worker go on, one round of its toolkit calls at a time,
-  // without taking any event, until `done` or the time-out. Between rounds
-  // the worker is either blocked in its next toolkit call or digesting.
+  // Lets a running job go on, one poll of it at a time, without taking any
+  // event, until `done` or the time-out.
   static bool StepWorkerUntil(const std::function<bool()>& done, int milliseconds = 10000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!done()) {
       if (std::chrono::steady_clock::now() > end) return false;
-      tk::testing::RunWorkerCalls();
+      tk::testing::RunFrameTimers();
       if (!done()) sys::Delay(1);
     }
     return true;
   }
 
-  // Clicks a gadget and dispatches what it posts while the worker's toolkit
-  // calls wait, so a running job cannot move past the row it is on before
-  // the click has been handled.
+  // Clicks a gadget and dispatches only the event the click posts, so that
+  // nothing a job does afterwards has reached the window yet.
   static void ClickHoldingWorker(int gadget) {
-    tk::WorkerCallsHeld held;
-    Click(gadget);
+    tk::testing::ClickGadget(gadget);
+    const int kind = tk::WaitWindowEventTimeout(20);
+    if (kind != tk::kEventNone && DispatchEvent(kind)) QuitDecided() = true;
   }
 
   // Answers the next message dialogs in turn, the n-th with keys[n], and

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace vandrel::testing {
@@ -28,6 +29,12 @@ class ScratchDirectory {
   std::string dir() const { return path_ + "/"; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   std::string operator/(const std::string& name) const { return file(name); }
+  // Writes `data` as file `name` in it and returns the file's path.
+  std::string write(const std::string& name, const std::string& data) const {
+    const std::string path = file(name);
+    std::ofstream(path, std::ios::binary) << data;
+    return path;
+  }
 
  private:
   std::string path_;

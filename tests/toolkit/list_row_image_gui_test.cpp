@@ -74,7 +74,9 @@ TEST_F(ListRowImageTest, EachRowIsReadAsTheImageItShowsNow) {
          AddGadgetRow(kList, 0, {"/new", ""}, ImageID(kDone));
        },
        {"fertig", "fertig", "busy"}},
-      {[] { ResetGadgetItems(kList, 1, "", ImageID(kWaiting)); },
+      {[] {
+         for (int row = 0; row < 3; ++row) SetGadgetItemImage(kList, row, ImageID(kWaiting));
+       },
        {"waiting", "waiting", "waiting"}},
       {[] { SetListImageDescription(ImageID(kWaiting), ""); }, {"", "", ""}},
   };
