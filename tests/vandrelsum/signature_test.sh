@@ -60,6 +60,9 @@ cd cases/clear || exit 1
 sha256sum -c list >"$work/theirs" 2>"$work/theirs.err"
 expect $? "$(cat "$work/theirs")" "$(grep WARNING "$work/theirs.err" | sed 's/^sha256sum/vandrelsum/')" \
   "$sum" -c list
+# A clearsigned list on standard input, read whole once.
+expect 0 "$ok" "vandrelsum: 'standard input': good signature by $alice" \
+  sh -c '"$0" -c --signature - <list' "$sum"
 cd ../.. || exit 1
 
 # A gpg home that does not exist is not made.
