@@ -73,14 +73,14 @@ ListSignature CheckListText(std::string list, const ListSignatureRequest& reques
 }
 
 ListSignature CheckListSignature(const ListSignatureRequest& request) {
-  sys::BoundedRead read = sys::ReadRegularFile(request.listPath, kMaxSignedListBytes);
-  if (read.problem != sys::ReadProblem::None) {
+  const checksum_list::ListFileRules rules;
+  checksum_list::ListBytes read = checksum_list::ReadListBytes(request.listPath, rules);
+  if (read.status.problem != checksum_list::ListFileProblem::None) {
     ListSignature result;
-    result.listProblem = read.problem;
-    result.listError = read.error;
+    result.listStatus = read.status;
     result.outcome = {Verdict::CannotCheck,
                       {},
-                      "the list cannot be read: " + ReadProblemText(read, kMaxSignedListBytes)};
+                      "the list cannot be read: " + ListProblemText(read.status, rules)};
     return result;
   }
   return CheckListText(std::move(read.bytes), request);

@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <string>
 
+#include "checksum_list/list_file.h"
 #include "signature/gpg_verify.h"
 #include "signature/signature.h"
-#include "system/bounded_read.h"
 
 namespace vandrel::signature {
 
@@ -41,12 +41,12 @@ struct ListSignature {
   std::size_t firstUnsignedLine = 0;
   // Why the list itself could not be read (CheckListSignature); the outcome
   // is then CannotCheck.
-  sys::ReadProblem listProblem = sys::ReadProblem::None;
-  int listError = 0;
+  checksum_list::ListFileStatus listStatus;
 };
 
-// Reads the list at `request.listPath` (a regular file of at most
-// kMaxSignedListBytes, opened without waiting) and checks its signature.
+// Reads the list at `request.listPath` with the list reader's care (a
+// regular file of at most checksum_list::kMaxListBytes, opened without
+// waiting) and checks its signature.
 ListSignature CheckListSignature(const ListSignatureRequest& request);
 
 // The same for a list already read into `list`.

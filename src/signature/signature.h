@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "checksum_list/list_file.h"
 #include "system/bounded_read.h"
 
 namespace vandrel::signature {
@@ -16,10 +17,9 @@ namespace vandrel::signature {
 // Ceilings on what is handed to gpg; a larger file is refused unread. A
 // detached signature is a few hundred bytes (a few kilobytes with several
 // signers), a publisher's key file some kilobytes; a list is held to the
-// ceiling the window's Verify holds it to.
+// list reader's own ceiling (checksum_list::kMaxListBytes).
 inline constexpr std::size_t kMaxSignatureBytes = 256 * 1024;
 inline constexpr std::size_t kMaxKeyFileBytes = 256 * 1024;
-inline constexpr std::size_t kMaxSignedListBytes = std::size_t{256} << 20;
 // Each file of the user's keyring that is copied into the private home.
 inline constexpr std::size_t kMaxKeyringFileBytes = std::size_t{64} << 20;
 
@@ -65,5 +65,8 @@ std::string GroupFingerprint(std::string_view fingerprint);
 // Why a bounded read failed ("it is larger than 256 KiB"); `maxBytes` is
 // the ceiling it was held to.
 std::string ReadProblemText(const sys::BoundedRead& read, std::size_t maxBytes);
+// The same for a list the list reader could not read whole with `rules`.
+std::string ListProblemText(const checksum_list::ListFileStatus& status,
+                            const checksum_list::ListFileRules& rules);
 
 }  // namespace vandrel::signature

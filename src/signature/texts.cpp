@@ -1,6 +1,7 @@
 // Fingerprints as users type them and as the programs show them, and why a
 // file was not read.
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include "signature/signature.h"
@@ -29,6 +30,15 @@ std::string GroupFingerprint(std::string_view fingerprint) {
   return grouped;
 }
 
+namespace {
+
+std::string LargerThan(std::int64_t maxBytes) {
+  return "it is larger than " + (maxBytes >= (1 << 20) ? std::to_string(maxBytes >> 20) + " MiB"
+                                                       : std::to_string(maxBytes >> 10) + " KiB");
+}
+
+}  // namespace
+
 std::string ReadProblemText(const sys::BoundedRead& read, std::size_t maxBytes) {
   switch (read.problem) {
     case sys::ReadProblem::None:
@@ -36,11 +46,24 @@ std::string ReadProblemText(const sys::BoundedRead& read, std::size_t maxBytes) 
     case sys::ReadProblem::NotRegularFile:
       return "it is not a regular file";
     case sys::ReadProblem::TooLarge:
-      return "it is larger than " + (maxBytes >= (1u << 20)
-                                         ? std::to_string(maxBytes >> 20) + " MiB"
-                                         : std::to_string(maxBytes >> 10) + " KiB");
+      return LargerThan(static_cast<std::int64_t>(maxBytes));
     case sys::ReadProblem::Failed:
       return std::strerror(read.error);
+  }
+  return {};
+}
+
+std::string ListProblemText(const checksum_list::ListFileStatus& status,
+                            const checksum_list::ListFileRules& rules) {
+  switch (status.problem) {
+    case checksum_list::ListFileProblem::None:
+      break;
+    case checksum_list::ListFileProblem::NotRegularFile:
+      return "it is not a regular file";
+    case checksum_list::ListFileProblem::TooLarge:
+      return LargerThan(rules.maxBytes > 0 ? rules.maxBytes : checksum_list::kMaxListBytes);
+    case checksum_list::ListFileProblem::Unreadable:
+      return std::strerror(status.error);
   }
   return {};
 }

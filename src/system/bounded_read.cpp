@@ -45,10 +45,6 @@ BoundedRead ReadUpTo(int descriptor, std::size_t maxBytes, std::size_t expectedB
 
 }  // namespace
 
-BoundedRead ReadDescriptor(int descriptor, std::size_t maxBytes) {
-  return ReadUpTo(descriptor, maxBytes, 0);
-}
-
 BoundedRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (!file.valid()) return Problem(ReadProblem::Failed, errno);

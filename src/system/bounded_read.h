@@ -1,6 +1,6 @@
 // Reading a whole small file into memory with a ceiling on its size, for
-// text that must be handled as one piece (a signed list, a signature, a key
-// file). A file above the ceiling is refused, and a pipe, socket or device
+// text that must be handled as one piece (a signature, a key file, a
+// keyring). A file above the ceiling is refused, and a pipe, socket or device
 // can never make the reading wait or grow without end. Any thread.
 #pragma once
 
@@ -21,10 +21,6 @@ struct BoundedRead {
   int error = 0;      // errno, for Failed
   std::string bytes;  // the whole content, when problem is None
 };
-
-// Reads `descriptor` from where it stands to its end, at most `maxBytes`;
-// one byte more gives TooLarge. Blocks as the descriptor does.
-BoundedRead ReadDescriptor(int descriptor, std::size_t maxBytes);
 
 // Opens `path` without waiting for a writer and reads it only when the open
 // descriptor is a regular file of at most `maxBytes`, judged before any byte

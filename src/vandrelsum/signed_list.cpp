@@ -3,13 +3,8 @@
 // list through; everything else is an error.
 #include "vandrelsum/signed_list.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
+#include "checksum_list/list_file.h"
 #include "signature/list_signature.h"
-#include "system/file_descriptor.h"
 #include "vandrelsum/messages.h"
 
 namespace vandrel::sum {
@@ -76,18 +71,20 @@ std::string Describe(const sg::ListSignature& checked, const std::string& list,
 }  // namespace
 
 std::optional<std::string> ReadSignedList(const SumOptions& options, const std::string& list) {
-  sys::FileDescriptor owned(list == "-" ? -1
-                                        : ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (list != "-" && !owned.valid()) {
-    ComplainAbout(list, errno);
+  // Read as -c reads a list (standard input, a pipe), but whole, and so
+  // bounded.
+  checksum_list::ListFileRules rules;
+  rules.streams = true;
+  rules.maxBytes = checksum_list::kMaxListBytes;
+  checksum_list::ListBytes read = checksum_list::ReadListBytes(list, rules);
+  if (!read.status.opened) {
+    ComplainAbout(list, read.status.error);
     return std::nullopt;
   }
-  sys::BoundedRead read =
-      sys::ReadDescriptor(list == "-" ? STDIN_FILENO : owned.get(), sg::kMaxSignedListBytes);
-  if (read.problem != sys::ReadProblem::None) {
+  if (read.status.problem != checksum_list::ListFileProblem::None) {
     Complain(QuoteName(ListName(list)) +
              ": the list cannot be read whole to check its signature: " +
-             sg::ReadProblemText(read, sg::kMaxSignedListBytes));
+             sg::ListProblemText(read.status, rules));
     return std::nullopt;
   }
   sg::ListSignatureRequest request;
