@@ -3,7 +3,7 @@
 #   apt-get install g++-arm-linux-gnueabihf qemu-user libgtk-3-dev:armhf libarchive-dev:armhf \
 #     libpng-dev:armhf zlib1g-dev:armhf libssl-dev:armhf libdeflate-dev:armhf libx11-dev:armhf \
 #     libgtest-dev:armhf libbenchmark-dev:armhf libgpgme11:armhf
-#   (and GPGME's headers for armhf unpacked into build/armhf-gpgme: scripts/deps armhf)
+#   (GPGME's header comes from the machine's own libgpgme-dev: src/signature/CMakeLists.txt)
 #   cmake -S . -B build/armhf -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-armhf.cmake
 # CTest then runs the tests under qemu-arm.
 set(CMAKE_SYSTEM_NAME Linux)
@@ -15,9 +15,6 @@ set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
 set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /lib/x86_64-linux-gnu)
 set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/arm-linux-gnueabihf/pkgconfig:/usr/share/pkgconfig)
-# GPGME's development packages cannot sit beside the machine's own; their
-# armhf headers are unpacked here instead (src/signature/CMakeLists.txt).
-get_filename_component(VANDREL_GPGME_UNPACKED ${CMAKE_CURRENT_LIST_DIR}/../build/armhf-gpgme ABSOLUTE)
 # The armhf libraries and their loader come from the multiarch root "/":
 # the cross toolchain's own loader in /usr/arm-linux-gnueabihf does not match
 # them, and threads then crash in pthread_create.

@@ -1,17 +1,15 @@
-// The GPGME side: set-up once, a context on a private home per call, the
+// The GPGME side: the library loaded once, a context on a private home per call, the
 // key file imported, the signature verified, and each signature's status
 // and key read back into the program's own words.
 #include "signature/gpg_verify.h"
 
-#include <gpgme.h>
-
 #include <map>
 #include <memory>
-#include <mutex>
 #include <type_traits>
 #include <vector>
 
 #include "signature/gpg_home.h"
+#include "signature/gpgme_library.h"
 #include "signature/verdicts.h"
 #include "system/bounded_read.h"
 #include "system/broken_pipe.h"
@@ -19,41 +17,35 @@
 namespace vandrel::signature {
 namespace {
 
+// Only called once Gpgme() has loaded.
+const GpgmeFunctions& Api() { return *Gpgme().functions(); }
+
 struct ContextRelease {
-  void operator()(gpgme_ctx_t context) const { gpgme_release(context); }
+  void operator()(gpgme_ctx_t context) const { Api().release(context); }
 };
 using Context = std::unique_ptr<std::remove_pointer_t<gpgme_ctx_t>, ContextRelease>;
 struct DataRelease {
-  void operator()(gpgme_data_t data) const { gpgme_data_release(data); }
+  void operator()(gpgme_data_t data) const { Api().dataRelease(data); }
 };
 using Data = std::unique_ptr<std::remove_pointer_t<gpgme_data_t>, DataRelease>;
 struct KeyRelease {
-  void operator()(gpgme_key_t key) const { gpgme_key_unref(key); }
+  void operator()(gpgme_key_t key) const { Api().keyUnref(key); }
 };
 using Key = std::unique_ptr<std::remove_pointer_t<gpgme_key_t>, KeyRelease>;
 
-// GPGME's first call sets SIGPIPE to "ignore" for the whole process when it
-// is at its default; the programs keep theirs, and each call holds the
-// signal off its own thread instead (BrokenPipeHold).
-void StartGpgme() {
-  static std::once_flag once;
-  std::call_once(once,
-                 [] { sys::KeepingBrokenPipeDisposition([] { gpgme_check_version(nullptr); }); });
-}
-
 std::string ErrorText(gpgme_error_t error) {
   char text[256];
-  gpgme_strerror_r(error, text, sizeof text);
+  Api().strerrorR(error, text, sizeof text);
   return text;
 }
 
 // Why gpg cannot be run, or empty.
 std::string EngineProblem() {
-  const gpgme_error_t error = gpgme_engine_check_version(GPGME_PROTOCOL_OpenPGP);
+  const gpgme_error_t error = Api().engineCheckVersion(GPGME_PROTOCOL_OpenPGP);
   if (!error) return {};
   std::string program = "gpg";
   gpgme_engine_info_t info = nullptr;
-  if (!gpgme_get_engine_info(&info)) {
+  if (!Api().getEngineInfo(&info)) {
     for (; info; info = info->next) {
       if (info->protocol == GPGME_PROTOCOL_OpenPGP && info->file_name) program = info->file_name;
     }
@@ -63,13 +55,13 @@ std::string EngineProblem() {
 
 Data FromMemory(std::string_view bytes) {
   gpgme_data_t data = nullptr;
-  if (gpgme_data_new_from_mem(&data, bytes.data(), bytes.size(), 0)) return nullptr;
+  if (Api().dataNewFromMem(&data, bytes.data(), bytes.size(), 0)) return nullptr;
   return Data(data);
 }
 
 Data Empty() {
   gpgme_data_t data = nullptr;
-  if (gpgme_data_new(&data)) return nullptr;
+  if (Api().dataNew(&data)) return nullptr;
   return Data(data);
 }
 
@@ -81,8 +73,8 @@ std::string ImportKeyFile(gpgme_ctx_t context, const std::string& path) {
   }
   const Data keys = FromMemory(read.bytes);
   if (!keys) return "the key file " + path + " cannot be read";
-  const gpgme_error_t error = gpgme_op_import(context, keys.get());
-  const gpgme_import_result_t result = gpgme_op_import_result(context);
+  const gpgme_error_t error = Api().opImport(context, keys.get());
+  const gpgme_import_result_t result = Api().opImportResult(context);
   // A secret key has no place in a check, and the private home has no
   // agent to take one: the file was meant for something else.
   if (result && result->secret_read > 0) {
@@ -135,7 +127,7 @@ Signer SignerOf(gpgme_ctx_t context, const SignatureFacts& facts, bool userKeyri
   signer.fingerprint = facts.fingerprint;
   signer.validInKeyring = userKeyring && facts.validity >= GPGME_VALIDITY_FULL;
   gpgme_key_t found = nullptr;
-  if (gpgme_get_key(context, facts.fingerprint.c_str(), &found, 0)) return signer;
+  if (Api().getKey(context, facts.fingerprint.c_str(), &found, 0)) return signer;
   const Key key(found);
   if (key->fpr) signer.fingerprint = key->fpr;
   for (gpgme_user_id_t uid = key->uids; uid; uid = uid->next) {
@@ -173,28 +165,28 @@ Outcome FailedVerify(gpgme_error_t error) {
 // then `verify`, which runs the operation and returns its error.
 template <typename Operation>
 Outcome Check(const KeySource& keys, Operation verify) {
-  StartGpgme();
+  if (!Gpgme().functions()) return Outcome{Verdict::CannotCheck, {}, Gpgme().problem()};
   if (std::string problem = EngineProblem(); !problem.empty()) {
     return Outcome{Verdict::CannotCheck, {}, problem};
   }
   const bool userKeyring = keys.keyFile.empty();
   std::string userHome;
   if (userKeyring) {
-    const char* home = gpgme_get_dirinfo("homedir");
+    const char* home = Api().getDirinfo("homedir");
     if (home) userHome = home;
   }
   const GpgHome home(userHome);
   if (!home.problem().empty()) return Outcome{Verdict::CannotCheck, {}, home.problem()};
 
   gpgme_ctx_t made = nullptr;
-  if (const gpgme_error_t error = gpgme_new(&made)) {
+  if (const gpgme_error_t error = Api().newContext(&made)) {
     return Outcome{Verdict::CannotCheck, {}, ErrorText(error)};
   }
   const Context context(made);
-  gpgme_set_protocol(context.get(), GPGME_PROTOCOL_OpenPGP);
-  gpgme_set_offline(context.get(), 1);
-  if (const gpgme_error_t error = gpgme_ctx_set_engine_info(context.get(), GPGME_PROTOCOL_OpenPGP,
-                                                            nullptr, home.path().c_str())) {
+  Api().setProtocol(context.get(), GPGME_PROTOCOL_OpenPGP);
+  Api().setOffline(context.get(), 1);
+  if (const gpgme_error_t error = Api().ctxSetEngineInfo(context.get(), GPGME_PROTOCOL_OpenPGP,
+                                                         nullptr, home.path().c_str())) {
     return Outcome{Verdict::CannotCheck, {}, ErrorText(error)};
   }
   // gpg may quit before it has read all it is fed (a signature it cannot
@@ -207,7 +199,7 @@ Outcome Check(const KeySource& keys, Operation verify) {
   }
 
   const gpgme_error_t error = verify(context.get());
-  const gpgme_verify_result_t result = gpgme_op_verify_result(context.get());
+  const gpgme_verify_result_t result = Api().opVerifyResult(context.get());
   std::vector<SignatureFacts> facts;
   for (gpgme_signature_t s = result ? result->signatures : nullptr; s; s = s->next) {
     facts.push_back({s->status, s->fpr ? s->fpr : "", s->validity, s->wrong_key_usage != 0});
@@ -234,7 +226,7 @@ Outcome VerifyDetached(std::string_view data, std::string_view signature, const 
     const Data listed = FromMemory(data);
     const Data made = FromMemory(signature);
     if (!listed || !made) return gpgme_error(GPG_ERR_NO_DATA);
-    return gpgme_op_verify(context, made.get(), listed.get(), nullptr);
+    return Api().opVerify(context, made.get(), listed.get(), nullptr);
   });
 }
 
@@ -244,12 +236,12 @@ Verification VerifyClearsigned(std::string_view block, const KeySource& keys) {
     const Data message = FromMemory(block);
     Data plain = Empty();
     if (!message || !plain) return gpgme_error(GPG_ERR_NO_DATA);
-    const gpgme_error_t error = gpgme_op_verify(context, message.get(), nullptr, plain.get());
+    const gpgme_error_t error = Api().opVerify(context, message.get(), nullptr, plain.get());
     std::size_t length = 0;
-    char* text = gpgme_data_release_and_get_mem(plain.release(), &length);
+    char* text = Api().dataReleaseAndGetMem(plain.release(), &length);
     if (text) {
       verification.signedText.assign(text, length);
-      gpgme_free(text);
+      Api().free(text);
     }
     return error;
   });

@@ -3,10 +3,9 @@
 // block. The keys are the user's keyring or one public-key file, each time
 // in a private gpg home (gpg_home.h), so nothing the user owns is changed
 // and nothing is fetched from a network.
-// Design: GPGME is set up once per process; each call has its own context,
-// its own home and its own gpg processes and blocks SIGPIPE on its own
-// thread while it feeds them, so calls on several threads do not meet.
-// Any thread.
+// Design: GPGME is loaded and set up once per process (gpgme_library.h); each call has its own
+// context, its own home and its own gpg processes and blocks SIGPIPE on its own thread while it
+// feeds them, so calls on several threads do not meet. Any thread.
 #pragma once
 
 #include <string>

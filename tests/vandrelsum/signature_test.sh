@@ -2,7 +2,7 @@
 # vandrelsum -c with signed lists, run as a program on keys and lists the
 # real gpg makes (../signature/make-fixtures.sh): each outcome's exit status
 # and its line on stderr, nothing checked before every list passed, -c alone
-# unchanged, a missing gpg, and a gpg home that must stay as it was.
+# unchanged, a missing gpg or GPGME, and a gpg home that must stay as it was.
 #   signature_test.sh VANDRELSUM MAKE-FIXTURES
 set -uo pipefail
 sum=$(realpath "$1")
@@ -73,14 +73,23 @@ GNUPGHOME=$work/absent expect 1 "" "vandrelsum: $(c good-asc): signed ($(c good-
 # No gpg at all: /usr/bin hidden in a private mount namespace (where the
 # emulator lives too, under emulation).
 if [[ -n ${VANDREL_EMULATOR:-} ]]; then
-  echo "SKIPPED: the missing gpg (the emulator would be hidden with it)"
+  echo "SKIPPED: the missing gpg and GPGME (the emulator would be hidden with gpg)"
 elif unshare -m true 2>/dev/null; then
   without_gpg() { unshare -m bash -c 'mount -t tmpfs tmpfs /usr/bin && exec "$@"' _ "$@"; }
   expect 1 "" "vandrelsum: $(c good-asc): the signature cannot be checked: GnuPG's gpg is not installed or cannot be run (Invalid crypto engine)" \
     without_gpg "$sum" -c --signature "$(c good-asc)"
   expect 0 "$ok" "" without_gpg "$sum" -c "$(c good-asc)"
+  # No GPGME: -c alone still runs, since the program loads it only to check.
+  without_gpgme() {
+    unshare -m bash -c 'for l in /usr/lib/*/libgpgme.so.11; do mount --bind /dev/null "$l"; done &&
+      exec "$@"' _ "$@"
+  }
+  expect 1 "" "" without_gpgme "$sum" -c --signature "$(c good-asc)"
+  grep -qF "$(c good-asc): the signature cannot be checked: GPGME (libgpgme.so.11) is not installed or cannot be loaded (" "$work/err" ||
+    fail "no GPGME: $(cat "$work/err")"
+  expect 0 "$ok" "" without_gpgme "$sum" -c "$(c good-asc)"
 else
-  echo "SKIPPED: the missing gpg (no mount namespace here)"
+  echo "SKIPPED: the missing gpg and GPGME (no mount namespace here)"
 fi
 
 [[ $failures -eq 0 ]] || exit 1
