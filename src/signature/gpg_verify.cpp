@@ -1,6 +1,6 @@
-// The GPGME side: the library loaded once, a context on a private home per call, the
-// key file imported, the signature verified, and each signature's status
-// and key read back into the program's own words.
+// The GPGME side: the library loaded once, a context on a private home per
+// call, the key file imported, the signature verified, and each
+// signature's status and key read back into the program's own words.
 #include "signature/gpg_verify.h"
 
 #include <map>
