@@ -2,7 +2,8 @@
 #   dpkg --add-architecture armhf && apt-get update
 #   apt-get install g++-arm-linux-gnueabihf qemu-user libgtk-3-dev:armhf libarchive-dev:armhf \
 #     libpng-dev:armhf zlib1g-dev:armhf libssl-dev:armhf libdeflate-dev:armhf libx11-dev:armhf \
-#     libgtest-dev:armhf libbenchmark-dev:armhf
+#     libgtest-dev:armhf libbenchmark-dev:armhf libgpgme11:armhf
+#   (GPGME's header comes from the machine's own libgpgme-dev: src/signature/CMakeLists.txt)
 #   cmake -S . -B build/armhf -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-armhf.cmake
 # CTest then runs the tests under qemu-arm.
 set(CMAKE_SYSTEM_NAME Linux)

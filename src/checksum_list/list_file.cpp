@@ -35,6 +35,46 @@ bool Beyond(std::int64_t bytes, const ListFileRules& rules) {
   return rules.maxBytes > 0 && bytes > rules.maxBytes;
 }
 
+// Opens the list as `rules` say and hands the descriptor to `read`.
+template <typename Read>
+ListFileStatus WithListOpen(const std::string& path, const ListFileRules& rules, Read read) {
+  if (rules.streams && path == "-") return read(STDIN_FILENO);
+  // Without O_NONBLOCK, opening a pipe waits for a writer, for ever if none
+  // comes; the kind is judged on the open descriptor, so it cannot change
+  // between the check and the read.
+  const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (rules.streams ? 0 : O_NONBLOCK);
+  const sys::FileDescriptor file(::open(path.c_str(), flags));
+  if (!file.valid()) return Problem(ListFileProblem::Unreadable, errno, false);
+  return read(file.get());
+}
+
+// Judges the open list by `rules` and hands its bytes to `take` piece by
+// piece, up to the end or the first problem.
+template <typename Take>
+ListFileStatus ReadPieces(int descriptor, const ListFileRules& rules, Take take) {
+  if (!rules.streams) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) return Problem(ListFileProblem::Unreadable, errno);
+    if (!S_ISREG(status.st_mode)) return Problem(ListFileProblem::NotRegularFile);
+    if (Beyond(status.st_size, rules)) return Problem(ListFileProblem::TooLarge);
+  }
+  std::vector<char> buffer(kReadBytes);
+  std::int64_t total = 0;
+  for (;;) {
+    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return Problem(ListFileProblem::Unreadable, errno);
+    }
+    // A file that grows while it is read is held to the same bound.
+    total += got;
+    if (Beyond(total, rules)) return Problem(ListFileProblem::TooLarge);
+    take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+  }
+  return Problem(ListFileProblem::None);
+}
+
 }  // namespace
 
 std::string ListFolder(const std::string& listPath) {
@@ -49,41 +89,30 @@ std::string ResolveListedName(const std::string& listFolder, const std::string& 
 
 ListFileStatus ReadListFile(const std::string& path, const ListFileRules& rules,
                             const ListReader::Sink& sink) {
-  if (rules.streams && path == "-") return ReadListDescriptor(STDIN_FILENO, path, rules, sink);
-  // Without O_NONBLOCK, opening a pipe waits for a writer, for ever if none
-  // comes; the kind is judged on the open descriptor, so it cannot change
-  // between the check and the read.
-  const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (rules.streams ? 0 : O_NONBLOCK);
-  const sys::FileDescriptor file(::open(path.c_str(), flags));
-  if (!file.valid()) return Problem(ListFileProblem::Unreadable, errno, false);
-  return ReadListDescriptor(file.get(), path, rules, sink);
+  return WithListOpen(path, rules, [&](int descriptor) {
+    return ReadListDescriptor(descriptor, path, rules, sink);
+  });
 }
 
 ListFileStatus ReadListDescriptor(int descriptor, const std::string& name,
                                   const ListFileRules& rules, const ListReader::Sink& sink) {
-  if (!rules.streams) {
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0) return Problem(ListFileProblem::Unreadable, errno);
-    if (!S_ISREG(status.st_mode)) return Problem(ListFileProblem::NotRegularFile);
-    if (Beyond(status.st_size, rules)) return Problem(ListFileProblem::TooLarge);
-  }
   ListReader reader(ReadOptionsFor(name, rules), sink);
-  std::vector<char> buffer(kReadBytes);
-  std::int64_t total = 0;
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return Problem(ListFileProblem::Unreadable, errno);
-    }
-    // A file that grows while it is read is held to the same bound.
-    total += got;
-    if (Beyond(total, rules)) return Problem(ListFileProblem::TooLarge);
-    reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-  }
-  reader.finish();
-  return Problem(ListFileProblem::None);
+  const ListFileStatus status =
+      ReadPieces(descriptor, rules, [&reader](std::string_view piece) { reader.feed(piece); });
+  if (status.problem == ListFileProblem::None) reader.finish();
+  return status;
+}
+
+ListBytes ReadListBytes(const std::string& path, const ListFileRules& rules) {
+  ListFileRules bounded = rules;
+  if (bounded.maxBytes <= 0) bounded.maxBytes = kMaxListBytes;
+  ListBytes list;
+  list.status = WithListOpen(path, bounded, [&](int descriptor) {
+    return ReadPieces(descriptor, bounded,
+                      [&list](std::string_view piece) { list.bytes.append(piece); });
+  });
+  if (list.status.problem != ListFileProblem::None) list.bytes = std::string();
+  return list;
 }
 
 ListFileStatus ReadListText(std::string_view text, const std::string& name,

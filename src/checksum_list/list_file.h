@@ -69,4 +69,15 @@ ListFileStatus ReadListDescriptor(int descriptor, const std::string& name,
 ListFileStatus ReadListText(std::string_view text, const std::string& name,
                             const ListFileRules& rules, const ListReader::Sink& sink);
 
+struct ListBytes {
+  ListFileStatus status;
+  std::string bytes;  // the whole list, when status.problem is None
+};
+
+// The whole list at `path` in memory, opened and judged as ReadListFile
+// does, for a caller that must read its lines from the very bytes it
+// checked (a signature) through ReadListText. A list held whole is always
+// bounded: a maxBytes of 0 counts as kMaxListBytes.
+ListBytes ReadListBytes(const std::string& path, const ListFileRules& rules);
+
 }  // namespace vandrel::checksum_list

@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "checksum_list/checksum_list.h"
 #include "checksum_list/list_file.h"
 #include "job_engine/job_engine.h"
 #include "vandrelsum/messages.h"
+#include "vandrelsum/signed_list.h"
 #include "vandrelsum/sum_run.h"
 
 namespace vandrel::sum {
@@ -159,7 +161,10 @@ class ListCheck {
   SumRun run_;           // last: its reports reach the members above
 };
 
-bool CheckList(const SumOptions& options, const std::string& list) {
+// `signedText`: the list's lines as its signature check read them, taken
+// instead of reading the list again.
+bool CheckList(const SumOptions& options, const std::string& list,
+               const std::optional<std::string>& signedText) {
   cl::ListFileRules rules;
   // Whatever can be read, as coreutils reads it: `-c <(command)`, standard
   // input, a list of millions of lines.
@@ -167,8 +172,9 @@ bool CheckList(const SumOptions& options, const std::string& list) {
   rules.maxBytes = 0;
   rules.forcedKind = options.kindGiven ? std::optional<DigestKind>(options.kind) : std::nullopt;
   ListCheck check(options, list);
-  const cl::ListFileStatus status =
-      cl::ReadListFile(list, rules, [&check](const cl::ListLine& line) { check.take(line); });
+  const cl::ListReader::Sink sink = [&check](const cl::ListLine& line) { check.take(line); };
+  const cl::ListFileStatus status = signedText ? cl::ReadListText(*signedText, list, rules, sink)
+                                               : cl::ReadListFile(list, rules, sink);
   if (status.problem != cl::ListFileProblem::None) {
     if (!status.opened) {
       ComplainAbout(list, status.error);
@@ -184,9 +190,21 @@ bool CheckList(const SumOptions& options, const std::string& list) {
 }  // namespace
 
 int CheckLists(const SumOptions& options) {
+  // Every list's signature is checked before any file of any list is read,
+  // so a refused list leaves nothing half done.
+  std::vector<std::optional<std::string>> signedTexts(options.files.size());
+  if (options.signature) {
+    bool vouched = true;
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+      signedTexts[i] = ReadSignedList(options, options.files[i]);
+      if (!signedTexts[i]) vouched = false;
+    }
+    if (!vouched) return 1;
+  }
   bool ok = true;
-  for (const std::string& list : options.files) {
-    if (!CheckList(options, list)) ok = false;
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    if (!CheckList(options, options.files[i], signedTexts[i])) ok = false;
+    signedTexts[i].reset();
   }
   return ok ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "signature/signature.h"
 #include "vandrelsum/messages.h"
 
 #ifndef VANDREL_VERSION
@@ -17,7 +18,18 @@
 namespace vandrel::sum {
 namespace {
 
-enum LongOnly { kTag = 256, kIgnoreMissing, kQuiet, kStatus, kStrict, kHelp, kVersion };
+enum LongOnly {
+  kTag = 256,
+  kIgnoreMissing,
+  kQuiet,
+  kStatus,
+  kStrict,
+  kSignature,
+  kKeyring,
+  kFingerprint,
+  kHelp,
+  kVersion
+};
 
 constexpr option kLongOptions[] = {
     {"algorithm", required_argument, nullptr, 'a'},
@@ -33,6 +45,9 @@ constexpr option kLongOptions[] = {
     {"quiet", no_argument, nullptr, kQuiet},
     {"status", no_argument, nullptr, kStatus},
     {"strict", no_argument, nullptr, kStrict},
+    {"signature", optional_argument, nullptr, kSignature},
+    {"keyring", required_argument, nullptr, kKeyring},
+    {"fingerprint", required_argument, nullptr, kFingerprint},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -61,6 +76,16 @@ constexpr char kHelpText[] =
     "      --status          don't output anything, status code shows success\n"
     "      --strict          exit non-zero for improperly formatted lines\n"
     "  -w, --warn            warn about improperly formatted lines\n"
+    "\n"
+    "Signed lists (with -c): each list needs a good OpenPGP signature, checked\n"
+    "with gpg before any file the list names is read.\n"
+    "      --signature[=FILE]\n"
+    "                        the signature: FILE, else the list's own clearsigned\n"
+    "                        text, else LIST.asc, LIST.sig, LIST.gpg or LIST.sign\n"
+    "      --keyring=FILE    only the public keys in FILE count, not your keyring;\n"
+    "                        implies --signature\n"
+    "      --fingerprint=FPR only a signature by the key with this full fingerprint\n"
+    "                        counts (spaces ignored); implies --signature\n"
     "\n"
     "      --help            display this help and exit\n"
     "      --version         output version information and exit\n"
@@ -98,6 +123,8 @@ std::optional<std::string> Conflict(const SumOptions& options) {
     if (options.binary)
       return "the --binary and --text options are meaningless when verifying checksums";
     if (options.zero) return "the --zero option is not supported when verifying checksums";
+    if (!options.signatureFile.empty() && options.files.size() > 1)
+      return "--signature=FILE is the signature of one list, but several were given";
     return std::nullopt;
   }
   if (options.ignoreMissing)
@@ -106,6 +133,8 @@ std::optional<std::string> Conflict(const SumOptions& options) {
   if (options.status) return "the --status option is meaningful only when verifying checksums";
   if (options.strict) return "the --strict option is meaningful only when verifying checksums";
   if (options.warn) return "the --warn option is meaningful only when verifying checksums";
+  if (options.signature)
+    return "the --signature option is meaningful only when verifying checksums";
   return std::nullopt;
 }
 
@@ -173,6 +202,25 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       case kStrict:
         options.strict = true;
         break;
+      case kSignature:
+        options.signature = true;
+        options.signatureFile = optarg ? optarg : "";
+        break;
+      case kKeyring:
+        options.signature = true;
+        options.keyring = optarg;
+        break;
+      case kFingerprint: {
+        const std::optional<std::string> fingerprint = signature::NormaliseFingerprint(optarg);
+        if (!fingerprint) {
+          parsed.exitStatus =
+              UsageError("not a full fingerprint (40 or 64 hex digits): " + QuoteName(optarg));
+          return parsed;
+        }
+        options.signature = true;
+        options.fingerprint = *fingerprint;
+        break;
+      }
       case kHelp:
         std::fputs(kHelpText, stdout);
         return parsed;
@@ -197,12 +245,12 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     parsed.exitStatus = UsageError("--tag does not support --binary");
     return parsed;
   }
+  for (int i = optind; i < argc; ++i) options.files.emplace_back(argv[i]);
+  if (options.files.empty()) options.files.emplace_back("-");
   if (const std::optional<std::string> conflict = Conflict(options)) {
     parsed.exitStatus = UsageError(*conflict);
     return parsed;
   }
-  for (int i = optind; i < argc; ++i) options.files.emplace_back(argv[i]);
-  if (options.files.empty()) options.files.emplace_back("-");
   parsed.options = std::move(options);
   return parsed;
 }

@@ -23,7 +23,13 @@ struct SumOptions {
   bool ignoreMissing = false;
   bool strict = false;
   bool warn = false;
-  int jobs = 0;                    // files digested at once; 0: one per CPU the process may use
+  int jobs = 0;  // files digested at once; 0: one per CPU the process may use
+  // -c with --signature[=FILE], --keyring=FILE or --fingerprint=FPR: every
+  // list must carry a good signature before any file it names is read.
+  bool signature = false;
+  std::string signatureFile;       // the one list's detached signature; empty: find it
+  std::string keyring;             // the only keys that count; empty: the user's keyring
+  std::string fingerprint;         // the signer's, upper-case hex; empty: any signer
   std::vector<std::string> files;  // "-" when none were given
 };
 

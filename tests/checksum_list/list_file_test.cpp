@@ -1,4 +1,5 @@
-// Reading a checksum list from a path, a descriptor or memory: sources that
+// Reading a checksum list from a path, a descriptor or memory, or whole
+// into memory: sources that
 // would hang a careful reader (a pipe without a writer) or fill memory (a
 // device, a huge file) are refused with their reason and never read, a
 // regular list streams its lines, and listed names resolve against the
@@ -62,6 +63,11 @@ TEST(ReadListFileTest, ReadsOnlyRegularFilesWithinTheBoundAndSaysWhyNot) {
     EXPECT_EQ(status.error, c.error);
     ASSERT_EQ(lines.size(), c.lines);
     for (const ListLine& line : lines) EXPECT_EQ(line.expectedHex, kHex);
+    // Held whole (to check a signature), the same list is judged the same.
+    const ListBytes whole = ReadListBytes(c.path, {});
+    EXPECT_EQ(whole.status.problem, c.problem);
+    EXPECT_EQ(whole.status.error, c.error);
+    EXPECT_EQ(whole.bytes, c.lines > 0 ? kHex + "  a\n" + kHex + "  b" : "");
   }
 }
 

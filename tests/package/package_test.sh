@@ -28,6 +28,10 @@ DIALOG_TITLE=Meldung
 ROOT="$WORK/root"
 dpkg-deb -x "$deb" "$ROOT" || fail "dpkg-deb -x $deb"
 [[ -x "$ROOT/usr/bin/vandrel" ]] || fail "the package has no /usr/bin/vandrel"
+# GPGME is loaded only to check a signature: recommended, and neither it nor
+# the gpg it depends on is a dependency.
+[[ $(dpkg-deb -f "$deb" Depends) != *gpg* ]] || fail "depends on GPGME: $(dpkg-deb -f "$deb" Depends)"
+[[ $(dpkg-deb -f "$deb" Recommends) == libgpgme11* ]] || fail "does not recommend libgpgme11"
 
 # The desktop entries by their validator, the file-manager actions by the
 # keys their readers know (desktop-file-validate rejects Type=Action).

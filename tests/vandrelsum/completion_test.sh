@@ -73,6 +73,8 @@ nothing after --version|vandrelsum --version |vandrelsum --version|
 nothing after -j|vandrelsum -j |vandrelsum -j|
 calculate's files|vandrel --calculate ima|vandrel --calculate ima|image.img image.sha256
 a dash file after -- too|vandrel --verify -- -o|vandrel --verify -- -o|-odd
+files after --keyring=|vandrelsum --keyring=ima|vandrelsum --keyring = ima|image.img image.sha256
+nothing after --fingerprint|vandrelsum --fingerprint |vandrelsum --fingerprint|
 CASES
 
 # Every option the program's help names is offered, and nothing else.
