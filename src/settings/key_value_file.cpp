@@ -12,6 +12,7 @@
 #include <new>
 
 #include "settings/utf8.h"
+#include "system/bounded_read.h"
 #include "system/file_descriptor.h"
 
 namespace vandrel {
@@ -43,29 +44,6 @@ void AppendOneLine(std::string& out, std::string_view text) {
   for (const char c : text) out.push_back((c == '\r' || c == '\n') ? ' ' : c);
 }
 
-// Reads a regular file whole. Pipes, devices and directories are refused
-// without being read: opening them could block or never end.
-bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes) {
-  sys::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) return false;
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return false;
-  bytes.clear();
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) return true;
-    if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) return false;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
 int CreateTruncated(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
 }
@@ -90,10 +68,12 @@ void KeyValueFile::reset() {
 
 bool KeyValueFile::open(const std::string& path, std::size_t maxBytes) {
   close();
-  std::string bytes;
   try {
-    if (!ReadRegularFile(path, maxBytes, bytes)) return false;
-    parse(bytes);
+    // Pipes, devices and folders are refused unread: opening them could
+    // block or never end.
+    const sys::BoundedRead read = sys::ReadRegularFile(path, maxBytes);
+    if (read.problem != sys::ReadProblem::None) return false;
+    parse(read.bytes);
   } catch (const std::bad_alloc&) {
     reset();
     return false;
