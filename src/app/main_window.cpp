@@ -33,6 +33,7 @@ void BuildMenu() {
   tk::MenuTitle(T("tMenuFILE"));
   tk::MenuItem(kMenuOpen, T("tMenuOPEN"), tk::ImageID(kImageMenuOpen));
   tk::MenuItem(kMenuVerify, T("tMenuVERIFY"));
+  tk::MenuItem(kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::MenuItem(kMenuCompare, T("tMenuCOMPARE"));
   tk::MenuBar();
   tk::MenuItem(kMenuQuit, T("tMenuQUIT"), tk::ImageID(kImageMenuQuit));
@@ -190,6 +191,7 @@ void RelabelMainWindow(bool jobRunning) {
   tk::SetMenuTitleText(kMainMenu, 0, T("tMenuFILE"));
   tk::SetMenuItemText(kMainMenu, kMenuOpen, T("tMenuOPEN"));
   tk::SetMenuItemText(kMainMenu, kMenuVerify, T("tMenuVERIFY"));
+  tk::SetMenuItemText(kMainMenu, kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::SetMenuItemText(kMainMenu, kMenuCompare, T("tMenuCOMPARE"));
   tk::SetMenuItemText(kMainMenu, kMenuQuit, T("tMenuQUIT"));
   tk::SetMenuTitleText(kMainMenu, 1, T("tMenuLANGUAGES"));
