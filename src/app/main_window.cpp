@@ -33,8 +33,9 @@ void BuildMenu() {
   tk::MenuTitle(T("tMenuFILE"));
   tk::MenuItem(kMenuOpen, T("tMenuOPEN"), tk::ImageID(kImageMenuOpen));
   tk::MenuItem(kMenuVerify, T("tMenuVERIFY"));
-  tk::MenuItem(kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::MenuItem(kMenuCompare, T("tMenuCOMPARE"));
+  // Below the list commands that were there before it: they keep their places.
+  tk::MenuItem(kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::MenuBar();
   tk::MenuItem(kMenuQuit, T("tMenuQUIT"), tk::ImageID(kImageMenuQuit));
   tk::MenuTitle(T("tMenuLANGUAGES"));
