@@ -65,6 +65,40 @@ int MarkImage() {
 
 std::string Grouped(const std::string& fingerprint) { return sg::GroupFingerprint(fingerprint); }
 
+// Why a signature cannot be read or checked, in the language's words; only
+// gpg's own error text stays as gpg gives it.
+std::string WhyText(const sg::Why& why) {
+  const std::string file = tk::DisplayText(why.file);
+  switch (why.cause) {
+    case sg::Cause::None:
+      break;
+    case sg::Cause::NoSignatureInside:
+      return T("tSigWHYNODATA");
+    case sg::Cause::KeyNotForSigning:
+      return T("tSigWHYNOTFORSIGNING");
+    case sg::Cause::StrayArmour:
+      return T("tSigWHYSTRAY");
+    case sg::Cause::FileTooLarge:
+      return Fill(T("tSigWHYLARGE"), "file", file);
+    case sg::Cause::FileNotRegular:
+      return Fill(T("tSigWHYNOTAFILE"), "file", file);
+    case sg::Cause::FileUnreadable:
+      return Fill(Fill(T("tSigWHYUNREADABLE"), "file", file), "error",
+                  ErrorReason(why.error, CurrentFailureTexts()));
+    case sg::Cause::KeyFileSecret:
+      return Fill(T("tSigWHYSECRET"), "file", file);
+    case sg::Cause::KeyFileNoPublicKey:
+      return Fill(T("tSigWHYNOKEY"), "file", file);
+    case sg::Cause::GpgMissing:
+      return T("tSigWHYNOGPG");
+    case sg::Cause::KeyringUnusable:
+      return T("tSigWHYKEYRING");
+    case sg::Cause::GpgError:
+      return Fill(T("tSigWHYGPG"), "error", why.gpgText);
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string ListTrustText(const ListTrust& list) {
@@ -103,10 +137,10 @@ std::string ListTrustText(const ListTrust& list) {
       text = T("tSigBAD");
       break;
     case sg::Verdict::Unreadable:
-      text = Fill(T("tSigUNREADABLE"), "reason", outcome.reason);
+      text = Fill(T("tSigUNREADABLE"), "reason", WhyText(outcome.why));
       break;
     case sg::Verdict::CannotCheck:
-      text = Fill(T("tSigCANNOTCHECK"), "reason", outcome.reason);
+      text = Fill(T("tSigCANNOTCHECK"), "reason", WhyText(outcome.why));
       break;
   }
   if (list.checked.unsignedLines > 0) {

@@ -43,10 +43,11 @@ struct ListFileRead {
 };
 
 // Reads `listPath` when it is a regular file of at most kMaxListBytes and
-// checks its signature with `keys`. The rows come from the bytes checked: a
-// clearsigned list's signed lines only (the others are counted in the
-// signature, never planned); a list gpg could not read as clearsigned is
-// read whole, as one without a signature. The list's name hints the
+// checks its signature, if it has one, with `keys`. The rows of a signed
+// list come from the bytes checked: a clearsigned list's signed lines only
+// (the others are counted in the signature, never planned); one gpg could
+// not read as clearsigned is read as a list without a signature, which
+// streams from the file as it did before signatures were checked. The list's name hints the
 // algorithm (".sha256", ".sfv"); the algorithm is the first usable line's,
 // and lines of another algorithm cannot be checked in the same job and
 // count as rejected. An empty `entries` means the list has no usable line.

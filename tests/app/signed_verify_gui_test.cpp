@@ -23,7 +23,10 @@ namespace sg = signature;
 sg::ListSignature WithoutGpg(const sg::ListSignatureRequest&) {
   sg::ListSignature checked;
   checked.form = sg::SignatureForm::Clearsigned;
-  checked.outcome = {sg::Verdict::CannotCheck, {}, "gpg is not installed"};
+  checked.outcome = {sg::Verdict::CannotCheck,
+                     {},
+                     "GPGME (libgpgme.so.11) is not installed or cannot be loaded",
+                     {sg::Cause::GpgMissing}};
   return checked;
 }
 
@@ -121,7 +124,8 @@ TEST_F(SignedVerifyTest, TheFieldAndTheSummaryTellWhoVouchesForTheList) {
        kImageRowMissing, matched + "\nUnusable list lines:\t1"},
       // Without gpg the whole file is read, as before signatures were checked.
       {"clear", WithoutGpg, "",
-       "The signature cannot be checked: gpg is not installed. The files are checked all the same.",
+       "The signature cannot be checked: GnuPG (gpg) is not installed or cannot be run. The files "
+       "are checked all the same.",
        kImageRowMissing, matched + "\nUnusable list lines:\t" + armour},
       {"uncertified-sig", nullptr, "carol.asc",
        "The list cannot be trusted.\nSigned by Carol <carol@example.org>, key " + Key("carol") +

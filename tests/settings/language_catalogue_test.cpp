@@ -330,12 +330,22 @@ const std::set<std::string> kReasonKeys = {
     "tErrINVAL",        "tKeyCTRL",        "tKeySHIFT",     "tKeyRETURN",     "tKeyDELETE"};
 
 // Signed lists: the outcomes, and the command that checks with a key file.
-const std::set<std::string> kSignatureKeys = {
-    "tMenuVERIFYKEY",     "tReqKEYFILE", "tReqKEYPATTERN", "tReqFINGERPRINT",
-    "tReqBADFINGERPRINT", "tGenCANCEL",  "tSigGOOD",       "tSigGOODUNCERTIFIED",
-    "tSigEXPIRED",        "tSigREVOKED", "tSigUNKNOWNKEY", "tSigUNKNOWNKEYFILE",
-    "tSigWRONGSIGNER",    "tSigBAD",     "tSigUNREADABLE", "tSigCANNOTCHECK",
-    "tSigUNSIGNEDLINES",  "tSigNONE",    "tSigNONAME",     "tSigUNTRUSTED"};
+const std::set<std::string> kSignatureKeys = {"tMenuVERIFYKEY",     "tReqKEYFILE",
+                                              "tReqKEYPATTERN",     "tReqFINGERPRINT",
+                                              "tReqBADFINGERPRINT", "tGenCANCEL",
+                                              "tSigGOOD",           "tSigGOODUNCERTIFIED",
+                                              "tSigEXPIRED",        "tSigREVOKED",
+                                              "tSigUNKNOWNKEY",     "tSigUNKNOWNKEYFILE",
+                                              "tSigWRONGSIGNER",    "tSigBAD",
+                                              "tSigUNREADABLE",     "tSigCANNOTCHECK",
+                                              "tSigUNSIGNEDLINES",  "tSigNONE",
+                                              "tSigNONAME",         "tSigUNTRUSTED",
+                                              "tSigWHYNODATA",      "tSigWHYNOTFORSIGNING",
+                                              "tSigWHYSTRAY",       "tSigWHYLARGE",
+                                              "tSigWHYNOTAFILE",    "tSigWHYUNREADABLE",
+                                              "tSigWHYSECRET",      "tSigWHYNOKEY",
+                                              "tSigWHYNOGPG",       "tSigWHYKEYRING",
+                                              "tSigWHYGPG"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
