@@ -129,6 +129,11 @@ std::string ListTrustText(const ListTrust& list) {
       text = Fill(Fill(T(keyFile ? "tSigUNKNOWNKEYFILE" : "tSigUNKNOWNKEY"), "key",
                        Grouped(signer.fingerprint)),
                   "file", tk::DisplayText(list.keys.keyFile));
+      // Where the user can go next, named as the menu shows it.
+      if (!keyFile) {
+        text = MessageLines({text, Fill(T("tSigTRYKEYFILE"), "command",
+                                        T("tMenuFILE") + " › " + T("tMenuVERIFYKEY"))});
+      }
       break;
     case sg::Verdict::WrongSigner:
       text = Fill(signedBy("tSigWRONGSIGNER"), "expected", Grouped(list.keys.expectedFingerprint));

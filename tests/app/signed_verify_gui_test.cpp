@@ -110,7 +110,9 @@ TEST_F(SignedVerifyTest, TheFieldAndTheSummaryTellWhoVouchesForTheList) {
   const Case cases[] = {
       {"good-asc", nullptr, "", good, kImageRowMatches, matched},
       {"unknown-gpg", nullptr, "",
-       "Signed, but by a key that is not in your keyring (fingerprint " + Key("mallory") + ")",
+       "Signed, but by a key that is not in your keyring (fingerprint " + Key("mallory") +
+           ")\nTo check it with the publisher's key file, choose File › Verify checksum list "
+           "with a key file…",
        kImageRowMissing, matched},
       // Every file matches, and still the list is not to be trusted.
       {"other-file-sign", nullptr, "",

@@ -345,7 +345,7 @@ const std::set<std::string> kSignatureKeys = {"tMenuVERIFYKEY",     "tReqKEYFILE
                                               "tSigWHYNOTAFILE",    "tSigWHYUNREADABLE",
                                               "tSigWHYSECRET",      "tSigWHYNOKEY",
                                               "tSigWHYNOGPG",       "tSigWHYKEYRING",
-                                              "tSigWHYGPG"};
+                                              "tSigWHYGPG",         "tSigTRYKEYFILE"};
 
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
