@@ -2,11 +2,12 @@
 // and labelled by its frame's caption, the results list and the progress bar
 // get names, each row of options is labelled by the caption before it, so
 // "SHA2" is read as an algorithm and "224" as a bit length, each row's
-// state image is read as the state it shows, and the buttons with a key
-// name it.
+// state image is read as the state it shows, the buttons with a key name
+// it, and the source field tells who vouches for the lists verified last.
 #include "app/accessibility.h"
 
 #include "app/accelerators.h"
+#include "app/list_trust.h"
 #include "core/ids.h"
 #include "settings/text_table.h"
 #include "toolkit/accessibility.h"
@@ -31,6 +32,7 @@ void DescribeMainWindow() {
   tk::SetListImageDescription(tk::ImageID(kImageRowMissing), T("tMainROWMISSING"));
   // A button's tooltip is also its description: its key is heard too.
   ShowButtonKeysInToolTips();
+  DescribeListTrust();
 }
 
 }  // namespace vandrel

@@ -48,6 +48,9 @@ bool OnMenu(int item) {
     case kMenuVerify:
       VerifyChecksumList();
       break;
+    case kMenuVerifyWithKey:
+      VerifyChecksumListWithKey();
+      break;
     case kMenuCompare:
       CompareWithClipboard();
       break;

@@ -17,8 +17,6 @@ std::string Fill(std::string text, const std::string& name, const std::string& v
   return text;
 }
 
-namespace {
-
 std::string ErrorReason(int error, const FailureTexts& texts) {
   const std::vector<ErrorKey>& keys = ErrorKeys();
   for (std::size_t i = 0; i < keys.size() && i < texts.errors.size(); ++i) {
@@ -26,8 +24,6 @@ std::string ErrorReason(int error, const FailureTexts& texts) {
   }
   return SystemErrorText(error);
 }
-
-}  // namespace
 
 const std::vector<ErrorKey>& ErrorKeys() {
   // What opening or reading a listed file commonly runs into; EMFILE and

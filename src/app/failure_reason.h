@@ -46,6 +46,10 @@ FailureTexts FailureTextsFrom(Lookup&& text) {
 // simply leaves the value out: a translation may word it away.
 std::string Fill(std::string text, const std::string& name, const std::string& value);
 
+// The system's reason `error` (errno) in the words of `texts`, or as
+// strerror says where they have none.
+std::string ErrorReason(int error, const FailureTexts& texts);
+
 // The texts in the language loaded now. Main thread only.
 FailureTexts CurrentFailureTexts();
 

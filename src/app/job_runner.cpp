@@ -1,6 +1,7 @@
 // Starting, running, cancelling and finishing a checksum job.
 #include "app/job_runner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "app/help.h"
 #include "app/job_progress.h"
 #include "app/job_state.h"
+#include "app/list_trust.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/results_model/results_model.h"
@@ -34,8 +36,8 @@ namespace {
 constexpr int kListGadgets[] = {kGadgetSource, kGadgetBrowse, kGadgetResults, kGadgetClipboard,
                                 kGadgetSave};
 
-constexpr int kJobMenuItems[] = {kMenuOpen,     kMenuVerify, kMenuCompare, kMenuQuit,
-                                 kMenuOpenHelp, kMenuAbout,  kMenuOpenWeb};
+constexpr int kJobMenuItems[] = {kMenuOpen, kMenuVerify,   kMenuVerifyWithKey, kMenuCompare,
+                                 kMenuQuit, kMenuOpenHelp, kMenuAbout,         kMenuOpenWeb};
 
 // A confirmed cancel lets the files in flight finish, but only for this
 // long: a huge file or an endless one (a link into /proc) would hold the
@@ -47,6 +49,11 @@ constexpr std::chrono::milliseconds kQuitPatience = kCancelGrace + std::chrono::
 
 // Height of one line of the summary, in the notice's bold font.
 constexpr int kSummaryLineHeight = 20;
+// A summary headed by signature outcomes (a signer's name and a grouped
+// fingerprint of 49 characters) is this wide, and its lines wrap after
+// about so many characters of the bold font.
+constexpr int kSignedSummaryWidth = 620;
+constexpr std::size_t kSignedSummaryLineChars = 50;
 
 // The job between StartJob and OnJobFinished.
 struct RunningJob {
@@ -69,7 +76,8 @@ void RestoreIdleWindow() {
   JobState& job = Job();
   job.CancelRequested = 0;
   job.JobRunning = 0;
-  for (int item : {kMenuOpen, kMenuVerify, kMenuCompare, kMenuQuit, kMenuAbout, kMenuOpenWeb}) {
+  for (int item : {kMenuOpen, kMenuVerify, kMenuVerifyWithKey, kMenuCompare, kMenuQuit, kMenuAbout,
+                   kMenuOpenWeb}) {
     tk::DisableMenuItem(kMainMenu, item, false);
   }
   EnableHelpItem();
@@ -80,6 +88,20 @@ void RestoreIdleWindow() {
   tk::DisableGadget(kGadgetDeleteAll, false);
   for (int option : kAlgorithmOptionGadgets) tk::DisableGadget(option, false);
   SetSizeOptionsEnabled(StoredAlgorithmHasSizes());
+}
+
+// How many lines `message` takes in a text that wraps after about `width`
+// characters.
+int WrappedLines(const std::string& message, std::size_t width) {
+  int lines = 0;
+  const std::string text = MessageText(message);
+  for (std::size_t begin = 0; begin <= text.size();) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    lines += static_cast<int>(std::max<std::size_t>(1, (end - begin + width - 1) / width));
+    begin = end + 1;
+  }
+  return lines;
 }
 
 // A cancel asked for (CancelRequested) stops the engine: nothing more
@@ -185,6 +207,7 @@ void StartJob() {
   job.JobCancelled = 0;
   job.CancelRequested = 0;
   job.ListLinesRejected = 0;
+  job.ListTrustInSummary = 0;
   job.FilesFailed = 0;
   job.FilesProcessed = 0;
   auto running = std::make_unique<RunningJob>();
@@ -242,7 +265,14 @@ void OnJobFinished() {
     summary += counts;
     height += kSummaryLineHeight * MessageLineBreaks(counts);
   }
-  ShowMessageDialog(WithHeight(notice, height), summary);
+  MessageDialogConfig shown = WithHeight(notice, height);
+  if (job.ListTrustInSummary) {
+    const std::string trust = ListTrustSummary();
+    summary = trust + "\\n\\n" + summary;
+    shown.width = kSignedSummaryWidth;
+    shown.height += kSummaryLineHeight * (WrappedLines(trust, kSignedSummaryLineChars) + 1);
+  }
+  ShowMessageDialog(shown, summary);
   job.JobCancelled = 0;
 }
 

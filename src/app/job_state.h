@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/verify_list_read.h"
 #include "core/algorithm.h"
 #include "digest/digest_engine.h"
 
@@ -30,6 +31,9 @@ struct JobState {
   std::atomic<std::int32_t> JobCancelled{0};  // picks the summary's first line
   // Lines of the checksum list that started this job and were not used.
   std::atomic<std::int32_t> ListLinesRejected{0};
+  // The lists that started this job had signatures: their outcomes head
+  // the summary.
+  std::atomic<std::int32_t> ListTrustInSummary{0};
   // The digest the last job computed, while rows it computed are left: the
   // results model's.
   const std::optional<DigestKind>& ComputedKind;
@@ -38,6 +42,9 @@ struct JobState {
   DigestReadFunction Read = nullptr;
   // Digest threads; 0: as many as the CPUs the program may use.
   int Threads = 0;
+  // Checks a verified list's signature; nullptr is the signature layer's.
+  // Tests stand in a machine whose gpg cannot run.
+  ListSignatureCheck CheckSignature = nullptr;
 };
 
 JobState& Job();

@@ -34,6 +34,8 @@ void BuildMenu() {
   tk::MenuItem(kMenuOpen, T("tMenuOPEN"), tk::ImageID(kImageMenuOpen));
   tk::MenuItem(kMenuVerify, T("tMenuVERIFY"));
   tk::MenuItem(kMenuCompare, T("tMenuCOMPARE"));
+  // Below the list commands that were there before it: they keep their places.
+  tk::MenuItem(kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::MenuBar();
   tk::MenuItem(kMenuQuit, T("tMenuQUIT"), tk::ImageID(kImageMenuQuit));
   tk::MenuTitle(T("tMenuLANGUAGES"));
@@ -190,6 +192,7 @@ void RelabelMainWindow(bool jobRunning) {
   tk::SetMenuTitleText(kMainMenu, 0, T("tMenuFILE"));
   tk::SetMenuItemText(kMainMenu, kMenuOpen, T("tMenuOPEN"));
   tk::SetMenuItemText(kMainMenu, kMenuVerify, T("tMenuVERIFY"));
+  tk::SetMenuItemText(kMainMenu, kMenuVerifyWithKey, T("tMenuVERIFYKEY"));
   tk::SetMenuItemText(kMainMenu, kMenuCompare, T("tMenuCOMPARE"));
   tk::SetMenuItemText(kMainMenu, kMenuQuit, T("tMenuQUIT"));
   tk::SetMenuTitleText(kMainMenu, 1, T("tMenuLANGUAGES"));

@@ -10,6 +10,7 @@
 #include "app/failure_reason.h"
 #include "app/file_intake.h"
 #include "app/job_state.h"
+#include "app/list_trust.h"
 #include "app/results_model/results_model.h"
 #include "checksum_list/checksum_list.h"
 #include "core/ids.h"
@@ -44,6 +45,7 @@ void DisableListButtonsAndCalculate() {
 void ClearSourceWhenListEmpty() {
   if (Results().size() > 0) return;
   tk::SetGadgetText(kGadgetSource, "");
+  ForgetListTrust();
   DisableListButtonsAndCalculate();
 }
 

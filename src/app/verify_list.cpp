@@ -1,15 +1,17 @@
-// Verify checksum list: reading the list off the main thread and queuing
-// its files.
+// Verify checksum list: reading the list and checking its signature off
+// the main thread, and queuing its files.
 #include "app/verify_list.h"
 
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <thread>
 #include <utility>
 
 #include "app/file_intake.h"
 #include "app/job_runner.h"
 #include "app/job_state.h"
+#include "app/list_trust.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/results_model/results_model.h"
@@ -29,10 +31,12 @@ namespace {
 constexpr int kListReadEvent = tk::kEventCustom + 0x117;
 constexpr int kListReadTarget = -0x117;
 
-// What the lists of one job gave: the plan over all of them, and the first
-// list that gave no entry, with why, for the notice when none did.
+// What the lists of one job gave: the plan over all of them, each list's
+// signature, and the first list that gave no entry, with why, for the
+// notice when none did.
 struct ListsRead {
   VerifyPlan plan;
+  std::vector<ListTrust> trust;
   std::string failedPath;
   ListFileRead failed;
 };
@@ -53,14 +57,17 @@ void AddToPlan(VerifyPlan& plan, VerifyPlan&& list) {
 
 // Even a regular file can take long to read (a slow disk, a network folder,
 // a list near the size bound): the main thread keeps drawing the window,
-// disabled, while another thread reads, as it does for a dialog.
-ListsRead ReadWithWindowLive(const std::vector<std::string>& listPaths) {
+// disabled, while another thread reads, as it does for a dialog; and gpg
+// checks the list's signature on that thread too.
+ListsRead ReadWithWindowLive(const std::vector<std::string>& listPaths,
+                             const signature::KeySource& keys) {
   ListsRead lists;
   tk::DisableWindow(kMainWindow, true);
   // Runs on the reading thread.
-  std::thread reader([&lists, &listPaths] {
+  std::thread reader([&lists, &listPaths, &keys, check = Job().CheckSignature] {
     for (const std::string& listPath : listPaths) {
-      ListFileRead read = ReadChecksumListFile(listPath);
+      ListFileRead read = ReadChecksumListFile(listPath, keys, check);
+      lists.trust.push_back({listPath, keys, std::move(read.signature)});
       if (read.plan.entries.empty() && lists.failedPath.empty()) {
         lists.failedPath = listPath;
         lists.failed = read;
@@ -92,6 +99,17 @@ std::string ProblemNotice(const std::string& listPath, const ListFileRead& read)
   return T("tReqBADLIST");
 }
 
+// The question for the signer's fingerprint: the cancel question's look,
+// its buttons Cancel and OK, and room for three lines above the entry.
+constexpr int kFingerprintQuestionHeight = 170;
+
+MessageDialogConfig FingerprintQuestion() {
+  MessageDialogConfig config = DialogConfigs().cancelQuestion;
+  config.buttons = T("tGenCANCEL") + "|" + T("tGenOK");
+  config.height = kFingerprintQuestionHeight;
+  return config;
+}
+
 void SelectOptionsFor(DigestKind kind) {
   Program().settings.digest.algorithm = kind.algorithm;
   if (HasSizes(kind.algorithm)) Program().settings.digest.bits = kind.bits;
@@ -107,13 +125,37 @@ void VerifyChecksumList() {
   VerifyLists({listPath});
 }
 
-void VerifyLists(const std::vector<std::string>& listPaths) {
-  const ListsRead lists = ReadWithWindowLive(listPaths);
+void VerifyChecksumListWithKey() {
+  const std::string listPath = tk::OpenFileRequester(
+      T("tReqVERIFYFILE"), FolderPart(tk::GetGadgetText(kGadgetSource)), T("tReqVERIFYPATTERN"), 0);
+  if (listPath.empty()) return;
+  signature::KeySource keys;
+  keys.keyFile =
+      tk::OpenFileRequester(T("tReqKEYFILE"), FolderPart(listPath), T("tReqKEYPATTERN"), 0);
+  if (keys.keyFile.empty()) return;
+  std::string typed;
+  for (;;) {
+    if (ShowInputDialog(FingerprintQuestion(), T("tReqFINGERPRINT"), &typed) != 1) return;
+    if (typed.find_first_not_of(" \t") == std::string::npos) break;
+    if (std::optional<std::string> pinned = signature::NormaliseFingerprint(typed)) {
+      keys.expectedFingerprint = *pinned;
+      break;
+    }
+    ShowMessageDialog(DialogConfigs().notice, T("tReqBADFINGERPRINT"));
+  }
+  VerifyLists({listPath}, keys, true);
+}
+
+void VerifyLists(const std::vector<std::string>& listPaths, const signature::KeySource& keys,
+                 bool keysAsked) {
+  ListsRead lists = ReadWithWindowLive(listPaths, keys);
   const VerifyPlan& plan = lists.plan;
   if (plan.entries.empty()) {
     ShowMessageDialog(DialogConfigs().notice, ProblemNotice(lists.failedPath, lists.failed));
     return;
   }
+  // Who vouches for the rows is on screen before the first is digested.
+  ShowListTrust(std::move(lists.trust), keysAsked);
   tk::SetGadgetText(kGadgetSource, FolderPart(listPaths.back()));
   for (const VerifyEntry& entry : plan.entries) {
     Results().appendListed(entry.path, entry.expectedHex, plan.kind);
@@ -123,6 +165,7 @@ void VerifyLists(const std::vector<std::string>& listPaths) {
   SelectOptionsFor(plan.kind);
   StartJob();
   Job().ListLinesRejected = static_cast<std::int32_t>(plan.rejectedLines);
+  Job().ListTrustInSummary = !ListTrustSummary().empty();
 }
 
 }  // namespace vandrel

@@ -103,14 +103,18 @@ ListFileStatus ReadListDescriptor(int descriptor, const std::string& name,
   return status;
 }
 
+ListFileStatus ReadListPieces(const std::string& path, const ListFileRules& rules,
+                              const std::function<void(std::string_view)>& take) {
+  return WithListOpen(path, rules,
+                      [&](int descriptor) { return ReadPieces(descriptor, rules, take); });
+}
+
 ListBytes ReadListBytes(const std::string& path, const ListFileRules& rules) {
   ListFileRules bounded = rules;
   if (bounded.maxBytes <= 0) bounded.maxBytes = kMaxListBytes;
   ListBytes list;
-  list.status = WithListOpen(path, bounded, [&](int descriptor) {
-    return ReadPieces(descriptor, bounded,
-                      [&list](std::string_view piece) { list.bytes.append(piece); });
-  });
+  list.status =
+      ReadListPieces(path, bounded, [&list](std::string_view piece) { list.bytes.append(piece); });
   if (list.status.problem != ListFileProblem::None) list.bytes = std::string();
   return list;
 }

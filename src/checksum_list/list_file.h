@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,12 @@ ListFileStatus ReadListDescriptor(int descriptor, const std::string& name,
 // bound applies, the kind of file does not.
 ListFileStatus ReadListText(std::string_view text, const std::string& name,
                             const ListFileRules& rules, const ListReader::Sink& sink);
+
+// The list's raw bytes piece by piece, opened and judged as ReadListFile
+// does, for a look at its text (a signature's armour) that never holds it
+// whole.
+ListFileStatus ReadListPieces(const std::string& path, const ListFileRules& rules,
+                              const std::function<void(std::string_view)>& take);
 
 struct ListBytes {
   ListFileStatus status;

@@ -55,6 +55,7 @@ enum MenuItemId : int {
   // Far above any language item, which count up from kMenuFirstLanguage.
   kMenuVerify = 0x4000,
   kMenuCompare = 0x4001,
+  kMenuVerifyWithKey = 0x4002,
 };
 
 enum FontId : int {

@@ -111,6 +111,8 @@ MessageDialogConfig WithIcon(MessageDialogConfig config, std::int32_t icon) {
   return config;
 }
 
+std::string MessageText(const std::string& message) { return WithLineBreaks(message); }
+
 int MessageLineBreaks(const std::string& message) {
   const std::string text = WithLineBreaks(message);
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
@@ -127,7 +129,8 @@ std::string MessageLines(std::initializer_list<std::string> lines) {
 }
 
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
-                                        const std::string& message, int iconWidth, int iconHeight) {
+                                        const std::string& message, int iconWidth, int iconHeight,
+                                        bool entry) {
   MessageDialogLayout layout;
   layout.text = WithLineBreaks(message);
   std::size_t bar = config.buttons.find('|');
@@ -164,6 +167,11 @@ MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
       layout.bandHeight = 0;
       break;
   }
+  // The entry stands 5 pixels above the band, and the text gives up its room.
+  if (entry) {
+    layout.entryY = layout.bandY - 5 - kDialogEntryHeight;
+    layout.textHeight = std::max(0, layout.entryY - 10);
+  }
   layout.buttonY = height - 30;
   layout.firstButtonX = width - 95;
   if (twoButtons && config.secondButtonPlacement == 0) layout.secondButtonX = layout.textX;
@@ -171,10 +179,14 @@ MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
   return layout;
 }
 
-int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message) {
+namespace {
+
+// Both dialogs: `entry` null for a message, else the input dialog's text.
+int RunDialog(const MessageDialogConfig& config, const std::string& message, std::string* entry) {
   int iconWidth = config.icon >= 0 ? tk::ImageWidth(config.icon) : 0;
   int iconHeight = config.icon >= 0 ? tk::ImageHeight(config.icon) : 0;
-  MessageDialogLayout layout = LayoutMessageDialog(config, message, iconWidth, iconHeight);
+  MessageDialogLayout layout =
+      LayoutMessageDialog(config, message, iconWidth, iconHeight, entry != nullptr);
 
   tk::DisableWindow(kMainWindow, true);
   // Centred over the main window (kDialogFlags): the position is not used.
@@ -184,7 +196,8 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
     tk::DisableWindow(kMainWindow, false);
     return 0;
   }
-  tk::SetWindowAccessibleRole(window, tk::WindowRole::kAlert, layout.text);
+  tk::SetWindowAccessibleRole(window, entry ? tk::WindowRole::kDialog : tk::WindowRole::kAlert,
+                              layout.text);
   if (config.backgroundColour != -1) tk::SetWindowColor(window, config.backgroundColour);
   if (iconWidth > 0) {
     tk::ImageGadget(tk::kAutomatic, 5, 5, iconWidth, iconHeight, tk::ImageID(config.icon));
@@ -200,6 +213,12 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
                               layout.bandHeight, "");
     if (config.bandColour != -1) tk::SetGadgetColor(band, tk::kBackColour, config.bandColour);
   }
+  int field = 0;
+  if (entry) {
+    field = tk::StringGadget(tk::kAutomatic, layout.textX, layout.entryY, layout.textWidth,
+                             kDialogEntryHeight, *entry);
+    tk::LabelGadgetBy(field, text);
+  }
   int second = -1;
   if (layout.secondButtonX >= 0) {
     second = tk::ButtonGadget(tk::kAutomatic, layout.secondButtonX, layout.buttonY, kButtonWidth,
@@ -211,6 +230,7 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   // also holds the focus and is drawn as the default, so that what a screen
   // reader announces and what the theme shows match what Return does.
   tk::SetDefaultButton(first);
+  if (field) tk::SetActiveGadget(field);
   tk::AddKeyboardShortcut(window, tk::kKeyEscape, kEscapeEvent);
   tk::AddKeyboardShortcut(window, tk::kKeyReturn, kReturnEvent);
   tk::HideWindow(window, false);
@@ -232,6 +252,7 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
       result = 0;
     }
   }
+  if (field && result == 1) *entry = tk::GetGadgetText(field);
   // The main window is enabled before the dialog goes: closing lets the
   // toolkit handle what is pending, and a click the user sent right after
   // the answer (the close box) must reach the loop that follows, not be
@@ -239,6 +260,17 @@ int ShowMessageDialog(const MessageDialogConfig& config, const std::string& mess
   tk::DisableWindow(kMainWindow, false);
   tk::CloseWindow(window);
   return result;
+}
+
+}  // namespace
+
+int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message) {
+  return RunDialog(config, message, nullptr);
+}
+
+int ShowInputDialog(const MessageDialogConfig& config, const std::string& message,
+                    std::string* text) {
+  return RunDialog(config, message, text);
 }
 
 }  // namespace vandrel

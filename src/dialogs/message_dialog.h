@@ -1,6 +1,7 @@
 // The program's own modal message dialog: an icon, a wrapping text, a band
 // along the bottom and one or two buttons. Every notice and yes/no question
-// of the program goes through ShowMessageDialog.
+// of the program goes through ShowMessageDialog; a question answered with a
+// line of text goes through ShowInputDialog, the same window with an entry.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,8 @@ inline constexpr char kMessageLineBreak[] = "\\n";
 // The texts joined by message line breaks, the empty ones left out: a
 // language file without a key still shows what follows it.
 std::string MessageLines(std::initializer_list<std::string> lines);
+// `message` as the dialog shows it: a line feed for each line break.
+std::string MessageText(const std::string& message);
 // How many lines `message` adds below its first, by the dialog's own rule.
 int MessageLineBreaks(const std::string& message);
 
@@ -61,6 +64,14 @@ int MessageLineBreaks(const std::string& message);
 // while the dialog is open.
 int ShowMessageDialog(const MessageDialogConfig& config, const std::string& message);
 
+// The same dialog with a one-line entry between the message and the band,
+// which holds `*text` at first and has the keyboard focus. On 1 (the first
+// button or Return) `*text` is what the entry holds then; on 0 it is left
+// as it was. Return and Escape answer as they do above, whatever has the
+// focus; everything else typed, pasted included, goes to the entry.
+int ShowInputDialog(const MessageDialogConfig& config, const std::string& message,
+                    std::string* text);
+
 // Where the dialog's parts go, computed from a configuration without opening
 // a window.
 struct MessageDialogLayout {
@@ -68,9 +79,13 @@ struct MessageDialogLayout {
   int textX = 0, textWidth = 0, textHeight = 0;
   int bandX = 0, bandY = 0, bandWidth = 0, bandHeight = 0;  // bandHeight 0: no band
   int firstButtonX = 0, secondButtonX = -1, buttonY = 0;    // secondButtonX -1: none
+  int entryY = -1;                                          // -1: no entry
   std::string firstButtonText, secondButtonText, text;
 };
 MessageDialogLayout LayoutMessageDialog(const MessageDialogConfig& config,
-                                        const std::string& message, int iconWidth, int iconHeight);
+                                        const std::string& message, int iconWidth, int iconHeight,
+                                        bool entry = false);
+// An entry is as wide as the text and this high.
+inline constexpr int kDialogEntryHeight = 27;
 
 }  // namespace vandrel

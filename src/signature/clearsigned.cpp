@@ -21,6 +21,10 @@ std::string_view Trimmed(std::string_view line) {
 
 bool Blank(std::string_view line) { return Trimmed(line).empty(); }
 
+// Longer lines are not looked at: a header with more trailing blanks than
+// this is missed, and the list is then taken as one without a signature.
+constexpr std::size_t kLongestHeaderLine = 1024;
+
 enum class Part { Before, SignedText, Signature, After };
 
 }  // namespace
@@ -72,6 +76,30 @@ ClearsignedBlock FindClearsignedBlock(std::string_view text) {
   if (part == Part::SignedText || part == Part::Signature) block.end = text.size();
   if (!block.found) block = ClearsignedBlock{};
   return block;
+}
+
+void ClearsignedHeaderScan::feed(std::string_view piece) {
+  while (!found_ && !piece.empty()) {
+    const std::size_t feed = piece.find('\n');
+    const std::string_view part = piece.substr(0, feed);
+    if (!tooLong_) {
+      if (line_.size() + part.size() > kLongestHeaderLine) {
+        tooLong_ = true;
+        line_.clear();
+      } else {
+        line_.append(part);
+      }
+    }
+    if (feed == std::string_view::npos) return;
+    found_ = !tooLong_ && Trimmed(line_) == kHeader;
+    line_.clear();
+    tooLong_ = false;
+    piece.remove_prefix(feed + 1);
+  }
+}
+
+bool ClearsignedHeaderScan::found() const {
+  return found_ || (!tooLong_ && Trimmed(line_) == kHeader);
 }
 
 }  // namespace vandrel::signature

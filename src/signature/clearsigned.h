@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vandrel::signature {
@@ -28,5 +29,21 @@ struct ClearsignedBlock {
 };
 
 ClearsignedBlock FindClearsignedBlock(std::string_view text);
+
+// Watches a text fed piece by piece for the line a clearsigned block starts
+// with, keeping no more than the start of the current line: a list can be
+// told apart from a clearsigned one without being held whole.
+class ClearsignedHeaderScan {
+ public:
+  void feed(std::string_view piece);
+  // After the last piece: a header line was seen (a last line without a
+  // line feed counts).
+  bool found() const;
+
+ private:
+  std::string line_;  // the current line so far, while it can still be one
+  bool tooLong_ = false;
+  bool found_ = false;
+};
 
 }  // namespace vandrel::signature

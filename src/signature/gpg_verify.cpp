@@ -3,9 +3,11 @@
 // signature's status and key read back into the program's own words.
 #include "signature/gpg_verify.h"
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "signature/gpg_home.h"
@@ -39,6 +41,12 @@ std::string ErrorText(gpgme_error_t error) {
   return text;
 }
 
+Why GpgSaid(const std::string& text) { return {Cause::GpgError, {}, 0, text}; }
+
+Outcome CannotCheck(std::string reason, Why why) {
+  return Outcome{Verdict::CannotCheck, {}, std::move(reason), std::move(why)};
+}
+
 // Why gpg cannot be run, or empty.
 std::string EngineProblem() {
   const gpgme_error_t error = Api().engineCheckVersion(GPGME_PROTOCOL_OpenPGP);
@@ -65,24 +73,31 @@ Data Empty() {
   return Data(data);
 }
 
-// Imports the key file; why it cannot be used, or empty.
-std::string ImportKeyFile(gpgme_ctx_t context, const std::string& path) {
+// Imports the key file; CannotCheck with why it cannot be used, or nothing.
+Outcome ImportKeyFile(gpgme_ctx_t context, const std::string& path) {
   const sys::BoundedRead read = sys::ReadRegularFile(path, kMaxKeyFileBytes);
   if (read.problem != sys::ReadProblem::None) {
-    return "the key file " + path + " cannot be read: " + ReadProblemText(read, kMaxKeyFileBytes);
+    return CannotCheck(
+        "the key file " + path + " cannot be read: " + ReadProblemText(read, kMaxKeyFileBytes),
+        ReadProblemWhy(read, path));
   }
   const Data keys = FromMemory(read.bytes);
-  if (!keys) return "the key file " + path + " cannot be read";
+  if (!keys) {
+    return CannotCheck("the key file " + path + " cannot be read",
+                       {Cause::FileUnreadable, path, ENOMEM});
+  }
   const gpgme_error_t error = Api().opImport(context, keys.get());
   const gpgme_import_result_t result = Api().opImportResult(context);
   // A secret key has no place in a check, and the private home has no
   // agent to take one: the file was meant for something else.
   if (result && result->secret_read > 0) {
-    return "the key file " + path + " holds a secret key; give the public key only";
+    return CannotCheck("the key file " + path + " holds a secret key; give the public key only",
+                       {Cause::KeyFileSecret, path});
   }
   if (!result || result->imported + result->unchanged == 0) {
-    return "the key file " + path + " holds no public key" +
-           (error ? " (" + ErrorText(error) + ")" : std::string());
+    return CannotCheck("the key file " + path + " holds no public key" +
+                           (error ? " (" + ErrorText(error) + ")" : std::string()),
+                       {Cause::KeyFileNoPublicKey, path});
   }
   return {};
 }
@@ -96,11 +111,12 @@ struct SignatureFacts {
   bool wrongKeyUsage = false;
 };
 
-Verdict VerdictOf(const SignatureFacts& facts, std::string& reason) {
+Verdict VerdictOf(const SignatureFacts& facts, std::string& reason, Why& why) {
   switch (gpgme_err_code(facts.status)) {
     case GPG_ERR_NO_ERROR:
       if (!facts.wrongKeyUsage) return Verdict::Good;
       reason = "the key that made it is not meant for signing";
+      why = {Cause::KeyNotForSigning};
       return Verdict::Unreadable;
     case GPG_ERR_KEY_EXPIRED:
       reason = "the key has expired";
@@ -116,6 +132,7 @@ Verdict VerdictOf(const SignatureFacts& facts, std::string& reason) {
       return Verdict::UnknownKey;
     default:
       reason = ErrorText(facts.status);
+      why = GpgSaid(reason);
       return Verdict::Unreadable;
   }
 }
@@ -144,7 +161,8 @@ Outcome FailedVerify(gpgme_error_t error) {
   switch (gpgme_err_code(error)) {
     case GPG_ERR_NO_ERROR:
     case GPG_ERR_NO_DATA:
-      return Outcome{Verdict::Unreadable, {}, "it holds no OpenPGP signature"};
+      return Outcome{
+          Verdict::Unreadable, {}, "it holds no OpenPGP signature", {Cause::NoSignatureInside}};
     case GPG_ERR_BAD_DATA:
     case GPG_ERR_INV_DATA:
     case GPG_ERR_INV_PACKET:
@@ -155,9 +173,9 @@ Outcome FailedVerify(gpgme_error_t error) {
     case GPG_ERR_SYNTAX:
     case GPG_ERR_UNEXPECTED:
     case GPG_ERR_NOT_PROCESSED:
-      return Outcome{Verdict::Unreadable, {}, ErrorText(error)};
+      return Outcome{Verdict::Unreadable, {}, ErrorText(error), GpgSaid(ErrorText(error))};
     default:
-      return Outcome{Verdict::CannotCheck, {}, "gpg failed: " + ErrorText(error)};
+      return CannotCheck("gpg failed: " + ErrorText(error), GpgSaid(ErrorText(error)));
   }
 }
 
@@ -165,9 +183,9 @@ Outcome FailedVerify(gpgme_error_t error) {
 // then `verify`, which runs the operation and returns its error.
 template <typename Operation>
 Outcome Check(const KeySource& keys, Operation verify) {
-  if (!Gpgme().functions()) return Outcome{Verdict::CannotCheck, {}, Gpgme().problem()};
+  if (!Gpgme().functions()) return CannotCheck(Gpgme().problem(), {Cause::GpgMissing});
   if (std::string problem = EngineProblem(); !problem.empty()) {
-    return Outcome{Verdict::CannotCheck, {}, problem};
+    return CannotCheck(problem, {Cause::GpgMissing});
   }
   const bool userKeyring = keys.keyFile.empty();
   std::string userHome;
@@ -176,25 +194,26 @@ Outcome Check(const KeySource& keys, Operation verify) {
     if (home) userHome = home;
   }
   const GpgHome home(userHome);
-  if (!home.problem().empty()) return Outcome{Verdict::CannotCheck, {}, home.problem()};
+  if (!home.problem().empty()) return CannotCheck(home.problem(), {Cause::KeyringUnusable});
 
   gpgme_ctx_t made = nullptr;
   if (const gpgme_error_t error = Api().newContext(&made)) {
-    return Outcome{Verdict::CannotCheck, {}, ErrorText(error)};
+    return CannotCheck(ErrorText(error), GpgSaid(ErrorText(error)));
   }
   const Context context(made);
   Api().setProtocol(context.get(), GPGME_PROTOCOL_OpenPGP);
   Api().setOffline(context.get(), 1);
   if (const gpgme_error_t error = Api().ctxSetEngineInfo(context.get(), GPGME_PROTOCOL_OpenPGP,
                                                          nullptr, home.path().c_str())) {
-    return Outcome{Verdict::CannotCheck, {}, ErrorText(error)};
+    return CannotCheck(ErrorText(error), GpgSaid(ErrorText(error)));
   }
   // gpg may quit before it has read all it is fed (a signature it cannot
   // read): the write then fails instead of ending the program.
   const sys::BrokenPipeHold hold;
   if (!userKeyring) {
-    if (std::string problem = ImportKeyFile(context.get(), keys.keyFile); !problem.empty()) {
-      return Outcome{Verdict::CannotCheck, {}, problem};
+    if (Outcome problem = ImportKeyFile(context.get(), keys.keyFile);
+        problem.verdict == Verdict::CannotCheck) {
+      return problem;
     }
   }
 
@@ -209,7 +228,7 @@ Outcome Check(const KeySource& keys, Operation verify) {
   std::vector<CheckedSignature> checked;
   for (const SignatureFacts& fact : facts) {
     CheckedSignature signature;
-    signature.verdict = VerdictOf(fact, signature.reason);
+    signature.verdict = VerdictOf(fact, signature.reason, signature.why);
     signature.signer.fingerprint = fact.fingerprint;
     if (gpgme_err_code(fact.status) != GPG_ERR_NO_PUBKEY && !fact.fingerprint.empty()) {
       signature.signer = SignerOf(context.get(), fact, userKeyring);

@@ -2,6 +2,8 @@
 // the list's own clearsigned block, then a detached one beside the list.
 #include "signature/list_signature.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <string_view>
 #include <utility>
@@ -21,7 +23,8 @@ void CheckClearsigned(const std::string& list, const ClearsignedBlock& block, co
   if (block.strayArmour) {
     result.outcome = {Verdict::Unreadable,
                       {},
-                      "a line inside its signed block starts like another OpenPGP block"};
+                      "a line inside its signed block starts like another OpenPGP block",
+                      {Cause::StrayArmour}};
     return;
   }
   Verification verification =
@@ -43,7 +46,29 @@ std::pair<std::string, sys::BoundedRead> FindDetached(const std::string& listPat
   return {};
 }
 
+Why ListProblemWhy(const checksum_list::ListFileStatus& status, const std::string& listPath) {
+  switch (status.problem) {
+    case checksum_list::ListFileProblem::NotRegularFile:
+      return {Cause::FileNotRegular, listPath};
+    case checksum_list::ListFileProblem::TooLarge:
+      return {Cause::FileTooLarge, listPath};
+    default:
+      return {Cause::FileUnreadable, listPath, status.error};
+  }
+}
+
 }  // namespace
+
+bool HasSignature(const std::string& listPath) {
+  for (const char* suffix : kDetachedSuffixes) {
+    struct stat status {};
+    if (::stat((listPath + suffix).c_str(), &status) == 0 || errno != ENOENT) return true;
+  }
+  ClearsignedHeaderScan scan;
+  const checksum_list::ListFileStatus read = checksum_list::ReadListPieces(
+      listPath, {}, [&scan](std::string_view piece) { scan.feed(piece); });
+  return read.problem == checksum_list::ListFileProblem::None && scan.found();
+}
 
 ListSignature CheckListText(std::string list, const ListSignatureRequest& request) {
   ListSignature result;
@@ -63,10 +88,12 @@ ListSignature CheckListText(std::string list, const ListSignatureRequest& reques
   if (!signaturePath.empty()) {
     result.form = SignatureForm::Detached;
     result.signaturePath = signaturePath;
-    result.outcome =
-        signature.problem == sys::ReadProblem::None
-            ? VerifyDetached(list, signature.bytes, request.keys)
-            : Outcome{Verdict::Unreadable, {}, ReadProblemText(signature, kMaxSignatureBytes)};
+    result.outcome = signature.problem == sys::ReadProblem::None
+                         ? VerifyDetached(list, signature.bytes, request.keys)
+                         : Outcome{Verdict::Unreadable,
+                                   {},
+                                   ReadProblemText(signature, kMaxSignatureBytes),
+                                   ReadProblemWhy(signature, signaturePath)};
   }
   result.text = std::move(list);
   return result;
@@ -80,7 +107,8 @@ ListSignature CheckListSignature(const ListSignatureRequest& request) {
     result.listStatus = read.status;
     result.outcome = {Verdict::CannotCheck,
                       {},
-                      "the list cannot be read: " + ListProblemText(read.status, rules)};
+                      "the list cannot be read: " + ListProblemText(read.status, rules),
+                      ListProblemWhy(read.status, request.listPath)};
     return result;
   }
   return CheckListText(std::move(read.bytes), request);

@@ -49,6 +49,12 @@ struct ListSignature {
 // waiting) and checks its signature.
 ListSignature CheckListSignature(const ListSignatureRequest& request);
 
+// Whether CheckListSignature would find a signature for the list at
+// `listPath`: a detached one beside it, or a clearsigned block in it. The
+// list is read in pieces, never held whole, so that a list without a
+// signature can be streamed as before; one that cannot be read has none.
+bool HasSignature(const std::string& listPath);
+
 // The same for a list already read into `list`.
 ListSignature CheckListText(std::string list, const ListSignatureRequest& request);
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "checksum_list/list_file.h"
 #include "system/bounded_read.h"
@@ -47,12 +48,41 @@ struct Signer {
   bool validInKeyring = false;
 };
 
+// Why a signature cannot be read or checked, for a program to word in its
+// user's language; `Outcome::reason` says the same in English.
+enum class Cause {
+  None,
+  NoSignatureInside,   // what should be a signature holds none
+  KeyNotForSigning,    // the key that made it is not meant for signing
+  StrayArmour,         // a signed block holds a line that starts more armour
+  FileTooLarge,        // `file`, the signature or the key file
+  FileNotRegular,      // `file`
+  FileUnreadable,      // `file`, `error`
+  KeyFileSecret,       // `file` holds a secret key
+  KeyFileNoPublicKey,  // `file`
+  GpgMissing,          // GPGME or gpg is not installed or cannot be used
+  KeyringUnusable,     // gpg's private copy of the keyring cannot be made
+  GpgError,            // gpg's own words are in `gpgText`
+};
+
+struct Why {
+  Why() = default;
+  Why(Cause cause, std::string file = {}, int error = 0, std::string gpgText = {})
+      : cause(cause), file(std::move(file)), error(error), gpgText(std::move(gpgText)) {}
+
+  Cause cause = Cause::None;
+  std::string file;
+  int error = 0;  // errno
+  std::string gpgText;
+};
+
 struct Outcome {
   Verdict verdict = Verdict::NoSignature;
   Signer signer;  // for every verdict that names a key
   // Unreadable: why the signature cannot be read; CannotCheck: a sentence
   // on what could not be done and why; Expired: what has expired.
   std::string reason;
+  Why why;  // Unreadable and CannotCheck
 };
 
 // `text` as a full fingerprint (40 or 64 hex digits; spaces and tabs
@@ -65,6 +95,8 @@ std::string GroupFingerprint(std::string_view fingerprint);
 // Why a bounded read failed ("it is larger than 256 KiB"); `maxBytes` is
 // the ceiling it was held to.
 std::string ReadProblemText(const sys::BoundedRead& read, std::size_t maxBytes);
+// The same as a cause, about `file`.
+Why ReadProblemWhy(const sys::BoundedRead& read, const std::string& file);
 // The same for a list the list reader could not read whole with `rules`.
 std::string ListProblemText(const checksum_list::ListFileStatus& status,
                             const checksum_list::ListFileRules& rules);

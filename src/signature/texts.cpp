@@ -53,6 +53,20 @@ std::string ReadProblemText(const sys::BoundedRead& read, std::size_t maxBytes) 
   return {};
 }
 
+Why ReadProblemWhy(const sys::BoundedRead& read, const std::string& file) {
+  switch (read.problem) {
+    case sys::ReadProblem::None:
+      break;
+    case sys::ReadProblem::NotRegularFile:
+      return {Cause::FileNotRegular, file};
+    case sys::ReadProblem::TooLarge:
+      return {Cause::FileTooLarge, file};
+    case sys::ReadProblem::Failed:
+      return {Cause::FileUnreadable, file, read.error};
+  }
+  return {};
+}
+
 std::string ListProblemText(const checksum_list::ListFileStatus& status,
                             const checksum_list::ListFileRules& rules) {
   switch (status.problem) {

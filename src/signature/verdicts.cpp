@@ -17,7 +17,7 @@ const CheckedSignature* Find(const std::vector<CheckedSignature>& signatures, Ve
 }
 
 Outcome From(const CheckedSignature& signature, Verdict verdict) {
-  return Outcome{verdict, signature.signer, signature.reason};
+  return Outcome{verdict, signature.signer, signature.reason, signature.why};
 }
 
 }  // namespace
@@ -37,7 +37,9 @@ Outcome JudgeSignatures(const std::vector<CheckedSignature>& signatures,
   for (const Verdict verdict : {Verdict::Revoked, Verdict::Expired, Verdict::UnknownKey}) {
     if (const CheckedSignature* found = Find(signatures, verdict)) return From(*found, verdict);
   }
-  if (signatures.empty()) return Outcome{Verdict::Unreadable, {}, "it holds no signature"};
+  if (signatures.empty()) {
+    return Outcome{Verdict::Unreadable, {}, "it holds no signature", {Cause::NoSignatureInside}};
+  }
   return From(signatures.front(), Verdict::Unreadable);
 }
 

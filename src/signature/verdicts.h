@@ -19,6 +19,7 @@ struct CheckedSignature {
   Verdict verdict = Verdict::Unreadable;
   Signer signer;
   std::string reason;
+  Why why;
 };
 
 // `expectedFingerprint`: empty for any signer. Unreadable when `signatures`

@@ -70,6 +70,26 @@ std::string GadgetToolTipText(int number) {
   return FromGadget(number, std::string(), [](GadgetRecord& record) { return record.tooltip; });
 }
 
+ImageRef StringGadgetMark(int number, std::string* tip) {
+  return FromGadget(number, ImageRef(nullptr), [tip](GadgetRecord& record) -> ImageRef {
+    if (record.kind != GadgetKind::kString) return nullptr;
+    GtkEntry* entry = GTK_ENTRY(record.inner);
+    if (tip) {
+      gchar* text = gtk_entry_get_icon_tooltip_text(entry, GTK_ENTRY_ICON_SECONDARY);
+      *tip = text ? text : "";
+      g_free(text);
+    }
+    return record.mark;
+  });
+}
+
+std::string GadgetAccessibleDescription(int number) {
+  return FromGadget(number, std::string(), [](GadgetRecord& record) {
+    const gchar* text = atk_object_get_description(gtk_widget_get_accessible(record.inner));
+    return std::string(text ? text : "");
+  });
+}
+
 int GadgetX(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) { return record.x; });
 }

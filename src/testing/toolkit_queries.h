@@ -18,6 +18,11 @@ std::string WindowTitle(int number);
 bool IsGadgetDisabled(int number);
 int GetGadgetAttribute(int number, int attribute);
 std::string GadgetToolTipText(int number);
+// The mark at the end of a string gadget and the tip over it; nullptr and
+// empty when there is none.
+ImageRef StringGadgetMark(int number, std::string* tip = nullptr);
+// What ATK gives a screen reader as the gadget's description.
+std::string GadgetAccessibleDescription(int number);
 int GadgetX(int number);
 int GadgetY(int number);
 int GadgetHeight(int number);

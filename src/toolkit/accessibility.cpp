@@ -43,6 +43,16 @@ void SetGadgetAccessibleName(int gadget, const std::string& name) {
   });
 }
 
+void SetGadgetAccessibleDescription(int gadget, const std::string& description) {
+  detail::OnMainThreadVoid([&] {
+    GadgetRecord* record = detail::Gadgets().find(gadget);
+    if (AtkObject* accessible = record ? AccessibleOf(record->inner) : nullptr) {
+      atk_object_set_description(
+          accessible, description.empty() ? record->tooltip.c_str() : description.c_str());
+    }
+  });
+}
+
 bool LabelGadgetBy(int gadget, int caption) {
   return detail::OnMainThread([&] {
     GadgetRecord* labelled = detail::Gadgets().find(gadget);

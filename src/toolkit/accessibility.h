@@ -13,6 +13,9 @@ enum class WindowRole { kDialog, kAlert };
 
 // The name a screen reader announces for the gadget.
 void SetGadgetAccessibleName(int gadget, const std::string& name);
+// What a screen reader reads after the gadget's name; an empty text makes
+// it the gadget's tooltip again, as GTK has it by default.
+void SetGadgetAccessibleDescription(int gadget, const std::string& description);
 // Links the gadget to the text or frame gadget that captions it, both ways
 // (labelled-by and label-for). False when either gadget is missing.
 bool LabelGadgetBy(int gadget, int caption);

@@ -359,6 +359,22 @@ void SetDefaultButton(int number) {
   });
 }
 
+void SetActiveGadget(int number) {
+  WithGadget(number, [](GadgetRecord& record) { gtk_widget_grab_focus(record.inner); });
+}
+
+void SetStringGadgetMark(int number, ImageRef image, const std::string& tip) {
+  WithGadget(number, [&](GadgetRecord& record) {
+    if (record.kind != GadgetKind::kString) return;
+    record.mark = image;
+    GtkEntry* entry = GTK_ENTRY(record.inner);
+    gtk_entry_set_icon_from_pixbuf(entry, GTK_ENTRY_ICON_SECONDARY,
+                                   image ? GDK_PIXBUF(image) : nullptr);
+    gtk_entry_set_icon_tooltip_text(entry, GTK_ENTRY_ICON_SECONDARY,
+                                    image && !tip.empty() ? tip.c_str() : nullptr);
+  });
+}
+
 int GetGadgetState(int number) {
   return FromGadget(number, 0, [](GadgetRecord& record) {
     switch (record.kind) {

@@ -57,6 +57,11 @@ void DisableGadget(int number, bool disabled);
 // Makes a button its window's default widget, drawn as the one Return
 // answers, and gives it the keyboard focus.
 void SetDefaultButton(int number);
+// Gives the gadget the keyboard focus in its window.
+void SetActiveGadget(int number);
+// A small image at the end of a string gadget, with `tip` shown over it; a
+// null image takes the mark away. The field's text is not touched.
+void SetStringGadgetMark(int number, ImageRef image, const std::string& tip);
 // Option: 1 selected / 0. Progress bar: value. List: first selected row or
 // -1; setting it selects only that row and scrolls it to the middle.
 int GetGadgetState(int number);

@@ -70,6 +70,7 @@ struct GadgetRecord {
   int minimum = 0, maximum = 100, value = 0;  // progress bar
   int part = 0;  // progress bar: share of the step after `value`, see kProgressBarPart
   std::string tooltip;
+  void* mark = nullptr;  // a string gadget's image at its end, from ImageID()
   bool disabled = false;
   // Lists: the row the program selected last, valid while the user has not
   // changed the selection since, and where the cursor goes once the list

@@ -333,8 +333,9 @@ TEST_F(MainWindowTest, MenuBarHoldsItsItemsWithTheirIdsAndImages) {
     // Show help too: the build puts the manual's pages beside the program.
     EXPECT_FALSE(tk::IsMenuItemDisabled(kMainMenu, item)) << key;
   }
-  // Open, Verify checksum list, Compare with copied checksum, Quit.
-  EXPECT_EQ(tk::CountMenuItems(kMainMenu, 0), 4);
+  // Open, Verify checksum list, Compare with copied checksum, Verify with a
+  // key file, Quit.
+  EXPECT_EQ(tk::CountMenuItems(kMainMenu, 0), 5);
   EXPECT_EQ(tk::CountMenuItems(kMainMenu, 2), 3);
 
   const std::vector<std::string>& names = ShippedLanguageMenu();

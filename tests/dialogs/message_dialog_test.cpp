@@ -304,5 +304,54 @@ TEST_F(MessageDialogTest, BackslashNInEitherCaseBreaksTheLine) {
   EXPECT_EQ(seen_.texts[1], "a\nb\nc\td\\");
 }
 
+TEST_F(MessageDialogTest, InputDialogHasItsEntryAboveTheBandAndAnswersWithWhatItHolds) {
+  MessageDialogConfig config = DialogConfigs().cancelQuestion;
+  config.height = 170;
+  // From an entry that held "kept": what the call returns, what the text
+  // holds afterwards.
+  struct Way {
+    const char* name;
+    std::function<void(int window, const std::vector<int>& gadgets)> act;
+    int expected;
+    std::string text;
+  };
+  auto typeAbThen = [](int key) {
+    return [key](int w, const std::vector<int>& g) {
+      tk::SetGadgetText(g[3], "");
+      for (int letter : {int{'a'}, int{'b'}, key}) tk::testing::PressKey(w, letter);
+    };
+  };
+  const std::vector<Way> ways = {
+      {"typed, Return", typeAbThen(tk::kKeyReturn), 1, "ab"},
+      {"typed, Escape", typeAbThen(tk::kKeyEscape), 0, "kept"},
+      {"first button", ClickFirst, 1, "kept"},
+      {"second button", [](int, const std::vector<int>& g) { tk::testing::ClickGadget(g[4]); }, 0,
+       "kept"},
+      {"close box", [](int w, const std::vector<int>&) { tk::testing::RequestClose(w); }, 0,
+       "kept"},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    std::string text = "kept";
+    std::vector<Rect> rects;
+    bool entryFocused = false;
+    tk::testing::AtNextWait(
+        [&] {
+          const std::vector<int> gadgets = AutomaticGadgets();
+          for (int gadget : gadgets) rects.push_back(GadgetRect(gadget));
+          entryFocused = tk::testing::GadgetIsWindowFocus(gadgets.at(3));
+          way.act(tk::testing::LastOpenedWindow(), gadgets);
+        },
+        kActDelay);
+    EXPECT_EQ(ShowInputDialog(config, "Fingerprint?", &text), way.expected);
+    EXPECT_EQ(text, way.text);
+    // Icon, text, band, entry as wide as the text, Cancel, OK.
+    ASSERT_EQ(rects.size(), 6u);
+    EXPECT_EQ(rects[1], (Rect{74, 5, 361, 93}));
+    EXPECT_EQ(rects[3], (Rect{74, 103, 361, kDialogEntryHeight}));
+    EXPECT_TRUE(entryFocused);
+  }
+}
+
 }  // namespace
 }  // namespace vandrel

@@ -329,6 +329,24 @@ const std::set<std::string> kReasonKeys = {
     "tErrLOOP",         "tErrIO",          "tErrNOTDIR",    "tErrMFILE",      "tErrNOMEM",
     "tErrINVAL",        "tKeyCTRL",        "tKeySHIFT",     "tKeyRETURN",     "tKeyDELETE"};
 
+// Signed lists: the outcomes, and the command that checks with a key file.
+const std::set<std::string> kSignatureKeys = {"tMenuVERIFYKEY",     "tReqKEYFILE",
+                                              "tReqKEYPATTERN",     "tReqFINGERPRINT",
+                                              "tReqBADFINGERPRINT", "tGenCANCEL",
+                                              "tSigGOOD",           "tSigGOODUNCERTIFIED",
+                                              "tSigEXPIRED",        "tSigREVOKED",
+                                              "tSigUNKNOWNKEY",     "tSigUNKNOWNKEYFILE",
+                                              "tSigWRONGSIGNER",    "tSigBAD",
+                                              "tSigUNREADABLE",     "tSigCANNOTCHECK",
+                                              "tSigUNSIGNEDLINES",  "tSigNONE",
+                                              "tSigNONAME",         "tSigUNTRUSTED",
+                                              "tSigWHYNODATA",      "tSigWHYNOTFORSIGNING",
+                                              "tSigWHYSTRAY",       "tSigWHYLARGE",
+                                              "tSigWHYNOTAFILE",    "tSigWHYUNREADABLE",
+                                              "tSigWHYSECRET",      "tSigWHYNOKEY",
+                                              "tSigWHYNOGPG",       "tSigWHYKEYRING",
+                                              "tSigWHYGPG",         "tSigTRYKEYFILE"};
+
 std::vector<fs::path> ShippedLanguageFiles() {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(VANDREL_LANG_DIR)) {
@@ -367,11 +385,12 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     EXPECT_GT(group, 0);
     for (const auto& [key, count] : seen) {
       EXPECT_TRUE(kProgramKeys.count(key) || kHeaderKeys.count(key) || kVerifyKeys.count(key) ||
-                  kRowStateKeys.count(key) || kReasonKeys.count(key))
+                  kRowStateKeys.count(key) || kReasonKeys.count(key) || kSignatureKeys.count(key))
           << "unknown key " << key;
       EXPECT_EQ(count, 1) << key;
     }
-    for (const auto& keys : {kProgramKeys, kHeaderKeys, kVerifyKeys, kRowStateKeys, kReasonKeys}) {
+    for (const auto& keys :
+         {kProgramKeys, kHeaderKeys, kVerifyKeys, kRowStateKeys, kReasonKeys, kSignatureKeys}) {
       for (const std::string& key : keys) EXPECT_TRUE(seen.count(key)) << "missing " << key;
     }
     ASSERT_TRUE(file.selectGroup("LANGUAGE FILE"));
@@ -386,8 +405,10 @@ TEST_F(LanguageCatalogueTest, ShippedLanguageFilesHoldExactlyTheKeys) {
     // The requester patterns are "name|pattern;pattern|name|pattern" pairs.
     TextTable texts;
     LanguageCatalogue().load(VANDREL_LANG_DIR, code, texts);
-    EXPECT_EQ(texts.size(), 53u + kVerifyKeys.size() + kRowStateKeys.size() + kReasonKeys.size());
-    for (const char* key : {"tReqOPENPATTERN", "tReqSAVEPATTERN", "tReqVERIFYPATTERN"}) {
+    EXPECT_EQ(texts.size(), 53u + kVerifyKeys.size() + kRowStateKeys.size() + kReasonKeys.size() +
+                                kSignatureKeys.size());
+    for (const char* key :
+         {"tReqOPENPATTERN", "tReqSAVEPATTERN", "tReqVERIFYPATTERN", "tReqKEYPATTERN"}) {
       const std::string& pattern = texts.text(key);
       EXPECT_EQ(std::count(pattern.begin(), pattern.end(), '|') % 2, 1) << pattern;
       EXPECT_EQ(pattern.find("||"), std::string::npos) << pattern;

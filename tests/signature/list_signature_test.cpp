@@ -13,6 +13,8 @@
 #include <map>
 #include <sstream>
 
+#include "signature/clearsigned.h"
+
 namespace vandrel::signature {
 namespace {
 
@@ -40,7 +42,8 @@ struct Row {
   const char* named;    // a signature named instead of the one beside the list
   const char* pinned;   // whose fingerprint is expected, or ""
   Verdict verdict;
-  const char* signer;  // whose key the outcome names, or ""
+  const char* signer;         // whose key the outcome names, or ""
+  Cause cause = Cause::None;  // why it cannot be read or checked
 };
 
 constexpr Row kRows[] = {
@@ -52,20 +55,20 @@ constexpr Row kRows[] = {
     {"revoked", "", "", "", Verdict::Revoked, "rex"},
     {"none", "", "", "", Verdict::NoSignature, ""},
     {"named", "", "alice.asc", "", Verdict::Good, "alice"},
-    {"inline", "", "", "", Verdict::Unreadable, ""},
+    {"inline", "", "", "", Verdict::Unreadable, "", Cause::NoSignatureInside},
     {"good-and-unknown", "", "", "", Verdict::Good, "alice"},
     {"good-and-bad", "", "", "", Verdict::Bad, "alice"},
-    {"garbage", "", "", "", Verdict::Unreadable, ""},
-    {"truncated", "", "", "", Verdict::Unreadable, ""},
-    {"doubled-header", "", "", "", Verdict::Unreadable, ""},
-    {"huge", "", "", "", Verdict::Unreadable, ""},
+    {"garbage", "", "", "", Verdict::Unreadable, "", Cause::NoSignatureInside},
+    {"truncated", "", "", "", Verdict::Unreadable, "", Cause::NoSignatureInside},
+    {"doubled-header", "", "", "", Verdict::Unreadable, "", Cause::NoSignatureInside},
+    {"huge", "", "", "", Verdict::Unreadable, "", Cause::FileTooLarge},
     {"clear", "", "", "", Verdict::Good, "alice"},
     {"clear-wrapped", "", "", "", Verdict::Good, "alice"},
-    {"clear-stray", "", "", "", Verdict::Unreadable, ""},
+    {"clear-stray", "", "", "", Verdict::Unreadable, "", Cause::StrayArmour},
     {"clear-big", "", "", "", Verdict::Bad, "alice"},
     {"uncertified-sig", "carol.asc", "", "", Verdict::Good, "carol"},
     {"good-asc", "carol.asc", "", "", Verdict::UnknownKey, "alice"},
-    {"good-asc", "secret.asc", "", "", Verdict::CannotCheck, ""},
+    {"good-asc", "secret.asc", "", "", Verdict::CannotCheck, "", Cause::KeyFileSecret},
     {"good-asc", "many.asc", "", "", Verdict::UnknownKey, "alice"},
     {"revoked", "rex.asc", "", "", Verdict::Revoked, "rex"},
     {"expired", "old.asc", "", "", Verdict::Expired, "old"},
@@ -111,10 +114,15 @@ TEST(ListSignatureTest, GivesEachOutcomeAsGpgJudgesItAndLeavesTheUserHomeAlone) 
     const ListSignature checked = CheckListSignature(request);
     EXPECT_EQ(checked.outcome.verdict, row.verdict) << checked.outcome.reason;
     EXPECT_EQ(checked.outcome.signer.fingerprint, fingerprint(row.signer));
+    EXPECT_EQ(checked.outcome.why.cause, row.cause);
     if (row.verdict == Verdict::Good) {
       const std::string who = row.signer;
       EXPECT_EQ(checked.outcome.signer.userId, UserId(who));
       EXPECT_EQ(checked.outcome.signer.validInKeyring, who == "alice" && !*row.keyFile);
+    }
+    // The window streams a list only when no signature can be found.
+    if (!*row.named) {
+      EXPECT_EQ(HasSignature(request.listPath), row.verdict != Verdict::NoSignature);
     }
     EXPECT_EQ(Vouches(checked),
               row.verdict == Verdict::Good && row.folder != std::string("clear-wrapped"));
@@ -138,6 +146,36 @@ TEST(ListSignatureTest, GivesEachOutcomeAsGpgJudgesItAndLeavesTheUserHomeAlone) 
 
   EXPECT_EQ(Snapshot(fixture / "user"), userHomeBefore);
   EXPECT_TRUE(fs::is_empty(fixture / "tmp"));
+}
+
+// A clearsigned list is told apart piece by piece: the header line wherever
+// the pieces split it, and only as a whole line.
+TEST(ClearsignedHeaderScanTest, FindsTheHeaderLineAcrossPiecesAndNothingElse) {
+  const std::string header = "-----BEGIN PGP SIGNED MESSAGE-----";
+  const std::string lines = "abc  file\n";
+  const struct {
+    std::string text;
+    bool found;
+  } cases[] = {
+      {lines + header + "\nHash: SHA256\n", true},
+      {lines + header + " \t\r\n", true},
+      {lines + header, true},  // the last line, without a line feed
+      {std::string(5000, 'x') + "\n" + header + "\n", true},
+      {lines + "- " + header + "\n", false},  // dash-escaped: signed text
+      {lines + header + "x\n", false},
+      {header + std::string(2000, ' ') + "\n", false},  // too long to be looked at
+      {lines + "-----BEGIN PGP SIGNATURE-----\n", false},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t piece : {std::size_t{1}, std::size_t{7}, c.text.size()}) {
+      SCOPED_TRACE(c.text.substr(0, 60) + " in pieces of " + std::to_string(piece));
+      ClearsignedHeaderScan scan;
+      for (std::size_t at = 0; at < c.text.size(); at += piece) {
+        scan.feed(std::string_view(c.text).substr(at, piece));
+      }
+      EXPECT_EQ(scan.found(), c.found);
+    }
+  }
 }
 
 TEST(FingerprintTest, TakesFullFingerprintsWithSpacesInEitherCaseOnly) {

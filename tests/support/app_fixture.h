@@ -86,6 +86,7 @@ class AppFixture : public ::testing::Test {
     Job().JobCancelled = 0;
     Job().Read = nullptr;
     Job().Threads = 0;
+    Job().CheckSignature = nullptr;
     ASSERT_TRUE(BuildMainWindow());
     SetDialogBackground(tk::WindowThemeBackground(kMainWindow));
     tk::HideWindow(kMainWindow, false);
