@@ -77,22 +77,14 @@ int GadgetWidth(int number);
 std::string DisplayText(const std::string& text);
 
 // Lists. A column's text is kept byte for byte (any bytes but NUL, such as a
-// file name's own) and shown in its display form. The calls that add or
-// change rows apply to a list's own rows; one that shows a program's rows
-// (toolkit/list_source.h) takes them from there, and its removals ask the
-// program to drop the rows.
+// file name's own) and shown in its display form. A list shows the rows of a
+// program's source (toolkit/list_source.h), and its removals ask the program
+// to drop the rows.
 void AddGadgetColumn(int number, int position, const std::string& title, int width);
 void SetGadgetColumnTitle(int number, int column, const std::string& title);
 void SetGadgetColumnWidth(int number, int column, int width);
-// A row whose columns are the given texts, whatever bytes they hold.
-void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
-                  ImageRef image = nullptr);
-// A row from one text holding the columns separated by line feeds.
-void AddGadgetItem(int number, int position, const std::string& text, ImageRef image = nullptr);
 int CountGadgetItems(int number);
 std::string GetGadgetItemText(int number, int row, int column);
-void SetGadgetItemText(int number, int row, const std::string& text, int column);
-void SetGadgetItemImage(int number, int row, ImageRef image);
 bool IsGadgetItemSelected(int number, int row);
 // The selected rows, ascending.
 std::vector<int> SelectedGadgetItems(int number);

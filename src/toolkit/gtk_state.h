@@ -5,12 +5,10 @@
 #include <gtk/gtk.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "toolkit/list_source.h"
 #include "toolkit/registry.h"
 
 namespace vandrel::tk::detail {
@@ -56,11 +54,10 @@ struct GadgetRecord {
   GadgetKind kind = GadgetKind::kFrame;
   GtkWidget* outer = nullptr;  // the widget placed in the gadget area
   GtkWidget* inner = nullptr;  // label, entry, button, tree view ...
-  // Lists: the model the view shows (list_model.h), over the list's own
-  // rows or a program's source, and rows changed that views are still to
-  // hear of (first, count), told while the main loop is idle.
+  // Lists: the model the view shows (list_model.h), over a program's
+  // source, and rows changed that views are still to hear of (first,
+  // count), told while the main loop is idle.
   GtkTreeModel* model = nullptr;
-  std::unique_ptr<ListRowSource> ownRows;
   std::vector<std::pair<int, int>> untold;
   guint untoldSource = 0;
   std::vector<GtkTreeViewColumn*> columns;

@@ -39,7 +39,5 @@ void KeepLastColumnReadable(GtkWidget* treeView);
 // A row's tooltip text: every column's whole text, then the row's note; in
 // list_rows.cpp.
 std::string RowToolTip(GadgetRecord& record, int row);
-// Gives a new list rows of its own, and its model over them.
-void KeepOwnRows(GadgetRecord& record);
 
 }  // namespace vandrel::tk::detail

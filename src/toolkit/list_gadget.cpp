@@ -164,7 +164,7 @@ GtkTreeViewColumn* NewColumn(GadgetRecord& record, int column, const std::string
 namespace detail {
 
 void BuildList(GadgetRecord& record, const std::string& firstTitle, int firstWidth, int flags) {
-  detail::KeepOwnRows(record);
+  record.model = NewListModel(nullptr);
   record.outer = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(record.outer), GTK_POLICY_AUTOMATIC,
                                  GTK_POLICY_AUTOMATIC);

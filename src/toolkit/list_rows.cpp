@@ -1,7 +1,6 @@
-// The rows of a list gadget: those the toolkit keeps for a list filled
-// through its own calls, a program's own source in their place, and telling
-// the view what changed. Rows are addressed by index; their text is kept
-// byte for byte as given and only shown in its display form.
+// The rows of a list gadget: a program's own source, asked for each row,
+// and telling the view what changed. Rows are addressed by index; their text
+// is kept byte for byte by the source and only shown in its display form.
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -30,45 +29,8 @@ constexpr int kRowsToldPerSlice = 2048;
 // instead of taking the rows out one by one.
 constexpr int kRowsRemovedOneByOne = 1024;
 
-void RemoveFromView(GadgetRecord& record, const std::vector<int>& rows);
-
-// The rows of a list filled through AddGadgetRow and its siblings.
-class OwnedRows : public ListRowSource {
- public:
-  struct Row {
-    std::vector<std::string> columns;
-    ImageRef image = nullptr;
-  };
-
-  explicit OwnedRows(GadgetRecord& record) : record_(record) {}
-
-  int rowCount() const override { return static_cast<int>(rows_.size()); }
-  std::string rowText(int row, int column) const override {
-    const std::vector<std::string>& columns = rows_[row].columns;
-    return column < static_cast<int>(columns.size()) ? columns[column] : std::string();
-  }
-  ImageRef rowImage(int row) const override { return rows_[row].image; }
-  std::string rowNote(int) const override { return {}; }
-  void removeRows(const std::vector<int>& rows) override {
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) rows_.erase(rows_.begin() + *row);
-    RemoveFromView(record_, rows);
-  }
-
-  std::vector<Row>& rows() { return rows_; }
-
- private:
-  GadgetRecord& record_;
-  std::vector<Row> rows_;
-};
-
 ListRowSource* SourceOf(GadgetRecord& record) {
   return record.model ? detail::ListModelSource(record.model) : nullptr;
-}
-
-// The list's own rows, or null when a program's source shows instead.
-OwnedRows* OwnedOf(GadgetRecord& record) {
-  auto* owned = static_cast<OwnedRows*>(record.ownRows.get());
-  return owned && SourceOf(record) == owned ? owned : nullptr;
 }
 
 int RowCountOf(GadgetRecord& record) {
@@ -188,11 +150,6 @@ std::vector<int> SelectedRows(GadgetRecord& record) {
 
 namespace detail {
 
-void KeepOwnRows(GadgetRecord& record) {
-  record.ownRows = std::make_unique<OwnedRows>(record);
-  record.model = NewListModel(record.ownRows.get());
-}
-
 std::string RowToolTip(GadgetRecord& record, int row) {
   ListRowSource* source = SourceOf(record);
   std::string text;
@@ -213,9 +170,7 @@ std::string RowToolTip(GadgetRecord& record, int row) {
 
 void SetGadgetRowSource(int number, ListRowSource* source) {
   WithList(number, [&](GadgetRecord& record) {
-    auto* owned = static_cast<OwnedRows*>(record.ownRows.get());
-    if (owned) owned->rows().clear();
-    detail::SetListModelSource(record.model, source ? source : owned);
+    detail::SetListModelSource(record.model, source);
     Reattach(record);
   });
 }
@@ -239,32 +194,6 @@ void GadgetRowsReset(int number) {
   WithList(number, [&](GadgetRecord& record) { Reattach(record); });
 }
 
-void AddGadgetRow(int number, int position, const std::vector<std::string>& columns,
-                  ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    OwnedRows* owned = OwnedOf(record);
-    if (!owned) return;
-    const int count = owned->rowCount();
-    const int at = position < 0 || position > count ? count : position;
-    OwnedRows::Row row{columns, image};
-    if (row.columns.size() > kMaxColumns) row.columns.resize(kMaxColumns);
-    owned->rows().insert(owned->rows().begin() + at, std::move(row));
-    GadgetRowsInserted(number, at, 1);
-  });
-}
-
-void AddGadgetItem(int number, int position, const std::string& text, ImageRef image) {
-  std::vector<std::string> columns;
-  std::size_t start = 0;
-  for (int column = 0; column < kMaxColumns; ++column) {
-    std::size_t end = text.find('\n', start);
-    columns.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  AddGadgetRow(number, position, columns, image);
-}
-
 int CountGadgetItems(int number) {
   return FromList(number, 0, [](GadgetRecord& record) { return RowCountOf(record); });
 }
@@ -273,26 +202,6 @@ std::string GetGadgetItemText(int number, int row, int column) {
   return FromList(number, std::string(), [&](GadgetRecord& record) -> std::string {
     if (column < 0 || column >= kMaxColumns || !ValidRow(record, row)) return "";
     return SourceOf(record)->rowText(row, column);
-  });
-}
-
-void SetGadgetItemText(int number, int row, const std::string& text, int column) {
-  WithList(number, [&](GadgetRecord& record) {
-    OwnedRows* owned = OwnedOf(record);
-    if (!owned || column < 0 || column >= kMaxColumns || !ValidRow(record, row)) return;
-    std::vector<std::string>& columns = owned->rows()[row].columns;
-    if (static_cast<int>(columns.size()) <= column) columns.resize(column + 1);
-    columns[column] = text;
-    TellChanged(record, row, 1);
-  });
-}
-
-void SetGadgetItemImage(int number, int row, ImageRef image) {
-  WithList(number, [&](GadgetRecord& record) {
-    OwnedRows* owned = OwnedOf(record);
-    if (!owned || !ValidRow(record, row)) return;
-    owned->rows()[row].image = image;
-    TellChanged(record, row, 1);
   });
 }
 

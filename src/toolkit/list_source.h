@@ -1,8 +1,6 @@
 // The rows a list gadget shows, kept by whoever owns them: the gadget holds
-// no copy and asks for what it draws. A list filled through the toolkit's own
-// row calls (AddGadgetRow ...) keeps its rows in the toolkit; a program that
-// keeps its rows itself hands the list a source and says what changed.
-// Main thread only.
+// no copy and asks for what it draws. The program hands the list a source
+// and says what changed; a list without one shows no rows. Main thread only.
 #pragma once
 
 #include <string>
@@ -28,9 +26,8 @@ class ListRowSource {
   virtual void removeRows(const std::vector<int>& rows) = 0;
 };
 
-// List `number` shows `source` from now on instead of its own rows; it must
-// outlive the gadget or be taken back with nullptr (the list then has rows
-// of its own again, none yet).
+// List `number` shows `source` from now on; it must outlive the gadget or be
+// taken back with nullptr (the list then shows no rows).
 void SetGadgetRowSource(int number, ListRowSource* source);
 // What changed in the source since the list last heard: rows [first,
 // first + count) are new or changed; `rows` (ascending, numbered as they

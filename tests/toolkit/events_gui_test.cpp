@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/test_rows.h"
 #include "testing/toolkit_hooks.h"
 #include "testing/toolkit_queries.h"
 #include "toolkit/events.h"
@@ -148,8 +149,9 @@ TEST_F(EventQueueTest, TwoDropsInOneFrameBothArriveWithTheirOwnPaths) {
 
 TEST_F(EventQueueTest, ListClicksAndUserSelectionPostButProgramSelectionDoesNot) {
   ListIconGadget(3, 0, 0, 200, 100, "name", 100, kListMultiSelect);
-  AddGadgetItem(3, -1, "a");
-  AddGadgetItem(3, -1, "b");
+  testing::TestRows rows(3);
+  rows.append({{"a"}});
+  rows.append({{"b"}});
   EXPECT_EQ(WaitWindowEventTimeout(50), kEventNone) << "adding rows posts nothing";
   SetGadgetState(3, 1);
   RemoveGadgetItem(3, 0);

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/test_rows.h"
 #include "testing/toolkit_hooks.h"
 #include "toolkit/events.h"
 #include "toolkit/gadgets.h"
@@ -54,19 +55,19 @@ TEST_F(FrameTimerTest, TicksComeOnlyWhileTheMainThreadWaitsAndStopFromATick) {
 }
 
 TEST_F(FrameTimerTest, CallsFromAnotherThreadDoNothing) {
-  AddGadgetItem(kList, -1, "row");
+  testing::TestRows rows(kList, {{{"row"}}});
   PostEvent(kEventCustom + 1, kWindow);
-  std::atomic<int> rows{-1};
+  std::atomic<int> count{-1};
   std::atomic<int> timer{-1};
   std::atomic<int> waited{-1};
   std::thread other([&] {
-    AddGadgetItem(kList, -1, "from elsewhere");
-    rows = CountGadgetItems(kList);
+    ClearGadgetItems(kList);
+    count = CountGadgetItems(kList);
     timer = StartFrameTimer(5, [] {});
     waited = WaitWindowEventTimeout(0);
   });
   other.join();
-  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(count, 0);
   EXPECT_EQ(timer, 0);
   EXPECT_EQ(waited, kEventNone);
   EXPECT_EQ(CountGadgetItems(kList), 1);
@@ -74,33 +75,17 @@ TEST_F(FrameTimerTest, CallsFromAnotherThreadDoNothing) {
   EXPECT_EQ(WaitWindowEventTimeout(100), kEventCustom + 1);
 }
 
-// Rows kept by their owner: "r<index>", or "changed" once changed.
-class Rows : public ListRowSource {
- public:
-  int rowCount() const override { return static_cast<int>(texts.size()); }
-  std::string rowText(int row, int column) const override { return column ? "" : texts[row]; }
-  ImageRef rowImage(int) const override { return nullptr; }
-  std::string rowNote(int) const override { return {}; }
-  void removeRows(const std::vector<int>& rows) override {
-    asked = rows;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) texts.erase(texts.begin() + *row);
-    GadgetRowsRemoved(kList, rows);
-  }
-  std::vector<std::string> texts;
-  std::vector<int> asked;
-};
-
 TEST_F(FrameTimerTest, AListShowsAProgramsRowsAndHearsOfALargeChangeInSlices) {
   constexpr int kRows = 20000;
-  Rows rows;
-  for (int i = 0; i < kRows; ++i) rows.texts.push_back("r" + std::to_string(i));
-  SetGadgetRowSource(kList, &rows);
+  std::vector<testing::TestRow> initial;
+  for (int i = 0; i < kRows; ++i) initial.push_back({{"r" + std::to_string(i)}});
+  testing::TestRows rows(kList, std::move(initial));
   EXPECT_EQ(CountGadgetItems(kList), kRows);
   EXPECT_EQ(GetGadgetItemText(kList, 123, 0), "r123");
 
   std::vector<int> told;
   testing::ObserveListRows(kList, [&](int row) { told.push_back(row); });
-  for (std::string& text : rows.texts) text = "changed";
+  for (testing::TestRow& row : rows.rows) row.columns[0] = "changed";
   GadgetRowsChanged(kList, 0, kRows);
   // The rows in view are told at once, the others as the loop goes idle.
   EXPECT_LT(told.size(), 100u);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "embedded_images.h"
+#include "support/test_rows.h"
 #include "testing/toolkit_hooks.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/events.h"
@@ -57,25 +58,24 @@ class ListRowImageTest : public ::testing::Test {
 };
 
 TEST_F(ListRowImageTest, EachRowIsReadAsTheImageItShowsNow) {
-  AddGadgetRow(kList, -1, {"/a", ""}, ImageID(kWaiting));
-  AddGadgetRow(kList, -1, {"/b", ""}, ImageID(kWaiting));
-  AddGadgetRow(kList, -1, {"/c", ""});
+  testing::TestRows rows(
+      kList, {{{"/a", ""}, ImageID(kWaiting)}, {{"/b", ""}, ImageID(kWaiting)}, {{"/c", ""}}});
   ASSERT_EQ(Read(), (std::vector<std::string>{"waiting", "waiting", ""}));
   // Each step acts on rows whose cells a screen reader has already been
   // handed, as a job does to rows someone is reading.
   const std::vector<std::pair<std::function<void()>, std::vector<std::string>>> steps = {
-      {[] { SetGadgetItemImage(kList, 1, ImageID(kBusy)); }, {"waiting", "busy", ""}},
-      {[] { SetGadgetItemImage(kList, 1, ImageID(kDone)); }, {"waiting", "done", ""}},
-      {[] { SetGadgetItemImage(kList, 2, ImageID(kBusy)); }, {"waiting", "done", "busy"}},
-      {[] { SetGadgetItemImage(kList, 0, ImageID(kUndescribed)); }, {"", "done", "busy"}},
+      {[&] { rows.setImage(1, ImageID(kBusy)); }, {"waiting", "busy", ""}},
+      {[&] { rows.setImage(1, ImageID(kDone)); }, {"waiting", "done", ""}},
+      {[&] { rows.setImage(2, ImageID(kBusy)); }, {"waiting", "done", "busy"}},
+      {[&] { rows.setImage(0, ImageID(kUndescribed)); }, {"", "done", "busy"}},
       {[] { RemoveGadgetItem(kList, 0); }, {"done", "busy"}},
       {[] { SetListImageDescription(ImageID(kDone), "fertig"); }, {"fertig", "busy"}},
-      {[] {
-         AddGadgetRow(kList, 0, {"/new", ""}, ImageID(kDone));
+      {[&] {
+         rows.insert(0, {{"/new", ""}, ImageID(kDone)});
        },
        {"fertig", "fertig", "busy"}},
-      {[] {
-         for (int row = 0; row < 3; ++row) SetGadgetItemImage(kList, row, ImageID(kWaiting));
+      {[&] {
+         for (int row = 0; row < 3; ++row) rows.setImage(row, ImageID(kWaiting));
        },
        {"waiting", "waiting", "waiting"}},
       {[] { SetListImageDescription(ImageID(kWaiting), ""); }, {"", "", ""}},
