@@ -63,8 +63,6 @@ int MarkImage() {
   return vouched && shown.size() == ListsChecked() ? kImageRowMatches : kImageRowMissing;
 }
 
-std::string Grouped(const std::string& fingerprint) { return sg::GroupFingerprint(fingerprint); }
-
 // Why a signature cannot be read or checked, in the language's words; only
 // gpg's own error text stays as gpg gives it.
 std::string WhyText(const sg::Why& why) {
@@ -107,7 +105,7 @@ std::string ListTrustText(const ListTrust& list) {
   const bool keyFile = !list.keys.keyFile.empty();
   auto signedBy = [&](const char* key) {
     return Fill(Fill(T(key), "signer", signer.userId.empty() ? T("tSigNONAME") : signer.userId),
-                "key", Grouped(signer.fingerprint));
+                "key", sg::GroupFingerprint(signer.fingerprint));
   };
   std::string text;
   switch (outcome.verdict) {
@@ -127,7 +125,7 @@ std::string ListTrustText(const ListTrust& list) {
       break;
     case sg::Verdict::UnknownKey:
       text = Fill(Fill(T(keyFile ? "tSigUNKNOWNKEYFILE" : "tSigUNKNOWNKEY"), "key",
-                       Grouped(signer.fingerprint)),
+                       sg::GroupFingerprint(signer.fingerprint)),
                   "file", tk::DisplayText(list.keys.keyFile));
       // Where the user can go next, named as the menu shows it.
       if (!keyFile) {
@@ -136,7 +134,8 @@ std::string ListTrustText(const ListTrust& list) {
       }
       break;
     case sg::Verdict::WrongSigner:
-      text = Fill(signedBy("tSigWRONGSIGNER"), "expected", Grouped(list.keys.expectedFingerprint));
+      text = Fill(signedBy("tSigWRONGSIGNER"), "expected",
+                  sg::GroupFingerprint(list.keys.expectedFingerprint));
       break;
     case sg::Verdict::Bad:
       text = T("tSigBAD");
