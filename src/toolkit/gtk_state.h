@@ -67,7 +67,9 @@ struct GadgetRecord {
   int minimum = 0, maximum = 100, value = 0;  // progress bar
   int part = 0;  // progress bar: share of the step after `value`, see kProgressBarPart
   std::string tooltip;
-  void* mark = nullptr;  // a string gadget's image at its end, from ImageID()
+  // A string gadget's image at its end, from ImageID(); kept, since the
+  // entry hands back a copy of it and not the image it was given.
+  void* mark = nullptr;
   bool disabled = false;
   // Lists: the row the program selected last, valid while the user has not
   // changed the selection since, and where the cursor goes once the list
